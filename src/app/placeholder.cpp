@@ -1,0 +1,1 @@
+// Keeps keypad_ui non-empty until the window lands.

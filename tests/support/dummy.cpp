@@ -1,0 +1,1 @@
+// Keeps test_support non-empty before any helper exists.
