@@ -1,1 +1,0 @@
-// Keeps keypad_ui non-empty until the window lands.
