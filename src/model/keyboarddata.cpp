@@ -1,0 +1,400 @@
+#include "model/keyboarddata.h"
+
+#include "model/keynames.h"
+
+namespace {
+
+constexpr quint16 kStepDelayMs = 20;
+
+MacroStepData step(quint8 action, quint8 usage, quint16 delay)
+{
+    MacroStepData s;
+    s.action = action;
+    s.keyCode = usage;
+    s.delayMs = delay;
+    return s;
+}
+
+quint8 modifierBit(quint8 usage)
+{
+    return quint8(1u << (usage - 0xE0));
+}
+
+} // namespace
+
+KeyboardData::KeyboardData(QObject *parent)
+    : QObject(parent)
+    , m_layers(LAYER_COUNT, QVector<KeyData>(KEYS_PER_LAYER))
+    , m_ledConfigs(LAYER_COUNT)
+    , m_keyRevisions(LAYER_COUNT, QVector<quint32>(KEYS_PER_LAYER, 0))
+    , m_ledRevisions(LAYER_COUNT, 0)
+{
+}
+
+KeyData *KeyboardData::keyDataAt(int layer, int keyIdx)
+{
+    if (!validLayer(layer) || !validKey(keyIdx))
+        return nullptr;
+    return &m_layers[layer][keyIdx];
+}
+
+const KeyData *KeyboardData::keyDataAt(int layer, int keyIdx) const
+{
+    if (!validLayer(layer) || !validKey(keyIdx))
+        return nullptr;
+    return &m_layers[layer][keyIdx];
+}
+
+KeyData *KeyboardData::selectedKeyData()
+{
+    return keyDataAt(m_currentLayer, m_selectedKey);
+}
+
+const KeyData *KeyboardData::selectedKeyData() const
+{
+    return keyDataAt(m_currentLayer, m_selectedKey);
+}
+
+bool KeyboardData::hasUnsavedChanges() const
+{
+    for (const auto &layer : m_layers)
+        for (const auto &key : layer)
+            if (key.dirty)
+                return true;
+    return hasLedChanges();
+}
+
+bool KeyboardData::hasLedChanges() const
+{
+    for (const auto &led : m_ledConfigs)
+        if (led.anyDirty())
+            return true;
+    return false;
+}
+
+const LayerLedConfigData &KeyboardData::ledConfig(int layer) const
+{
+    static const LayerLedConfigData fallback;
+    return validLayer(layer) ? m_ledConfigs[layer] : fallback;
+}
+
+void KeyboardData::emitLayerButtonTexts()
+{
+    const QVector<KeyData> &layer = m_layers[m_currentLayer];
+    for (int i = 0; i < KEYS_PER_LAYER; ++i)
+        emit keyButtonTextChanged(i, layer[i].buttonText);
+}
+
+void KeyboardData::emitSelectedCaptions()
+{
+    const KeyData *key = selectedKeyData();
+    if (!key)
+        return;
+    emit keyButtonTextChanged(m_selectedKey, key->buttonText);
+    emit keyFullTextChanged(m_selectedKey, key->fullText);
+}
+
+void KeyboardData::bumpKey(int layer, int keyIdx)
+{
+    ++m_keyRevisions[layer][keyIdx];
+}
+
+void KeyboardData::bumpLed(int layer)
+{
+    ++m_ledRevisions[layer];
+}
+
+void KeyboardData::setCurrentLayer(int layer)
+{
+    if (!validLayer(layer))
+        return;
+    m_currentLayer = layer;
+    m_selectedKey = -1;
+    emitLayerButtonTexts();
+    emit selectedKeyChanged(-1);
+}
+
+void KeyboardData::selectKey(int keyIdx)
+{
+    // An index that addresses no slot selects nothing rather than leaving a selection that
+    // every later operation would have to distrust.
+    m_selectedKey = validKey(keyIdx) ? keyIdx : -1;
+    m_replaceOnNextBaseKey = true;
+    emit selectedKeyChanged(m_selectedKey);
+    const KeyData *key = selectedKeyData();
+    emit keyFullTextChanged(m_selectedKey, key ? key->fullText : QString());
+}
+
+void KeyboardData::clearSelectedKey()
+{
+    KeyData *key = selectedKeyData();
+    if (!key)
+        return;
+    key->reset();
+    key->dirty = true;
+    bumpKey(m_currentLayer, m_selectedKey);
+    m_replaceOnNextBaseKey = true;
+    emit keyButtonTextChanged(m_selectedKey, QString());
+    emit keyFullTextChanged(m_selectedKey, QString());
+}
+
+void KeyboardData::clearCurrentLayer()
+{
+    QVector<KeyData> &layer = m_layers[m_currentLayer];
+    for (int i = 0; i < KEYS_PER_LAYER; ++i) {
+        layer[i].reset();
+        layer[i].dirty = true;
+        bumpKey(m_currentLayer, i);
+    }
+    m_selectedKey = -1;
+    m_replaceOnNextBaseKey = true;
+    for (int i = 0; i < KEYS_PER_LAYER; ++i)
+        emit keyButtonTextChanged(i, QString());
+    emit selectedKeyChanged(-1);
+}
+
+bool KeyboardData::applyBaseKey(quint8 usage)
+{
+    KeyData *key = selectedKeyData();
+    if (!key)
+        return false;
+    const bool replace = m_replaceOnNextBaseKey;
+    m_replaceOnNextBaseKey = false;
+
+    const bool clickedModifier = isModifierUsage(usage);
+    const quint8 type = key->type;
+
+    if (replace || type == KeyType::Empty || type == KeyType::Multimedia
+        || type == KeyType::Mouse || !KeyType::isValid(type)) {
+        key->setBasicKey(usage);
+    } else if (type == KeyType::Combination) {
+        if (!key->comboKeys.isEmpty())
+            return false;
+        if (clickedModifier) {
+            key->modifierBits |= modifierBit(usage);
+            key->dirty = true;
+            updateCombinationTexts(*key);
+        } else {
+            key->setCombination(key->modifierBits, QByteArray(1, char(usage)));
+        }
+    } else if (type == KeyType::Macro) {
+        if (key->macroSteps.size() > MAX_MACRO_STEPS - 2)
+            return false;
+        key->macroSteps.append(step(0, usage, kStepDelayMs));
+        key->macroSteps.append(step(1, usage, kStepDelayMs));
+        key->dirty = true;
+        updateMacroTexts(*key);
+    } else { // Basic
+        const quint8 held = key->keyCode;
+        if (isModifierUsage(held)) {
+            if (clickedModifier)
+                key->setCombination(modifierBit(held) | modifierBit(usage), QByteArray());
+            else
+                key->setCombination(modifierBit(held), QByteArray(1, char(usage)));
+        } else {
+            key->setMacro({step(0, held, 0), step(1, held, kStepDelayMs),
+                           step(0, usage, kStepDelayMs), step(1, usage, kStepDelayMs)});
+        }
+    }
+
+    bumpKey(m_currentLayer, m_selectedKey);
+    emitSelectedCaptions();
+    return true;
+}
+
+void KeyboardData::assignSelectedKey(const KeyData &source)
+{
+    KeyData *key = selectedKeyData();
+    if (!key)
+        return;
+    *key = source;
+    key->dirty = true;
+    bumpKey(m_currentLayer, m_selectedKey);
+    m_replaceOnNextBaseKey = false;
+    emitSelectedCaptions();
+}
+
+void KeyboardData::setSelectedMultimedia(quint16 usage)
+{
+    KeyData *key = selectedKeyData();
+    if (!key)
+        return;
+    key->setMultimedia(usage);
+    bumpKey(m_currentLayer, m_selectedKey);
+    emitSelectedCaptions();
+}
+
+void KeyboardData::setSelectedMouseAction(quint8 action)
+{
+    KeyData *key = selectedKeyData();
+    if (!key)
+        return;
+    key->setMouseAction(action);
+    bumpKey(m_currentLayer, m_selectedKey);
+    emitSelectedCaptions();
+}
+
+void KeyboardData::refreshSelectedKeyTexts()
+{
+    if (!selectedKeyData())
+        return;
+    // Callers come here after changing the key in place, so a save in flight must not
+    // count that change as written.
+    bumpKey(m_currentLayer, m_selectedKey);
+    emitSelectedCaptions();
+}
+
+void KeyboardData::setLedColor(int layer, int ledIndex, const LedColorData &colour)
+{
+    if (!validLayer(layer) || ledIndex < 0 || ledIndex >= LEDS_PER_LAYER)
+        return;
+    LayerLedConfigData &led = m_ledConfigs[layer];
+    if (led.colors[ledIndex] == colour)
+        return;
+    led.colors[ledIndex] = colour;
+    led.colorDirty[ledIndex] = true;
+    bumpLed(layer);
+}
+
+void KeyboardData::setLedMode(int layer, quint8 mode)
+{
+    if (!validLayer(layer))
+        return;
+    LayerLedConfigData &led = m_ledConfigs[layer];
+    if (led.mode == mode)
+        return;
+    led.mode = mode;
+    led.modeDirty = true;
+    bumpLed(layer);
+}
+
+void KeyboardData::loadLayers(const QVector<QVector<KeyData>> &source)
+{
+    for (int a = 0; a < source.size() && a < LAYER_COUNT; ++a) {
+        const QVector<KeyData> &src = source[a];
+        for (int j = 0; j < src.size() && j < KEYS_PER_LAYER; ++j) {
+            m_layers[a][j] = src[j];
+            m_layers[a][j].dirty = false;
+            bumpKey(a, j);
+        }
+    }
+    emitLayerButtonTexts();
+    if (const KeyData *key = selectedKeyData())
+        emit keyFullTextChanged(m_selectedKey, key->fullText);
+}
+
+void KeyboardData::loadLedConfigs(const QVector<LayerLedConfigData> &source)
+{
+    // Callers pass all four layers. Should a shorter list ever arrive, the layers it does
+    // not cover keep their lighting and their pending changes.
+    for (int i = 0; i < source.size() && i < LAYER_COUNT; ++i) {
+        LayerLedConfigData &led = m_ledConfigs[i];
+        led = source[i];
+        led.modeDirty = false;
+        led.colorDirty.fill(false);
+        bumpLed(i);
+    }
+}
+
+void KeyboardData::clearChangeFlags()
+{
+    for (auto &layer : m_layers)
+        for (auto &key : layer)
+            key.dirty = false;
+    for (auto &led : m_ledConfigs) {
+        led.modeDirty = false;
+        led.colorDirty.fill(false);
+    }
+}
+
+void KeyboardData::resetAll()
+{
+    clearChangeFlags();
+    for (int l = 0; l < LAYER_COUNT; ++l) {
+        for (int k = 0; k < KEYS_PER_LAYER; ++k) {
+            m_layers[l][k].reset();
+            bumpKey(l, k);
+        }
+        m_ledConfigs[l] = LayerLedConfigData();
+        bumpLed(l);
+    }
+}
+
+bool KeyboardData::appendSelectedMacroStep(const MacroStepData &s)
+{
+    KeyData *key = selectedKeyData();
+    if (!key)
+        return false;
+    if (key->macroSteps.size() >= MAX_MACRO_STEPS)
+        return false;
+    if (key->type != KeyType::Macro) {
+        key->macroSteps.clear();
+        key->type = KeyType::Macro;
+    }
+    key->macroSteps.append(s);
+    key->dirty = true;
+    updateMacroTexts(*key);
+    bumpKey(m_currentLayer, m_selectedKey);
+    return true;
+}
+
+void KeyboardData::markKeyChanged(int layer, int keyIdx)
+{
+    if (!validLayer(layer) || !validKey(keyIdx))
+        return;
+    m_layers[layer][keyIdx].dirty = true;
+    bumpKey(layer, keyIdx);
+}
+
+KeyboardSnapshot KeyboardData::snapshot() const
+{
+    KeyboardSnapshot snap;
+    snap.layers = m_layers;
+    snap.ledConfigs = m_ledConfigs;
+    snap.keyRevisions = m_keyRevisions;
+    snap.ledRevisions = m_ledRevisions;
+    m_snapshotKeys = m_layers;
+    m_snapshotKeyRevisions = m_keyRevisions;
+    m_snapshotLeds = m_ledConfigs;
+    m_snapshotLedRevisions = m_ledRevisions;
+    return snap;
+}
+
+void KeyboardData::acknowledgeKeySaved(int layer, int keyIdx, quint32 revision)
+{
+    if (!validLayer(layer) || !validKey(keyIdx))
+        return;
+    if (m_keyRevisions[layer][keyIdx] != revision)
+        return;
+    KeyData &key = m_layers[layer][keyIdx];
+    // Same revision but a different function means the key was changed in place without
+    // telling the model; keep it marked so the next save writes it.
+    if (!m_snapshotKeyRevisions.isEmpty() && m_snapshotKeyRevisions[layer][keyIdx] == revision
+        && !key.sameFunction(m_snapshotKeys[layer][keyIdx]))
+        return;
+    key.dirty = false;
+}
+
+void KeyboardData::acknowledgeLedSaved(int layer, quint32 revision)
+{
+    if (!validLayer(layer) || m_ledRevisions[layer] != revision)
+        return;
+    LayerLedConfigData &led = m_ledConfigs[layer];
+    if (!m_snapshotLedRevisions.isEmpty() && m_snapshotLedRevisions[layer] == revision) {
+        const LayerLedConfigData &seen = m_snapshotLeds[layer];
+        if (seen.mode != led.mode || seen.colors != led.colors)
+            return;
+    }
+    led.modeDirty = false;
+    led.colorDirty.fill(false);
+}
+
+quint32 KeyboardData::keyRevision(int layer, int keyIdx) const
+{
+    return (validLayer(layer) && validKey(keyIdx)) ? m_keyRevisions[layer][keyIdx] : 0;
+}
+
+quint32 KeyboardData::ledRevision(int layer) const
+{
+    return validLayer(layer) ? m_ledRevisions[layer] : 0;
+}

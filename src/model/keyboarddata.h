@@ -1,0 +1,102 @@
+#pragma once
+
+#include "model/keyboardsnapshot.h"
+#include "model/records.h"
+
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+// The in-memory configuration the window edits: 4 layers of 25 key slots, the lighting of
+// each layer, the current layer and the selected key. Lives on the GUI thread; device work
+// on workers reads a snapshot() and reports back through the acknowledge calls.
+class KeyboardData : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int LAYER_COUNT = 4;
+    static constexpr int KEYS_PER_LAYER = 25;
+    static constexpr int LEDS_PER_LAYER = 16;
+    static constexpr int MAX_MACRO_STEPS = 64;
+    static constexpr int MAX_COMBO_KEYS = 6;
+
+    explicit KeyboardData(QObject *parent = nullptr);
+
+    // Queries
+    int currentLayer() const { return m_currentLayer; }
+    int selectedKey() const { return m_selectedKey; }
+    bool replaceOnNextBaseKey() const { return m_replaceOnNextBaseKey; }
+    // Null when layer or key index is out of range. Who changes a key through these must
+    // call markKeyChanged (or refreshSelectedKeyTexts for the selected key) afterwards, so
+    // that a save in flight does not take the edit for saved.
+    KeyData *keyDataAt(int layer, int keyIdx);
+    const KeyData *keyDataAt(int layer, int keyIdx) const;
+    KeyData *selectedKeyData();
+    const KeyData *selectedKeyData() const;
+    bool hasUnsavedChanges() const;
+    bool hasLedChanges() const;
+    const QVector<QVector<KeyData>> &layers() const { return m_layers; }
+    const QVector<LayerLedConfigData> &ledConfigs() const { return m_ledConfigs; }
+    // Lighting of one layer; a default record for an out-of-range layer.
+    const LayerLedConfigData &ledConfig(int layer) const;
+
+    // Operations
+    void setCurrentLayer(int layer);
+    void selectKey(int keyIdx);
+    void clearSelectedKey();
+    void clearCurrentLayer();
+    bool applyBaseKey(quint8 usage);
+    void assignSelectedKey(const KeyData &source);
+    void setSelectedMultimedia(quint16 usage);
+    void setSelectedMouseAction(quint8 action);
+    void refreshSelectedKeyTexts();
+    void setLedColor(int layer, int ledIndex, const LedColorData &colour);
+    void setLedMode(int layer, quint8 mode);
+    void loadLayers(const QVector<QVector<KeyData>> &source);
+    void loadLedConfigs(const QVector<LayerLedConfigData> &source);
+    void clearChangeFlags();
+    void resetAll();
+    bool appendSelectedMacroStep(const MacroStepData &step);
+
+    // Marks a key edited in place through keyDataAt: sets dirty and bumps its revision.
+    void markKeyChanged(int layer, int keyIdx);
+
+    // Saving without racing the user. Call on the model's thread.
+    KeyboardSnapshot snapshot() const;
+    // Clears the key's dirty flag only when it was not edited since the snapshot that
+    // carried `revision`.
+    void acknowledgeKeySaved(int layer, int keyIdx, quint32 revision);
+    // Clears modeDirty and every colorDirty of the layer under the same rule.
+    void acknowledgeLedSaved(int layer, quint32 revision);
+    quint32 keyRevision(int layer, int keyIdx) const;
+    quint32 ledRevision(int layer) const;
+
+signals:
+    void keyButtonTextChanged(int keyIdx, const QString &text);
+    void keyFullTextChanged(int keyIdx, const QString &text);
+    void selectedKeyChanged(int keyIdx);
+    void error(const QString &msg);
+
+private:
+    static bool validLayer(int layer) { return layer >= 0 && layer < LAYER_COUNT; }
+    static bool validKey(int keyIdx) { return keyIdx >= 0 && keyIdx < KEYS_PER_LAYER; }
+    void bumpKey(int layer, int keyIdx);
+    void bumpLed(int layer);
+    void emitSelectedCaptions();
+    void emitLayerButtonTexts();
+
+    QVector<QVector<KeyData>> m_layers;
+    QVector<LayerLedConfigData> m_ledConfigs;
+    int m_currentLayer = 0;
+    int m_selectedKey = -1;
+    bool m_replaceOnNextBaseKey = true;
+
+    QVector<QVector<quint32>> m_keyRevisions;
+    QVector<quint32> m_ledRevisions;
+    // What each key held when the last snapshot was taken, so that an in-place edit that
+    // skipped markKeyChanged still keeps its dirty flag on acknowledgement.
+    mutable QVector<QVector<KeyData>> m_snapshotKeys;
+    mutable QVector<QVector<quint32>> m_snapshotKeyRevisions;
+    mutable QVector<LayerLedConfigData> m_snapshotLeds;
+    mutable QVector<quint32> m_snapshotLedRevisions;
+};
