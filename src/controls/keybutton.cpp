@@ -1,0 +1,229 @@
+#include "controls/keybutton.h"
+
+#include "controls/keycaption.h"
+
+#include <QDebug>
+#include <QEvent>
+#include <QMetaObject>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QVariant>
+
+#include <algorithm>
+
+namespace {
+// Hovered keys grow by this many pixels so the key under the mouse stands out.
+constexpr int HOVER_GROWTH = 4;
+}
+
+KeyButton::KeyButton(const QString& text, QWidget* parent)
+    : QPushButton(text, parent)
+{
+    setCheckable(true);
+    setFlat(true);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setFixedSize(m_size, m_size);
+    setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
+    installEventFilter(this);
+}
+
+KeyButton::~KeyButton() = default;
+
+void KeyButton::setBaseSize(int baseSize)
+{
+    if (baseSize == m_baseSize)
+        return;
+    m_baseSize = baseSize;
+    updateButtonSize();
+}
+
+void KeyButton::setScale(double scale)
+{
+    if (scale == m_scale)
+        return;
+    m_scale = scale;
+    updateButtonSize();
+}
+
+void KeyButton::setFontBaseSize(int pointSize)
+{
+    if (pointSize == m_fontBaseSize)
+        return;
+    m_fontBaseSize = pointSize;
+    update();
+}
+
+void KeyButton::setCornerRadius(int radius)
+{
+    radius = std::max(radius, 0);
+    if (radius == m_cornerRadius)
+        return;
+    m_cornerRadius = radius;
+    update();
+}
+
+void KeyButton::setAssigned(bool assigned)
+{
+    if (assigned == m_assigned)
+        return;
+    m_assigned = assigned;
+    update();
+}
+
+void KeyButton::setCustomColor(const QColor& color)
+{
+    if (m_hasCustomColor && color == m_customColor)
+        return;
+    m_customColor = color;
+    m_hasCustomColor = true;
+    update();
+}
+
+void KeyButton::clearCustomColor()
+{
+    if (!m_hasCustomColor)
+        return;
+    m_hasCustomColor = false;
+    m_customColor = QColor();
+    update();
+}
+
+QString KeyButton::displayedText() const
+{
+    return KeyCaption::limitedText(text(), m_size);
+}
+
+void KeyButton::updateButtonSize()
+{
+    m_size = KeyCaption::roundHalfAway(m_baseSize * m_scale);
+    const int side = m_hovered ? m_size + HOVER_GROWTH : m_size;
+    setFixedSize(side, side);
+    update();
+}
+
+void KeyButton::applySideLength(int side)
+{
+    setFixedSize(side, side);
+    // Keep the key centred in its cell so it grows around its middle.
+    if (QWidget* cell = parentWidget()) {
+        move((cell->width() - side) / 2, (cell->height() - side) / 2);
+        cell->update();
+    }
+    update();
+}
+
+bool KeyButton::eventFilter(QObject* watched, QEvent* event)
+{
+    // State changes made by the toolkit itself (check toggled by keyboard, enabling,
+    // font or text changes) must show at once.
+    if (watched == this) {
+        switch (event->type()) {
+        case QEvent::EnabledChange:
+        case QEvent::FontChange:
+        case QEvent::FocusIn:
+        case QEvent::FocusOut:
+            update();
+            break;
+        default:
+            break;
+        }
+    }
+    return QPushButton::eventFilter(watched, event);
+}
+
+void KeyButton::mousePressEvent(QMouseEvent* event)
+{
+    qDebug() << "[UI][mousePress]" << "KeyButton" << this << "text" << text() << "enabled"
+             << isEnabled() << "visible" << isVisible() << "pos" << event->localPos().toPoint();
+    QPushButton::mousePressEvent(event);
+}
+
+void KeyButton::mouseReleaseEvent(QMouseEvent* event)
+{
+    qDebug() << "[UI][mouseRelease]" << "KeyButton" << this << "text" << text() << "enabled"
+             << isEnabled() << "visible" << isVisible() << "pos" << event->localPos().toPoint();
+
+    bool ok = false;
+    const int index = property("buttonIndex").toInt(&ok);
+    qDebug() << "[UI][mouseRelease-index]" << this << "buttonIndex" << (ok ? index : -1) << "text"
+             << text();
+
+    // Buttons 6 to 8 sit where some panels put knob actions; the window resolves them
+    // itself, so the click is forwarded instead of toggling this button.
+    if (ok && index >= 6 && index <= 8) {
+        QWidget* top = window();
+        if (top && top != this) {
+            top->setProperty("_forcedClickIndex", index);
+            // Leave the pressed look behind without emitting released/clicked.
+            setDown(false);
+            QMetaObject::invokeMethod(top, "onButtonClicked", Qt::DirectConnection);
+            event->accept();
+            return;
+        }
+    }
+    QPushButton::mouseReleaseEvent(event);
+}
+
+void KeyButton::enterEvent(QEvent* event)
+{
+    m_hovered = true;
+    applySideLength(m_size + HOVER_GROWTH);
+    QPushButton::enterEvent(event);
+}
+
+void KeyButton::leaveEvent(QEvent* event)
+{
+    m_hovered = false;
+    applySideLength(m_size);
+    QPushButton::leaveEvent(event);
+}
+
+void KeyButton::paintEvent(QPaintEvent* /*event*/)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+
+    const int w = width();
+    const int h = height();
+    const int m = std::min(w, h);
+
+    const int r0 = m_hovered ? std::max(KeyCaption::roundHalfAway(0.15 * m), 12)
+                             : std::max(KeyCaption::roundHalfAway(0.1 * m), 8);
+    const int radius = std::min(std::max(m_cornerRadius, r0), m / 2);
+
+    const QColor base = m_hasCustomColor ? m_customColor : QColor(100, 100, 100);
+    QColor fill = base;
+    if (isChecked())
+        fill = base.lighter(110);
+    else if (m_hovered)
+        fill = base.lighter(120);
+
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fill);
+    painter.drawRoundedRect(QRect(0, 0, w, h), radius, radius);
+
+    if (isChecked()) {
+        QPen ring(QColor(255, 215, 0, 220));
+        ring.setWidth(3);
+        painter.setPen(ring);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRect(2, 2, w - 4, h - 4), radius - 1, radius - 1);
+    }
+
+    QFont font = this->font();
+    font.setBold(true);
+    font.setPointSize(std::max(1, KeyCaption::roundHalfAway(m_fontBaseSize * m_scale)));
+    painter.setFont(font);
+
+    QColor textColor(150, 150, 150);
+    if (isChecked())
+        textColor = QColor(255, 215, 0);
+    else if (m_assigned)
+        textColor = Qt::white;
+
+    KeyCaption::draw(painter, QRect(0, 0, w, h), displayedText(), textColor);
+}

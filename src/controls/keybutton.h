@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QColor>
+#include <QPushButton>
+
+// One physical key of the device panel: a rounded square in grey or in the key's LED
+// colour, a gold ring while selected (checked) and the key's short caption.
+// The window tags every panel button with the dynamic property "buttonIndex"; releasing
+// the mouse on buttons 6, 7 or 8 calls the top-level window's slot "onButtonClicked"
+// directly (after setting its property "_forcedClickIndex") instead of emitting clicked.
+class KeyButton : public QPushButton
+{
+    Q_OBJECT
+
+public:
+    explicit KeyButton(const QString& text, QWidget* parent = nullptr);
+    ~KeyButton() override;
+
+    // Side length at scale 1 and the window scale; the button side is their product.
+    void setBaseSize(int baseSize);
+    void setScale(double scale);
+    void setFontBaseSize(int pointSize);
+    void setCornerRadius(int radius);
+    void setAssigned(bool assigned);
+    void setCustomColor(const QColor& color);
+    void clearCustomColor();
+
+    int keyBaseSize() const { return m_baseSize; }
+    double scale() const { return m_scale; }
+    // Current side length without the hover growth.
+    int keySize() const { return m_size; }
+    int fontBaseSize() const { return m_fontBaseSize; }
+    int cornerRadius() const { return m_cornerRadius; }
+    bool isAssigned() const { return m_assigned; }
+    bool hasCustomColor() const { return m_hasCustomColor; }
+    QColor customColor() const { return m_customColor; }
+    bool isHovered() const { return m_hovered; }
+
+    // The text actually drawn on the cap (long captions keep their end).
+    QString displayedText() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void enterEvent(QEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void updateButtonSize();
+    void applySideLength(int side);
+
+    bool m_hovered = false;
+    double m_scale = 1.0;
+    int m_baseSize = 80;
+    int m_size = 80;
+    int m_fontBaseSize = 10;
+    bool m_assigned = false;
+    int m_cornerRadius = 8;
+    bool m_hasCustomColor = false;
+    QColor m_customColor;
+};

@@ -1,0 +1,168 @@
+#include "controls/knobbutton.h"
+
+#include "controls/keycaption.h"
+
+#include <QDebug>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+// Q_INIT_RESOURCE must be used outside any namespace.
+static void initKnobResourcesImpl()
+{
+    Q_INIT_RESOURCE(knobs);
+}
+
+void initKnobResources()
+{
+    static const bool done = [] {
+        initKnobResourcesImpl();
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
+namespace {
+QString knobImage(const char* fileName)
+{
+    return QStringLiteral(":/images/image/KN_") + QLatin1String(fileName);
+}
+} // namespace
+
+QString KnobButton::leftImagePath() { return knobImage("LEFT114x97.png"); }
+QString KnobButton::rightImagePath() { return knobImage("RIGHT114x97.png"); }
+QString KnobButton::pressImagePath() { return knobImage("IN150x150.png"); }
+QString KnobButton::pressLeftImagePath() { return knobImage("PressLEFT114x97.png"); }
+QString KnobButton::pressRightImagePath() { return knobImage("PressRIGHT114x97.png"); }
+
+KnobButton::KnobButton(const QString& imagePath, const QString& text, QWidget* parent)
+    : QPushButton(text, parent)
+    , m_imagePath(imagePath)
+{
+    setCheckable(true);
+    setFlat(true);
+    if (!m_imagePath.isEmpty()) {
+        // A missing image is not fatal: the button still works and shows its caption.
+        if (!m_image.load(m_imagePath))
+            qDebug() << "Failed to load image:" << m_imagePath;
+    }
+    setFixedSize(m_size, m_size);
+    setMouseTracking(true);
+    updateScaledPixmap();
+}
+
+KnobButton::~KnobButton() = default;
+
+void KnobButton::setScaledSize(int size)
+{
+    if (size < 1 || size == m_size)
+        return;
+    m_size = size;
+    setFixedSize(m_size, m_size);
+    updateScaledPixmap();
+    update();
+}
+
+void KnobButton::setTextBaseFontSize(int size)
+{
+    if (size < 2)
+        size = 1;
+    if (size == m_textBaseFontSize)
+        return;
+    m_textBaseFontSize = size;
+    update();
+}
+
+void KnobButton::setSetState(bool set)
+{
+    if (set == m_setState)
+        return;
+    m_setState = set;
+    update();
+}
+
+void KnobButton::updateScaledPixmap()
+{
+    if (m_image.isNull())
+        return;
+    const int box = KeyCaption::roundHalfAway(0.85 * m_size);
+    m_scaledImage = m_image.scaled(box, box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+int KnobButton::captionPointSize() const
+{
+    return std::max(1, KeyCaption::roundHalfAway(m_size / 80.0 * m_textBaseFontSize));
+}
+
+void KnobButton::mousePressEvent(QMouseEvent* event)
+{
+    qDebug() << "[UI][mousePress]" << "KnobButton" << this << "text" << text() << "enabled"
+             << isEnabled() << "visible" << isVisible() << "pos" << event->localPos().toPoint();
+    QPushButton::mousePressEvent(event);
+}
+
+void KnobButton::mouseReleaseEvent(QMouseEvent* event)
+{
+    qDebug() << "[UI][mouseRelease]" << "KnobButton" << this << "text" << text() << "enabled"
+             << isEnabled() << "visible" << isVisible() << "pos" << event->localPos().toPoint();
+    QPushButton::mouseReleaseEvent(event);
+}
+
+void KnobButton::enterEvent(QEvent* event)
+{
+    m_hovered = true;
+    update();
+    QPushButton::enterEvent(event);
+}
+
+void KnobButton::leaveEvent(QEvent* event)
+{
+    m_hovered = false;
+    update();
+    QPushButton::leaveEvent(event);
+}
+
+void KnobButton::paintEvent(QPaintEvent* /*event*/)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+
+    const QRect area = rect();
+    if (isChecked()) {
+        QPen ring(QColor(255, 215, 0, 180));
+        ring.setWidth(3);
+        painter.setPen(ring);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(area.adjusted(3, 3, -3, -3));
+    } else if (m_hovered) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(255, 255, 255, 40));
+        painter.drawEllipse(area.adjusted(2, 2, -2, -2));
+    }
+
+    if (!m_scaledImage.isNull()) {
+        const int x = (width() - m_scaledImage.width()) / 2;
+        const int y = (height() - m_scaledImage.height()) / 2;
+        painter.drawPixmap(x, y, m_scaledImage);
+    }
+
+    const QString caption = text();
+    if (caption.isEmpty())
+        return;
+
+    QFont font = this->font();
+    font.setBold(true);
+    font.setPointSize(captionPointSize());
+    painter.setFont(font);
+
+    QColor textColor(150, 150, 150);
+    if (isChecked())
+        textColor = QColor(255, 215, 0);
+    else if (m_setState)
+        textColor = Qt::white;
+
+    KeyCaption::draw(painter, area, KeyCaption::limitedText(caption, m_size), textColor);
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QPixmap>
+#include <QPushButton>
+#include <QString>
+
+// Registers the embedded knob images. keypad_ui is a static library, so its resources are
+// only linked in when something references them: call this once (e.g. at the start of
+// main() or of a test) before creating knob buttons. Calling it again is harmless.
+void initKnobResources();
+
+// One action of a rotary knob on the device panel (turn left, turn right or press):
+// its arrow image, a round highlight while hovered, a gold ring while selected (checked)
+// and the action's short caption, cut and drawn like a key button's caption.
+class KnobButton : public QPushButton
+{
+    Q_OBJECT
+
+public:
+    // Resource paths of the knob images.
+    static QString leftImagePath();       // ":/images/image/KN_LEFT114x97.png"
+    static QString rightImagePath();      // ":/images/image/KN_RIGHT114x97.png"
+    static QString pressImagePath();      // ":/images/image/KN_IN150x150.png"
+    static QString pressLeftImagePath();  // ":/images/image/KN_PressLEFT114x97.png"
+    static QString pressRightImagePath(); // ":/images/image/KN_PressRIGHT114x97.png"
+
+    KnobButton(const QString& imagePath, const QString& text, QWidget* parent = nullptr);
+    ~KnobButton() override;
+
+    // Side length of the (square) button; ignored below 1 or when unchanged.
+    void setScaledSize(int size);
+    // Caption point size at side length 80; values below 2 become 1.
+    void setTextBaseFontSize(int size);
+    // Whether the knob action has a function (white caption instead of grey).
+    void setSetState(bool set);
+    void updateScaledPixmap();
+
+    QString imagePath() const { return m_imagePath; }
+    int scaledSize() const { return m_size; }
+    int textBaseFontSize() const { return m_textBaseFontSize; }
+    bool isSetState() const { return m_setState; }
+    bool isHovered() const { return m_hovered; }
+    bool hasImage() const { return !m_image.isNull(); }
+    QPixmap image() const { return m_image; }
+    QPixmap scaledImage() const { return m_scaledImage; }
+    // Point size of the caption font at the current side length.
+    int captionPointSize() const;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void enterEvent(QEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap m_image;
+    QPixmap m_scaledImage;
+    QString m_imagePath;
+    int m_size = 80;
+    int m_textBaseFontSize = 10;
+    bool m_hovered = false;
+    bool m_setState = false;
+};
