@@ -1,0 +1,465 @@
+#include "device/hidmanager.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QElapsedTimer>
+#include <QMetaObject>
+#include <QMutexLocker>
+#include <QTimer>
+
+#include <cstring>
+
+std::atomic<HIDManager *> HIDManager::m_instance{nullptr};
+
+namespace {
+
+QString hex(quint16 v)
+{
+    return QString::number(v, 16);
+}
+
+QString errorText(hid_device *dev)
+{
+    const wchar_t *e = hid_error(dev);
+    return e ? QString::fromWCharArray(e) : QStringLiteral("null");
+}
+
+} // namespace
+
+const QVector<HIDManager::Candidate> &HIDManager::candidates()
+{
+    static const QVector<Candidate> list = {
+        {0x4C4A, 0x4155}, {0x514C, 0x8850}, {0x1189, 0x8842}, {0x1189, 0x8840},
+        {0x1189, 0x8830}, {0x1189, 0x8831}, {0x1189, 0x8832}, {0x1189, 0x8833},
+        {0x1189, 0x8850}, {0x1189, 0x8851}, {0x514C, 0x8842}, {0x514C, 0x8840},
+        {0x514C, 0x8830}, {0x514C, 0x8831}, {0x514C, 0x8832}, {0x514C, 0x8833},
+        {0x514C, 0x8851},
+    };
+    return list;
+}
+
+HIDManager *HIDManager::instance()
+{
+    static QMutex creation;
+    HIDManager *mgr = m_instance.load();
+    if (mgr)
+        return mgr;
+    QMutexLocker locker(&creation);
+    mgr = m_instance.load();
+    if (!mgr) {
+        // Lives until the process ends. Its timers and signals belong to the application's
+        // thread even when a worker happens to ask first.
+        mgr = new HIDManager;
+        if (auto *app = QCoreApplication::instance(); app && mgr->thread() != app->thread())
+            mgr->moveToThread(app->thread());
+        m_instance.store(mgr);
+    }
+    return mgr;
+}
+
+HIDManager::HIDManager()
+    : QObject(nullptr)
+{
+    hid_init();
+    m_aliveTimer = new QTimer(this);
+    m_aliveTimer->setInterval(ALIVE_INTERVAL_MS);
+    connect(m_aliveTimer, &QTimer::timeout, this, &HIDManager::onAliveTimer);
+}
+
+HIDManager::~HIDManager()
+{
+    if (m_scanTimer)
+        m_scanTimer->stop();
+    closeDevice();
+}
+
+// ---------------------------------------------------------------------------- state access
+
+DeviceInfo HIDManager::deviceInfo() const
+{
+    QMutexLocker locker(&m_stateMutex);
+    return m_deviceInfo;
+}
+
+quint16 HIDManager::vendorId() const
+{
+    QMutexLocker locker(&m_stateMutex);
+    return m_vendorId;
+}
+
+quint16 HIDManager::productId() const
+{
+    QMutexLocker locker(&m_stateMutex);
+    return m_productId;
+}
+
+QByteArray HIDManager::devicePath() const
+{
+    QMutexLocker locker(&m_stateMutex);
+    return m_devicePath;
+}
+
+void HIDManager::storeDeviceInfo(const DeviceInfo &info)
+{
+    QMutexLocker locker(&m_stateMutex);
+    m_deviceInfo = info;
+}
+
+bool HIDManager::lockHeldByCurrentThread() const
+{
+    return m_lockOwner.load() == QThread::currentThreadId();
+}
+
+HIDManager::OperationLock::OperationLock(HIDManager *mgr)
+    : m_mgr(mgr)
+{
+    m_mgr->m_mutex.lock();
+    m_mgr->m_lockOwner.store(QThread::currentThreadId());
+    m_mgr->m_busy.store(true);
+}
+
+HIDManager::OperationLock::~OperationLock()
+{
+    release();
+}
+
+void HIDManager::OperationLock::release()
+{
+    if (!m_held)
+        return;
+    m_held = false;
+    m_mgr->m_busy.store(false);
+    m_mgr->m_lockOwner.store(nullptr);
+    m_mgr->m_mutex.unlock();
+}
+
+// ---------------------------------------------------------------------------- scanning
+
+void HIDManager::startMonitoring()
+{
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(this, [this] { startMonitoring(); }, Qt::QueuedConnection);
+        return;
+    }
+    if (!m_scanTimer) {
+        m_scanTimer = new QTimer(this);
+        connect(m_scanTimer, &QTimer::timeout, this, &HIDManager::onScanTimer);
+    }
+    if (m_scanTimer->isActive())
+        return;
+    m_scanTimer->start(SCAN_INTERVAL_MS);
+    QTimer::singleShot(0, this, &HIDManager::onScanTimer);
+    qDebug().noquote() << "HIDManager: monitoring started";
+}
+
+void HIDManager::stopMonitoring()
+{
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(this, [this] { stopMonitoring(); }, Qt::QueuedConnection);
+        return;
+    }
+    if (m_scanTimer && m_scanTimer->isActive())
+        m_scanTimer->stop();
+}
+
+bool HIDManager::isMonitoring() const
+{
+    return m_scanTimer && m_scanTimer->isActive();
+}
+
+void HIDManager::onScanTimer()
+{
+    if (m_device.load() || !tryOpenDevice())
+        return;
+    if (m_scanTimer)
+        m_scanTimer->stop();
+    m_connected.store(true);
+    m_aliveTimer->start();
+    emit deviceConnected();
+}
+
+bool HIDManager::tryOpenDevice()
+{
+    // An operation left over from the previous connection may still be unwinding; the handle
+    // is only ever replaced under the lock, so wait for the next tick rather than block.
+    if (!m_mutex.tryLock())
+        return false;
+    bool opened = false;
+    if (!m_device.load()) {
+        // One walk of the whole HID bus per tick, then the candidates in their order: the
+        // same choice as asking per pair, at a seventeenth of the cost while nothing is there.
+        hid_device_info *devs = hid_enumerate(0, 0);
+        for (const Candidate &c : candidates()) {
+            if (openCandidate(devs, c)) {
+                opened = true;
+                break;
+            }
+        }
+        hid_free_enumeration(devs);
+    }
+    m_mutex.unlock();
+    return opened;
+}
+
+bool HIDManager::openCandidate(const hid_device_info *devs, const Candidate &c)
+{
+    QVector<const hid_device_info *> itfs;
+    for (const hid_device_info *d = devs; d; d = d->next) {
+        if (d->vendor_id == c.vendorId && d->product_id == c.productId)
+            itfs.append(d);
+    }
+    if (itfs.isEmpty())
+        return false;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const hid_device_info *d : qAsConst(itfs)) {
+            const QByteArray path(d->path ? d->path : "");
+            qDebug().noquote() << "HIDManager: candidate path=" << path << "itf=" << d->interface_number
+                               << "usagePage=" << d->usage_page << "usage=" << d->usage << "pass=" << pass;
+            const bool vendorPage = d->usage_page == 0xFF00 && d->usage == 1;
+            const bool accepted = vendorPage || (pass == 1 && d->interface_number == 0);
+            if (!accepted)
+                continue;
+            hid_device *dev = hid_open_path(path.constData());
+            if (!dev)
+                continue;
+            hid_set_nonblocking(dev, 0);
+            {
+                QMutexLocker locker(&m_stateMutex);
+                m_vendorId = c.vendorId;
+                m_productId = c.productId;
+                m_devicePath = path;
+            }
+            m_device.store(dev);
+            qDebug().noquote() << "HIDManager: opened path=" << path << "vid=" << hex(c.vendorId)
+                               << "pid=" << hex(c.productId);
+            return true;
+        }
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------------------- loss
+
+void HIDManager::onAliveTimer()
+{
+    // Never read while an operation holds the device: the report would be stolen from it.
+    if (m_busy.load() || !m_device.load())
+        return;
+    if (!m_mutex.tryLock())
+        return;
+    m_lockOwner.store(QThread::currentThreadId());
+    if (hid_device *dev = m_device.load()) {
+        unsigned char buf[2];
+        hid_set_nonblocking(dev, 1);
+        const int r = hid_read(dev, buf, sizeof buf);
+        hid_set_nonblocking(dev, 0);
+        if (r < 0)
+            closeDevice();
+    }
+    m_lockOwner.store(nullptr);
+    m_mutex.unlock();
+}
+
+void HIDManager::closeDevice()
+{
+    const bool ownThread = QThread::currentThread() == thread();
+    if (ownThread)
+        m_aliveTimer->stop();
+    if (hid_device *dev = m_device.exchange(nullptr)) {
+        hid_close(dev);
+        {
+            QMutexLocker locker(&m_stateMutex);
+            m_deviceInfo = DeviceInfo();
+            m_vendorId = 0;
+            m_productId = 0;
+            m_devicePath.clear();
+        }
+        qDebug().noquote() << "HIDManager: device closed";
+    }
+    // Whoever flips the flag reports the loss, so it is reported once however many paths
+    // (probe, a command's read error, the user) notice it.
+    if (m_connected.exchange(false)) {
+        if (ownThread)
+            finishClose();
+        else
+            QMetaObject::invokeMethod(this, [this] { finishClose(); }, Qt::QueuedConnection);
+    }
+}
+
+void HIDManager::finishClose()
+{
+    m_aliveTimer->stop();
+    emit deviceDisconnected();
+    QTimer::singleShot(RESCAN_DELAY_MS, this, [this] {
+        if (!m_device.load())
+            startMonitoring();
+    });
+}
+
+void HIDManager::disconnectDevice()
+{
+    if (lockHeldByCurrentThread()) {
+        closeDevice();
+        return;
+    }
+    if (QThread::currentThread() != thread()) {
+        OperationLock lock(this);
+        closeDevice();
+        return;
+    }
+    // The GUI thread must not wait for a running operation: close once it lets go.
+    if (!m_mutex.tryLock()) {
+        if (!m_closePending) {
+            m_closePending = true;
+            QTimer::singleShot(20, this, [this] {
+                m_closePending = false;
+                disconnectDevice();
+            });
+        }
+        return;
+    }
+    m_lockOwner.store(QThread::currentThreadId());
+    closeDevice();
+    m_lockOwner.store(nullptr);
+    m_mutex.unlock();
+}
+
+// ---------------------------------------------------------------------------- framing
+
+unsigned char HIDManager::calcChecksum(const unsigned char *data, int len)
+{
+    unsigned char x = 0;
+    if (!data)
+        return 0;
+    for (int i = 0; i < len; ++i)
+        x ^= data[i];
+    return x;
+}
+
+bool HIDManager::sendPacket(const void *data, int len)
+{
+    hid_device *dev = m_device.load();
+    if (!dev)
+        return false;
+    unsigned char buf[REPORT_SIZE] = {};
+    buf[0] = REPORT_ID;
+    const int n = qBound(0, len, REPORT_SIZE - 1);
+    if (data && n > 0)
+        std::memcpy(buf + 1, data, size_t(n));
+    hid_set_nonblocking(dev, 0);
+    const int ret = hid_write(dev, buf, sizeof buf);
+    hid_set_nonblocking(dev, 1);
+    if (ret != REPORT_SIZE) {
+        qDebug().noquote() << "HIDManager: sendPacket failed ret=" << ret << "err=" << errorText(dev);
+        return false;
+    }
+    return true;
+}
+
+void HIDManager::flushRxBuffer()
+{
+    hid_device *dev = m_device.load();
+    if (!dev)
+        return;
+    hid_set_nonblocking(dev, 1);
+    int discarded = 0;
+    for (int i = 0; i < 33; ++i) {
+        unsigned char buf[REPORT_SIZE];
+        if (hid_read(dev, buf, sizeof buf) <= 0)
+            break;
+        ++discarded;
+    }
+    if (discarded > 0)
+        qDebug().noquote() << "HIDManager: flushed" << qMin(discarded, 32) << "stale packets";
+}
+
+bool HIDManager::waitAck(unsigned char layer, unsigned char key, unsigned char pkt, unsigned char *status)
+{
+    hid_device *dev = m_device.load();
+    if (!dev)
+        return false;
+    hid_set_nonblocking(dev, 1);
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ACK_TIMEOUT_MS) {
+        unsigned char buf[REPORT_SIZE] = {};
+        const int r = hid_read(dev, buf, sizeof buf);
+        if (r == 0) {
+            QThread::msleep(POLL_SLEEP_MS);
+            continue;
+        }
+        if (r < 0) {
+            qDebug().noquote() << "HIDManager: waitAck hid_read error";
+            closeDevice();
+            return false;
+        }
+        if (buf[0] != REPORT_ID)
+            continue;
+        const QString cmdHex = QString::number(buf[1], 16);
+        if (r < 9) {
+            qDebug().noquote() << "HIDManager: waitAck skip cmd=0x" + cmdHex;
+            continue;
+        }
+        if (calcChecksum(buf + 1, 7) != buf[8]) {
+            qDebug().noquote() << "HIDManager: waitAck checksum err";
+            continue;
+        }
+        if (buf[1] == 6) {
+            if (buf[3] == layer && buf[4] == key && buf[5] == pkt) {
+                if (status)
+                    *status = buf[2];
+                return buf[2] == 0;
+            }
+            qDebug().noquote() << "HIDManager: waitAck wrong ACK" << "layer=" << buf[3] << "key=" << buf[4]
+                               << "pkt=" << buf[5];
+            continue;
+        }
+        if (buf[1] == 7) {
+            qDebug().noquote() << "HIDManager: waitAck NAK status=" << buf[2];
+            if (status)
+                *status = buf[2];
+            return false;
+        }
+        qDebug().noquote() << "HIDManager: waitAck skip cmd=0x" + cmdHex;
+    }
+    qDebug().noquote() << "HIDManager: waitAck timeout layer=" << layer << "key=" << key << "pkt=" << pkt;
+    return false;
+}
+
+bool HIDManager::sendWithRetry(const unsigned char *packet, unsigned char layer, unsigned char key,
+                               unsigned char pkt, std::initializer_list<unsigned char> finalStatuses,
+                               unsigned char *status)
+{
+    unsigned char st = 0;
+    for (int attempt = 1; attempt <= SEND_ATTEMPTS; ++attempt) {
+        st = 0;
+        if (sendPacket(packet, PACKET_SIZE) && waitAck(layer, key, pkt, &st)) {
+            if (status)
+                *status = st;
+            return true;
+        }
+        bool final = false;
+        for (unsigned char f : finalStatuses)
+            final = final || (st != 0 && st == f);
+        // A vanished keypad will not answer a repeat either.
+        if (final || !m_device.load())
+            break;
+        if (attempt < SEND_ATTEMPTS) {
+            QThread::msleep(RETRY_PAUSE_MS);
+            flushRxBuffer();
+        }
+    }
+    if (status)
+        *status = st;
+    return false;
+}
+
+// ---------------------------------------------------------------------------- legacy link
+
+bool HIDManager::runLegacy(const std::function<bool(hid_device *)> &fn)
+{
+    if (!fn)
+        return false;
+    OperationLock lock(this);
+    return fn(m_device.load());
+}
