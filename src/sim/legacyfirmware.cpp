@@ -1,0 +1,272 @@
+#include "sim/legacyfirmware.h"
+
+#include <QMutexLocker>
+
+namespace sim {
+
+namespace {
+
+constexpr quint8 REPORT_ID = 0x03;
+constexpr quint8 CMD_INFO = 0xFB;
+constexpr quint8 CMD_READ = 0xFA;
+constexpr quint8 CMD_KEY_WRITE = 0xFD;
+constexpr quint8 CMD_LIGHTING_WRITE = 0xFE;
+constexpr quint8 LIGHTING = 0xB0;
+
+quint8 byteAt(const QByteArray &data, int i)
+{
+    return i >= 0 && i < data.size() ? quint8(data[i]) : 0;
+}
+
+bool sameLighting(const LayerLedConfigData &a, const LayerLedConfigData &b)
+{
+    return a.mode == b.mode && a.colors == b.colors;
+}
+
+} // namespace
+
+bool LegacyFirmware::Memory::operator==(const Memory &o) const
+{
+    for (int i = 0; i < LAYERS; ++i) {
+        if (records[size_t(i)] != o.records[size_t(i)]
+            || !sameLighting(lighting[size_t(i)], o.lighting[size_t(i)])
+            || oldLightingCode[size_t(i)] != o.oldLightingCode[size_t(i)])
+            return false;
+    }
+    return true;
+}
+
+LegacyFirmware::LegacyFirmware(Generation generation)
+    : LegacyFirmware(generation, generation == Generation::R10Udav ? 16 : 15,
+                     generation == Generation::R10Udav ? 3 : 1,
+                     generation == Generation::R10Udav ? 10 : 8, 0)
+{
+}
+
+LegacyFirmware::LegacyFirmware(Generation generation, quint8 keyCount, quint8 encoderCount,
+                               quint8 version, quint8 shape)
+    : m_generation(generation),
+      m_keyCount(keyCount),
+      m_encoderCount(encoderCount),
+      m_version(version),
+      m_shape(shape)
+{
+    for (int layer = 0; layer < LAYERS; ++layer) {
+        QVector<QByteArray> &records = m_working.records[size_t(layer)];
+        for (int number = 1; number <= keysPerLayer(); ++number)
+            records.append(emptyRecord(layer, number));
+    }
+    m_stored = m_working;
+}
+
+int LegacyFirmware::keysPerLayer() const
+{
+    return m_generation == Generation::R10Udav ? 25 : 24;
+}
+
+int LegacyFirmware::recordSize() const
+{
+    return m_generation == Generation::R10Udav ? 62 : 60;
+}
+
+QByteArray LegacyFirmware::emptyRecord(int layer, int keyNumber) const
+{
+    QByteArray record(recordSize(), '\0');
+    record[0] = char(keyNumber);
+    record[1] = char(layer + 1);
+    return record;
+}
+
+QByteArray LegacyFirmware::reply(quint8 command, const QByteArray &body) const
+{
+    QByteArray out(REPLY_SIZE, '\0');
+    out[0] = char(REPORT_ID);
+    out[1] = char(command);
+    const int n = qMin(body.size(), REPLY_SIZE - 2);
+    for (int i = 0; i < n; ++i)
+        out[2 + i] = body[i];
+    return out;
+}
+
+QVector<QByteArray> LegacyFirmware::handleReport(const QByteArray &report)
+{
+    QMutexLocker lock(&m_mutex);
+    if (byteAt(report, 0) != REPORT_ID)
+        return {};
+
+    const quint8 cmd = byteAt(report, 1);
+    if (cmd == CMD_INFO && byteAt(report, 2) == CMD_INFO && byteAt(report, 3) == CMD_INFO) {
+        if (!m_answersProbe)
+            return {};
+        QByteArray body(4, '\0');
+        body[0] = char(m_keyCount);
+        body[1] = char(m_encoderCount);
+        body[2] = char(m_version);
+        body[3] = char(m_shape);
+        return {reply(CMD_INFO, body)};
+    }
+    if (cmd == CMD_READ)
+        return byteAt(report, 2) == LIGHTING ? answerLightingRead(report) : answerLayerRead(report);
+    if (cmd == CMD_KEY_WRITE) {
+        if (byteAt(report, 2) == 0xFE && byteAt(report, 3) == 0xFF) {
+            m_stored = m_working;
+            ++m_commits;
+        } else {
+            takeKeyWrite(report);
+        }
+        return {};
+    }
+    if (cmd == CMD_LIGHTING_WRITE && byteAt(report, 2) == LIGHTING)
+        takeLightingWrite(report);
+    return {};
+}
+
+QVector<QByteArray> LegacyFirmware::answerLayerRead(const QByteArray &report) const
+{
+    const bool r10 = m_generation == Generation::R10Udav;
+    const bool layout = r10 ? (byteAt(report, 2) == 25 && byteAt(report, 3) == 0)
+                            : (byteAt(report, 2) == 15 && byteAt(report, 3) == 3);
+    const int layer = int(byteAt(report, 4)) - 1;
+    if (!layout || layer < 0 || layer >= LAYERS)
+        return {};
+
+    int count = keysPerLayer();
+    if (m_recordsPerRead >= 0)
+        count = qMin(count, m_recordsPerRead);
+    // Record n carries key number n + 1; which slot that is, the host knows from the order.
+    QVector<QByteArray> out;
+    for (int n = 0; n < count; ++n)
+        out.append(reply(CMD_READ, m_working.records[size_t(layer)].at(n)));
+    return out;
+}
+
+QVector<QByteArray> LegacyFirmware::answerLightingRead(const QByteArray &report) const
+{
+    const int layer = byteAt(report, 3);
+    if (m_generation != Generation::R10Udav || layer >= LAYERS
+        || m_silentLightingLayers.contains(layer))
+        return {};
+    const LayerLedConfigData &config = m_working.lighting[size_t(layer)];
+    QByteArray body(1 + 3 * LayerLedConfigData::LED_COUNT, '\0');
+    body[0] = char(config.mode);
+    for (int k = 0; k < LayerLedConfigData::LED_COUNT; ++k) {
+        body[1 + 3 * k] = char(config.colors[size_t(k)].r);
+        body[2 + 3 * k] = char(config.colors[size_t(k)].g);
+        body[3 + 3 * k] = char(config.colors[size_t(k)].b);
+    }
+    return {reply(CMD_READ, body)};
+}
+
+void LegacyFirmware::takeKeyWrite(const QByteArray &report)
+{
+    const int number = byteAt(report, 2);
+    const int layer = int(byteAt(report, 3)) - 1;
+    if (number < 1 || number > keysPerLayer() || layer < 0 || layer >= LAYERS)
+        return;
+    QByteArray record(recordSize(), '\0');
+    for (int k = 0; k < recordSize(); ++k)
+        record[k] = char(byteAt(report, 2 + k));
+    m_working.records[size_t(layer)][number - 1] = record;
+}
+
+void LegacyFirmware::takeLightingWrite(const QByteArray &report)
+{
+    if (m_generation == Generation::R10Udav) {
+        const int layer = byteAt(report, 3);
+        if (layer >= LAYERS)
+            return;
+        LayerLedConfigData &config = m_working.lighting[size_t(layer)];
+        config.mode = byteAt(report, 4);
+        for (int k = 0; k < LayerLedConfigData::LED_COUNT; ++k)
+            config.colors[size_t(k)] = LedColorData{byteAt(report, 5 + 3 * k),
+                                                    byteAt(report, 6 + 3 * k),
+                                                    byteAt(report, 7 + 3 * k)};
+        return;
+    }
+    const int layer = int(byteAt(report, 3)) - 1;
+    if (layer < 0 || layer >= LAYERS || byteAt(report, 4) != 8 || byteAt(report, 10) != 1)
+        return;
+    m_working.oldLightingCode[size_t(layer)] = byteAt(report, 12);
+}
+
+QByteArray LegacyFirmware::record(int layer, int keyNumber) const
+{
+    QMutexLocker lock(&m_mutex);
+    if (layer < 0 || layer >= LAYERS || keyNumber < 1 || keyNumber > keysPerLayer())
+        return {};
+    return m_working.records[size_t(layer)].at(keyNumber - 1);
+}
+
+void LegacyFirmware::setRecord(int layer, int keyNumber, const QByteArray &record)
+{
+    QMutexLocker lock(&m_mutex);
+    if (layer < 0 || layer >= LAYERS || keyNumber < 1 || keyNumber > keysPerLayer())
+        return;
+    QByteArray fitted = record.left(recordSize());
+    fitted.append(QByteArray(recordSize() - fitted.size(), '\0'));
+    m_working.records[size_t(layer)][keyNumber - 1] = fitted;
+    m_stored.records[size_t(layer)][keyNumber - 1] = fitted;
+}
+
+LayerLedConfigData LegacyFirmware::lighting(int layer) const
+{
+    QMutexLocker lock(&m_mutex);
+    if (layer < 0 || layer >= LAYERS)
+        return {};
+    return m_working.lighting[size_t(layer)];
+}
+
+void LegacyFirmware::setLighting(int layer, const LayerLedConfigData &config)
+{
+    QMutexLocker lock(&m_mutex);
+    if (layer < 0 || layer >= LAYERS)
+        return;
+    m_working.lighting[size_t(layer)] = config;
+    m_stored.lighting[size_t(layer)] = config;
+}
+
+quint8 LegacyFirmware::oldLightingCode(int layer) const
+{
+    QMutexLocker lock(&m_mutex);
+    if (layer < 0 || layer >= LAYERS)
+        return 0;
+    return m_working.oldLightingCode[size_t(layer)];
+}
+
+int LegacyFirmware::commitCount() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_commits;
+}
+
+bool LegacyFirmware::hasUncommittedChanges() const
+{
+    QMutexLocker lock(&m_mutex);
+    return !(m_working == m_stored);
+}
+
+void LegacyFirmware::powerCycle()
+{
+    QMutexLocker lock(&m_mutex);
+    m_working = m_stored;
+}
+
+void LegacyFirmware::setAnswersProbe(bool answers)
+{
+    QMutexLocker lock(&m_mutex);
+    m_answersProbe = answers;
+}
+
+void LegacyFirmware::setRecordsPerLayerRead(int count)
+{
+    QMutexLocker lock(&m_mutex);
+    m_recordsPerRead = count;
+}
+
+void LegacyFirmware::setSilentLightingLayers(const QSet<int> &layers)
+{
+    QMutexLocker lock(&m_mutex);
+    m_silentLightingLayers = layers;
+}
+
+} // namespace sim
