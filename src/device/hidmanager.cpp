@@ -64,6 +64,13 @@ HIDManager::HIDManager()
     m_aliveTimer = new QTimer(this);
     m_aliveTimer->setInterval(ALIVE_INTERVAL_MS);
     connect(m_aliveTimer, &QTimer::timeout, this, &HIDManager::onAliveTimer);
+    m_rescanTimer = new QTimer(this);
+    m_rescanTimer->setSingleShot(true);
+    m_rescanTimer->setInterval(RESCAN_DELAY_MS);
+    connect(m_rescanTimer, &QTimer::timeout, this, [this] {
+        if (!m_device.load())
+            startMonitoring();
+    });
 }
 
 HIDManager::~HIDManager()
@@ -158,6 +165,7 @@ void HIDManager::stopMonitoring()
         QMetaObject::invokeMethod(this, [this] { stopMonitoring(); }, Qt::QueuedConnection);
         return;
     }
+    m_rescanTimer->stop();
     if (m_scanTimer && m_scanTimer->isActive())
         m_scanTimer->stop();
 }
@@ -290,10 +298,7 @@ void HIDManager::finishClose()
 {
     m_aliveTimer->stop();
     emit deviceDisconnected();
-    QTimer::singleShot(RESCAN_DELAY_MS, this, [this] {
-        if (!m_device.load())
-            startMonitoring();
-    });
+    m_rescanTimer->start();
 }
 
 void HIDManager::disconnectDevice()

@@ -60,6 +60,7 @@ public:
 
     // --- connection
     void startMonitoring();
+    // Stops scanning, also a restart still pending after a loss.
     void stopMonitoring();
     bool isMonitoring() const;
     // One scan pass over the candidate list; true when a keypad was opened. Call on the
@@ -162,6 +163,7 @@ private:
     std::atomic<hid_device *> m_device{nullptr};
     QTimer *m_scanTimer = nullptr;
     QTimer *m_aliveTimer = nullptr;
+    QTimer *m_rescanTimer = nullptr; // the restart of scanning after a loss
     std::atomic<bool> m_connected{false};
     std::atomic<bool> m_busy{false};
     DeviceInfo m_deviceInfo;
