@@ -125,7 +125,9 @@ QByteArray CurrentFirmware::dataReport(quint8 command, quint8 layer, quint8 key,
 
 QByteArray CurrentFirmware::ackReport(quint8 code, quint8 status, quint8 layer, quint8 key, quint8 pkt)
 {
-    QByteArray r(64, '\0');
+    // Acknowledgements are short reports: a host tells a refusal of a read from the data
+    // reply it asked for by the size alone.
+    QByteArray r(9, '\0');
     r[0] = char(REPORT_ID);
     r[1] = char(code);
     r[2] = char(status);

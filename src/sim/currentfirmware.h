@@ -129,8 +129,8 @@ public:
     // zero fill, and the XOR of bytes 1-62 in byte 63.
     static QByteArray dataReport(quint8 command, quint8 layer, quint8 key, quint8 byte4,
                                  const QByteArray &body);
-    // A 64-byte report whose first 9 bytes are an acknowledgement (ID, code, status, layer,
-    // key, packet, 2 spare bytes, XOR of bytes 1-7).
+    // A 9-byte acknowledgement report: ID, code, status, layer, key, packet, 2 spare bytes,
+    // XOR of bytes 1-7.
     static QByteArray ackReport(quint8 code, quint8 status, quint8 layer, quint8 key, quint8 pkt);
 
 private:
