@@ -25,8 +25,10 @@ void KeyData::setBasicKey(quint8 usage)
     updateKeyTexts(*this);
 }
 
-void KeyData::setCombination(quint8 modifiers, const QByteArray &keys)
+void KeyData::setCombination(quint8 modifiers, const QByteArray &keysIn)
 {
+    // The caller may pass this key's own list; take a copy before reset empties it.
+    const QByteArray keys = keysIn;
     reset();
     type = KeyType::Combination;
     modifierBits = modifiers;
@@ -44,9 +46,11 @@ void KeyData::setCombination(quint8 modifiers, const QByteArray &keys)
 
 void KeyData::setMacro(const QVector<MacroStepData> &steps)
 {
+    // The caller may pass this key's own steps (e.g. to rebuild after editing them).
+    const QVector<MacroStepData> copy = steps;
     reset();
     type = KeyType::Macro;
-    macroSteps = steps;
+    macroSteps = copy;
     dirty = true;
     updateMacroTexts(*this);
 }
