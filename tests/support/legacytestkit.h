@@ -1,14 +1,12 @@
 #pragma once
 
-// Helpers shared by the legacy-link tests: a simulated legacy keypad opened on the bus, a
-// capture of the debug log, and a readable description of a key function.
+// Helpers shared by the legacy-link tests: a simulated legacy keypad opened on the bus and a
+// readable description of a key function.
 
 #include "device/legacyhidmanager.h"
 #include "sim/legacyfirmware.h"
 #include "sim/simbus.h"
 
-#include <QMutex>
-#include <QMutexLocker>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -45,63 +43,6 @@ inline QString describe(const KeyData &key)
     default: return QStringLiteral("type %1").arg(key.type);
     }
 }
-
-// Collects every debug line while alive (and still lets them through to stderr).
-class LogCapture
-{
-public:
-    LogCapture()
-    {
-        QMutexLocker lock(&mutex());
-        lines().clear();
-        m_previous = qInstallMessageHandler(&LogCapture::handle);
-        previous() = m_previous;
-    }
-    ~LogCapture() { qInstallMessageHandler(m_previous); }
-    LogCapture(const LogCapture &) = delete;
-    LogCapture &operator=(const LogCapture &) = delete;
-
-    QStringList all() const
-    {
-        QMutexLocker lock(&mutex());
-        return lines();
-    }
-    bool contains(const QString &line) const { return all().contains(line); }
-    int count(const QString &prefix) const
-    {
-        int n = 0;
-        for (const QString &l : all())
-            n += l.startsWith(prefix) ? 1 : 0;
-        return n;
-    }
-
-private:
-    static QMutex &mutex()
-    {
-        static QMutex m;
-        return m;
-    }
-    static QStringList &lines()
-    {
-        static QStringList l;
-        return l;
-    }
-    static QtMessageHandler &previous()
-    {
-        static QtMessageHandler p = nullptr;
-        return p;
-    }
-    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &msg)
-    {
-        {
-            QMutexLocker lock(&mutex());
-            lines().append(msg);
-        }
-        if (previous())
-            previous()(type, context, msg);
-    }
-    QtMessageHandler m_previous = nullptr;
-};
 
 // One simulated legacy keypad plugged into a clean bus, its vendor interface opened.
 class LegacyKeypad
