@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class KeyboardData;
+
+// The left and right modifiers under their Mac names and F13 to F24, on a 5 x 8 grid of
+// equal cells. Clicks follow the base keys rule, so a modifier clicked here combines with a
+// key clicked on the base keys page.
+class ExtraKeysPage : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int ROWS = 5;
+    static constexpr int COLUMNS = 8;
+
+    explicit ExtraKeysPage(KeyboardData *model, QWidget *parent = nullptr);
+
+    static QString styleSheetFor(int paddingV, int paddingH, int fontPx);
+    // Window scaling: padding and font size follow the scale.
+    void updateExtraKeysStyleSheet(double scale);
+
+public slots:
+    void onBaseKeyClicked();
+
+private:
+    KeyboardData *m_model;
+};

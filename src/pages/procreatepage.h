@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class KeyboardData;
+
+// 32 ready-made shortcuts of the Procreate drawing application on a 5 x 8 grid. A shortcut
+// of one key becomes a plain key, one of several keys a macro that presses them in order
+// and releases them in reverse.
+class ProcreatePage : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int ROWS = 5;
+    static constexpr int COLUMNS = 8;
+
+    explicit ProcreatePage(KeyboardData *model, QWidget *parent = nullptr);
+
+    // Breaks a shortcut name onto at most three lines for its button.
+    static QString wrapProcreateLabel(const QString &label);
+
+    // Button texts in the current interface language.
+    void retranslate();
+
+    static QString styleSheetFor(int paddingV, int paddingH, int fontPx, int emptyFontPx);
+    // Window scaling: padding and font sizes follow the scale.
+    void updateProcreateStyleSheet(double scale);
+
+public slots:
+    void onProcreateClicked();
+
+private:
+    KeyboardData *m_model;
+};
