@@ -415,19 +415,20 @@ bool HIDManager::waitAck(unsigned char layer, unsigned char key, unsigned char p
                     *status = buf[2];
                 return buf[2] == 0;
             }
-            qDebug().noquote() << "HIDManager: waitAck wrong ACK" << "layer=" << buf[3] << "key=" << buf[4]
-                               << "pkt=" << buf[5];
+            qDebug().noquote() << "HIDManager: waitAck wrong ACK" << "layer=" << int(buf[3]) << "key=" << int(buf[4])
+                               << "pkt=" << int(buf[5]);
             continue;
         }
         if (buf[1] == 7) {
-            qDebug().noquote() << "HIDManager: waitAck NAK status=" << buf[2];
+            qDebug().noquote() << "HIDManager: waitAck NAK status=" << int(buf[2]);
             if (status)
                 *status = buf[2];
             return false;
         }
         qDebug().noquote() << "HIDManager: waitAck skip cmd=0x" + cmdHex;
     }
-    qDebug().noquote() << "HIDManager: waitAck timeout layer=" << layer << "key=" << key << "pkt=" << pkt;
+    qDebug().noquote() << "HIDManager: waitAck timeout layer=" << int(layer) << "key=" << int(key)
+                       << "pkt=" << int(pkt);
     return false;
 }
 
