@@ -1,11 +1,18 @@
+#include "app/widget.h"
+#include "controls/knobbutton.h"
+
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QLabel placeholder(QStringLiteral("Macropad Studio"));
-    placeholder.resize(400, 200);
-    placeholder.show();
-    return app.exec();
+    initKnobResources();
+    int rc = 0;
+    {
+        // The window goes before the application object.
+        Widget window;
+        window.show();
+        rc = app.exec();
+    }
+    return rc;
 }

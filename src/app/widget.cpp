@@ -1,0 +1,128 @@
+// Construction of the main window. The steps run in a fixed order: each relies on the ones
+// before it (the settings decide the language before any text is set, the panel exists
+// before a preset is applied, the texts are translated once everything is built).
+#include "app/widget.h"
+
+#include "app/appconfig.h"
+#include "app/uitext.h"
+
+#include <QDebug>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextEdit>
+#include <QTimer>
+
+Widget::Widget(QWidget *parent)
+    : QWidget(parent)
+{
+    AppConfig config;
+    config.load(AppConfig::defaultPath());
+    construct(config);
+}
+
+Widget::Widget(const AppConfig &config, QWidget *parent)
+    : QWidget(parent)
+{
+    construct(config);
+}
+
+Widget::~Widget()
+{
+    // The model is a member and is destroyed after the child widgets; make sure none of its
+    // signals reaches a half-destroyed window.
+    m_keyboardData.disconnect(this);
+}
+
+void Widget::construct(const AppConfig &config)
+{
+    // 1. Members, the resize timer and the model.
+    m_buttonSlots.fill(nullptr, TOTAL_BUTTON_COUNT);
+    m_resizeTimer = new QTimer(this);
+    m_resizeTimer->setSingleShot(true);
+    m_resizeTimer->setInterval(10);
+
+    // 2. Settings.
+    m_chinese = config.chinese();
+    UiText::setLanguage(m_chinese ? UiText::Language::Chinese : UiText::Language::English);
+    if (config.hasLayerCount()) {
+        m_startupLayerCount = config.layerCount();
+        setForcedLayerDisplayCount(config.layerCount());
+    } else {
+        m_startupLayerCount = 3;
+    }
+
+    // 3. Initial size.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    resize(screen ? initialWindowSize(screen->availableGeometry().size())
+                  : QSize(DESIGN_WIDTH, DESIGN_HEIGHT));
+    setMinimumSize(MIN_WINDOW_WIDTH, MIN_WINDOW_HEIGHT);
+
+    // 4. Widgets, scalable parameters, layer buttons.
+    initUI();
+    initScalableParams();
+    initLayerSwitchLogic();
+
+    // 5. The panel before any device is known.
+    applyPhysicalLayout(layoutForStartupPreset());
+
+    // 6. Layer buttons.
+    qDebug().nospace() << "[Layer] ctor startup forced count=" << m_forcedLayerCount
+                       << " effective=" << effectiveLayerDisplayCount();
+    updateLayerButtonsVisibility();
+
+    // 7. Clicks and texts.
+    initButtonClickLogic();
+    updateLanguageTexts();
+
+    // 8. Connections.
+    connect(&m_keyboardData, &KeyboardData::keyButtonTextChanged, this,
+            &Widget::onKeyButtonTextChanged);
+    connect(&m_keyboardData, &KeyboardData::keyFullTextChanged, this,
+            &Widget::onKeyFullTextChanged);
+    connect(&m_keyboardData, &KeyboardData::selectedKeyChanged, this,
+            &Widget::onSelectedKeyChanged);
+    connect(&m_keyboardData, &KeyboardData::error, this, &Widget::showError);
+    connect(m_clearButton, &QPushButton::clicked, this, &Widget::onClearSelectedClicked);
+    connect(m_clearAllButton, &QPushButton::clicked, this, &Widget::onClearAllClicked);
+    connect(m_saveButton, &QPushButton::clicked, this, &Widget::onSaveSettingsClicked);
+    connect(m_viewButton, &QPushButton::clicked, this, &Widget::onViewSettingsClicked);
+    connect(m_resizeTimer, &QTimer::timeout, this, &Widget::onResizeTimeout);
+
+    // 9. No device yet.
+    m_statusLabel->setText(uiText(QStringLiteral("Connect the device with a usb cable")));
+    m_statusLabel->setStyleSheet(QStringLiteral("color: #FF0000;"));
+    m_saveButton->setEnabled(false);
+    m_viewButton->setEnabled(false);
+
+    // 10. Device monitoring.
+    updateLayerButtonsVisibility();
+    initHIDCommunication();
+}
+
+QSize Widget::initialWindowSize(const QSize &available)
+{
+    const int maxW = qMax(MIN_WINDOW_WIDTH, available.width() - 24);
+    const int maxH = qMax(MIN_WINDOW_HEIGHT, available.height() - 24);
+    return QSize(qMin(DESIGN_WIDTH, maxW), qMin(DESIGN_HEIGHT, maxH));
+}
+
+QString Widget::uiText(const QString &text) const
+{
+    return UiText::text(text, m_chinese ? UiText::Language::Chinese : UiText::Language::English);
+}
+
+void Widget::showError(const QString &msg)
+{
+    qDebug() << "Error:" << msg;
+}
+
+void Widget::setDeviceKind(bool legacy, const DeviceInfo &info, const LegacyDeviceInfo &legacyInfo)
+{
+    m_legacyDevice = legacy;
+    m_deviceInfo = info;
+    m_legacyInfo = legacy ? legacyInfo : LegacyDeviceInfo();
+    // Kept after the device goes away: the layer buttons keep the last keypad's count.
+    m_lastConnectedLayerCount = qBound(1, int(info.layerCount), 3);
+}

@@ -1,0 +1,301 @@
+#pragma once
+
+#include "app/physicallayout.h"
+#include "model/keyboarddata.h"
+#include "model/records.h"
+
+#include <QPointer>
+#include <QPushButton>
+#include <QSize>
+#include <QVector>
+#include <QWidget>
+
+class AppConfig;
+class KeyButton;
+class KnobButton;
+class QBoxLayout;
+class QButtonGroup;
+class QFrame;
+class QGroupBox;
+class QHBoxLayout;
+class QLabel;
+class QListWidget;
+class QStackedWidget;
+class QTextEdit;
+class QTimer;
+class QVBoxLayout;
+
+// The main window: the device's panel picture with its layer buttons, the key function
+// display, the command buttons and the function pages below. Its code is spread over
+// widget*.cpp by concern (start-up, layout presets, selection and captions, layers,
+// connection, pages).
+class Widget : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Scale-1 sizes of the window's elements.
+    static constexpr int BASE_LAYER_BTN_WIDTH = 80;
+    static constexpr double LAYER_WIDTH_SCALE_RATIO = 1.2;
+    static constexpr double KNOB_SMALL_SCALE = 1.3;
+    static constexpr double KNOB_BIG_SCALE = 1.6;
+    static constexpr int KNOB_SMALL_BASE_SIZE = 80;
+    static constexpr int KNOB_BIG_BASE_SIZE = 96;
+    static constexpr double KNOB3_CENTER_SCALE = 1.3;
+    static constexpr int KNOB_GROUP_BASE_VERTICAL_SPACING = 20;
+    static constexpr int KNOB_CONTAINER_PADDING = 10;
+    static constexpr int MIN_WINDOW_WIDTH = 800;
+    static constexpr int MIN_WINDOW_HEIGHT = 600;
+    static constexpr int KEY_BASE_SIZE = 80;
+    static constexpr int KEY_MATRIX_SPACING = 12;
+    static constexpr int KEY_NUM_LABEL_POS_X = 5;
+    static constexpr int KEY_NUM_LABEL_POS_Y = 5;
+    static constexpr int KEY_NUM_LABEL_SIZE = 20;
+    static constexpr int KEY_NUM_LABEL_FONT_SIZE = 14;
+    static constexpr int INIT_FUNC_BTN_FONT_SIZE = 32;
+    static constexpr int INIT_FUNC_BTN_HEIGHT = 70;
+    static constexpr int BOTTOM_LIST_WIDTH = 120;
+    static constexpr int BOTTOM_LIST_ITEM_HEIGHT = 48;
+    static constexpr int BOTTOM_LIST_FONT_SIZE = 14;
+    static constexpr int BOTTOM_STACKED_MIN_HEIGHT = 300;
+    static constexpr int BOTTOM_WIDGET_MIN_HEIGHT = 350;
+    static constexpr int PHYSICAL_KEY_COUNT = 16;
+    static constexpr int VIRTUAL_KEY_COUNT = 9;
+    static constexpr int TOTAL_BUTTON_COUNT = 25;
+    static constexpr int DESIGN_WIDTH = 1500;
+    static constexpr int DESIGN_HEIGHT = 1100;
+
+    enum StartupLayoutPreset {
+        Startup16Plus3 = 0,
+        Startup6Plus1 = 1,
+        Startup0Plus1 = 2,
+        Startup5Plus2 = 3,
+        Startup1Plus0 = 4,
+    };
+    Q_ENUM(StartupLayoutPreset)
+
+    using PhysicalLayoutConfig = ::PhysicalLayoutConfig;
+
+    // Reads Config.ini beside the executable.
+    explicit Widget(QWidget *parent = nullptr);
+    // Takes the settings as already read (tests, or a caller that found them elsewhere).
+    explicit Widget(const AppConfig &config, QWidget *parent = nullptr);
+    ~Widget() override;
+
+    // The window size for a screen's available area: the design size clipped to the area
+    // less a 24 px margin, never below the minimum window size.
+    static QSize initialWindowSize(const QSize &available);
+
+    // --- language
+    QString uiText(const QString &text) const;
+    bool isChinese() const { return m_chinese; }
+    void updateLanguageTexts();
+
+    // --- layout presets
+    PhysicalLayoutConfig buildDefault16Plus3Layout() const;
+    PhysicalLayoutConfig build16Plus3LayoutS1() const;
+    PhysicalLayoutConfig build16Plus3LayoutS2() const;
+    PhysicalLayoutConfig build16Plus3LayoutS3() const;
+    PhysicalLayoutConfig build6Plus1Layout() const;
+    PhysicalLayoutConfig build6Plus0Layout() const;
+    PhysicalLayoutConfig build1Plus0Layout() const;
+    PhysicalLayoutConfig build0Plus1Layout() const;
+    PhysicalLayoutConfig build0Plus1LayoutP1S1() const;
+    PhysicalLayoutConfig build5Plus2Layout() const;
+    PhysicalLayoutConfig layoutForDeviceInfo(const DeviceInfo &info) const;
+    PhysicalLayoutConfig layoutForStartupPreset() const;
+    void applyPhysicalLayout(const PhysicalLayoutConfig &config);
+    const PhysicalLayoutConfig &currentLayout() const { return m_currentLayout; }
+    int dataIndexFromButtonIndex(int buttonIndex) const;
+    int buttonIndexFromDataIndex(int dataIndex) const;
+    void assignKnobPointers(int firstIndex, KnobButton *left, KnobButton *right, KnobButton *press);
+    // Buttons recorded for knob 0..2 (left, right, press); null when not recorded.
+    KnobButton *knobPointer(int knob, int action) const;
+
+    // --- device kind, kept by the connection controller
+    bool isDeviceConnected() const { return m_deviceConnected; }
+    bool isLegacyDevice() const { return m_legacyDevice; }
+    const DeviceInfo &deviceInfo() const { return m_deviceInfo; }
+    const LegacyDeviceInfo &legacyInfo() const { return m_legacyInfo; }
+    // Records what kind of keypad is connected (after a completed read). Index maps, preset
+    // choice and layer counts follow it.
+    void setDeviceKind(bool legacy, const DeviceInfo &info, const LegacyDeviceInfo &legacyInfo);
+
+    // --- selection and captions
+    void selectButton(int buttonIndex);
+    QString displayButtonTextForCurrentPage(int dataIndex) const;
+    QString displayFullTextForCurrentPage(int dataIndex) const;
+    void refreshKeyButtonVisuals();
+    void restoreKeyFunctionDisplay();
+    void refreshPhysicalKeyDisplayMode();
+
+    // --- layers
+    void setForcedLayerDisplayCount(int count);
+    int forcedLayerDisplayCount() const { return m_forcedLayerCount; }
+    int effectiveLayerDisplayCount() const;
+    void updateLayerButtonsVisibility();
+    QPushButton *layerButton(int index) const;
+
+    // --- function pages
+    bool isBaseKeysPageActive() const;
+    bool isMousePageActive() const;
+    bool isProcreatePageActive() const;
+    bool isRgbLedPageActive() const { return m_rgbLedPageActive; }
+    void updateFunctionPagesForDevice();
+    QListWidget *functionList() const { return m_functionList; }
+    QStackedWidget *functionStack() const { return m_functionStack; }
+
+    // --- parts of the window
+    KeyboardData *keyboardData() { return &m_keyboardData; }
+    const KeyboardData *keyboardData() const { return &m_keyboardData; }
+    // The panel button of a slot (0..24), or null for an unused slot.
+    QPushButton *buttonAt(int buttonIndex) const;
+    QPushButton *highlightedButton() const { return m_highlightedButton; }
+    QFrame *physicalPanelFrame() const { return m_panelFrame; }
+    QTextEdit *keyFunctionDisplay() const { return m_keyFunctionDisplay; }
+    QLabel *statusLabel() const { return m_statusLabel; }
+    QPushButton *clearButton() const { return m_clearButton; }
+    QPushButton *clearAllButton() const { return m_clearAllButton; }
+    QPushButton *viewSettingsButton() const { return m_viewButton; }
+    QPushButton *saveSettingsButton() const { return m_saveButton; }
+
+public slots:
+    void onButtonClicked();
+    void onSelectedKeyChanged(int keyIdx);
+    void onKeyButtonTextChanged(int keyIdx, const QString &text);
+    void onKeyFullTextChanged(int keyIdx, const QString &text);
+    void onClearSelectedClicked();
+    void onClearAllClicked();
+    void onSaveSettingsClicked();
+    void onViewSettingsClicked();
+    void showError(const QString &msg);
+    void setStartupDisplayLayoutPreset(Widget::StartupLayoutPreset preset);
+    Widget::StartupLayoutPreset startupDisplayLayoutPreset() const { return m_startupPreset; }
+    void initHIDCommunication();
+    void onDeviceConnected();
+    void onDeviceDisconnected();
+    void onFunctionPageChanged(int row);
+    void onResizeTimeout();
+
+private:
+    void construct(const AppConfig &config);
+
+    // start-up
+    void initUI();
+    QWidget *buildTopBar();
+    QLayout *buildMiddleRow();
+    QWidget *buildLayerColumn();
+    QWidget *buildKeyMatrix();
+    QWidget *buildCommandColumn();
+    QString windowStyleSheet() const;
+    void initScalableParams();
+    void initButtonClickLogic();
+
+    // layers
+    void initLayerSwitchLogic();
+    void onLayerButtonClicked(int id);
+    void updateLayerBtnWidth();
+
+    // panel geometry (widgetpanelgeometry.cpp)
+    void arrangePanelFrame();
+    void ensureKnobButtons();
+    void scaleButtons(double scale);
+    void updateKnobGroupAbsoluteLayout(double scale);
+    void updateWidgetSizes();
+    void updatePhysicalPanelGeometry(double scale);
+    void updateInputFrameWidth();
+    KnobButton *takeKnobButton(QVector<KnobButton *> &pool, int index, const QString &imagePath);
+    void logButtonMap() const;
+
+    // selection
+    void clearHighlight();
+    void checkOnly(QPushButton *button);
+    void showFullTextInDisplay(const QString &text);
+    QString captionForCurrentPage(int dataIndex, bool full) const;
+    void setSlotMarker(QPushButton *button, bool set);
+    void onClearClickedModel();
+    void onClearAllClickedModel();
+
+    // function pages (widgetpages.cpp)
+    QWidget *createFunctionPageFrame();
+    QWidget *createPlaceholderPage(const QString &title);
+    void refreshLegacyDelayPage();
+    void refreshLegacyOldDelayPage();
+    void refreshLegacyRgbLedPage();
+    void refreshLegacyOldRgbLedPage();
+    bool hasStandaloneLedLayout() const;
+    void refreshStandaloneLedDisplay(double scale);
+    void applyRgbLedKeyDisplay();
+    void checkRgbModeButton(int mode);
+    void syncColorPickerToSelection();
+    void updateRgbLedPageStyle(double scale);
+    // Name of the Procreate shortcut the key holds (empty when none), and the text of a
+    // shortcut button for a (translated) shortcut name.
+    QString procreateCaption(const KeyData &key, bool full) const;
+    QString procreateButtonText(const QString &label) const;
+
+    // --- members (construction order matters: the model outlives nothing it signals to)
+    KeyboardData m_keyboardData;
+    QTimer *m_resizeTimer = nullptr;
+    bool m_chinese = false;
+    int m_startupLayerCount = 3;
+    int m_forcedLayerCount = -1;
+    int m_lastConnectedLayerCount = 0;
+    StartupLayoutPreset m_startupPreset = Startup6Plus1;
+    PhysicalLayoutConfig m_currentLayout;
+
+    bool m_deviceConnected = false;
+    bool m_legacyDevice = false;
+    DeviceInfo m_deviceInfo;
+    LegacyDeviceInfo m_legacyInfo;
+
+    double m_scaleRatio = 1.0;
+    double m_targetScaleRatio = 1.0;
+    bool m_resizePending = false;
+
+    // window composition
+    QVBoxLayout *m_mainLayout = nullptr;
+    QWidget *m_topBar = nullptr;
+    QLabel *m_statusLabel = nullptr;
+    QWidget *m_layerColumn = nullptr;
+    QPushButton *m_layerButtons[3] = {nullptr, nullptr, nullptr};
+    QButtonGroup *m_layerGroup = nullptr;
+    QGroupBox *m_keyKnobGroup = nullptr;
+    QHBoxLayout *m_keyKnobGroupLayout = nullptr;
+    QFrame *m_panelFrame = nullptr;
+    QBoxLayout *m_panelLayout = nullptr;
+    QWidget *m_keyMatrix = nullptr;
+    QWidget *m_knobContainer = nullptr;
+    QFrame *m_inputFrame = nullptr;
+    QTextEdit *m_keyFunctionDisplay = nullptr;
+    QPushButton *m_clearButton = nullptr;
+    QPushButton *m_clearAllButton = nullptr;
+    QPushButton *m_viewButton = nullptr;
+    QPushButton *m_saveButton = nullptr;
+    QWidget *m_bottomSection = nullptr;
+
+    // panel buttons
+    QVector<QPushButton *> m_buttonSlots;   // 25 slots, null when unused
+    QVector<KeyButton *> m_keyButtons;      // the 16 keys of the matrix
+    QVector<QWidget *> m_keyHolders;        // their cells
+    QVector<QLabel *> m_keyNumberLabels;
+    QVector<KnobButton *> m_knobPool;       // 3 per knob: left, right, press
+    QVector<KnobButton *> m_turnOnlyButtons; // left, right, left, right
+    KnobButton *m_knobPointers[3][3] = {};
+    QPointer<QPushButton> m_highlightedButton;
+
+    // function pages
+    QListWidget *m_functionList = nullptr;
+    QStackedWidget *m_functionStack = nullptr;
+    QWidget *m_baseKeysPage = nullptr;
+    QWidget *m_rgbLedPage = nullptr;
+    QWidget *m_legacyDelayPage = nullptr;
+    QWidget *m_legacyOldDelayPage = nullptr;
+    QWidget *m_legacyRgbLedPage = nullptr;
+    QWidget *m_legacyOldRgbLedPage = nullptr;
+    bool m_useLegacyDelayPage = false;
+    bool m_useLegacyOldDelayPage = false;
+    bool m_useLegacyRgbPage = false;
+    bool m_useLegacyOldRgbPage = false;
+    bool m_rgbLedPageActive = false;
+};

@@ -1,0 +1,266 @@
+// The window's composition, style sheet and language pass.
+#include "app/widget.h"
+
+#include "app/uitext.h"
+#include "controls/keybutton.h"
+
+#include <QBoxLayout>
+#include <QButtonGroup>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTextEdit>
+
+void Widget::initUI()
+{
+    setObjectName(QStringLiteral("Widget"));
+    setStyleSheet(windowStyleSheet());
+
+    m_mainLayout = new QVBoxLayout(this);
+    m_mainLayout->setSpacing(15);
+    m_mainLayout->setContentsMargins(0, 0, 0, 0);
+    m_mainLayout->addWidget(buildTopBar());
+    m_mainLayout->addLayout(buildMiddleRow(), 3);
+    m_bottomSection = createFunctionPageFrame();
+    m_mainLayout->addWidget(m_bottomSection, 4);
+}
+
+QWidget *Widget::buildTopBar()
+{
+    m_topBar = new QWidget(this);
+    m_topBar->setObjectName(QStringLiteral("topBar"));
+    m_topBar->setAttribute(Qt::WA_StyledBackground, true);
+    m_topBar->setFixedHeight(50);
+    auto *layout = new QHBoxLayout(m_topBar);
+    layout->setContentsMargins(8, 6, 8, 6);
+    layout->setSpacing(8);
+    m_statusLabel = new QLabel(m_topBar);
+    m_statusLabel->setObjectName(QStringLiteral("topTipBar"));
+    m_statusLabel->setAlignment(Qt::AlignCenter);
+    m_statusLabel->setFixedHeight(34);
+    layout->addWidget(m_statusLabel, 1);
+    layout->addSpacing(84);
+    return m_topBar;
+}
+
+QLayout *Widget::buildMiddleRow()
+{
+    auto *row = new QHBoxLayout;
+    row->setSpacing(0);
+    row->setContentsMargins(20, 0, 20, 0);
+
+    row->addWidget(buildLayerColumn());
+
+    m_keyKnobGroup = new QGroupBox(this);
+    m_keyKnobGroup->setObjectName(QStringLiteral("keyKnobGroup"));
+    m_keyKnobGroupLayout = new QHBoxLayout(m_keyKnobGroup);
+    m_keyKnobGroupLayout->setSpacing(0);
+    m_keyKnobGroupLayout->setContentsMargins(20, 0, 20, 20);
+    m_keyKnobGroupLayout->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+
+    m_panelFrame = new QFrame(m_keyKnobGroup);
+    m_panelFrame->setObjectName(QStringLiteral("physicalPanelFrame"));
+    m_panelFrame->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    m_panelLayout = new QBoxLayout(QBoxLayout::LeftToRight, m_panelFrame);
+    m_panelLayout->setContentsMargins(26, 18, 26, 18);
+    m_panelLayout->setSpacing(28);
+    m_panelLayout->setSizeConstraint(QLayout::SetFixedSize);
+
+    m_keyMatrix = buildKeyMatrix();
+    m_knobContainer = new QWidget(m_panelFrame);
+    m_knobContainer->setObjectName(QStringLiteral("knobContainer"));
+    m_knobContainer->setAttribute(Qt::WA_TranslucentBackground, true);
+    m_knobContainer->setStyleSheet(QStringLiteral("background: transparent;"));
+    m_panelLayout->addWidget(m_keyMatrix, 0, Qt::AlignTop);
+    m_panelLayout->addWidget(m_knobContainer, 0, Qt::AlignTop);
+
+    m_keyKnobGroupLayout->addStretch(1);
+    m_keyKnobGroupLayout->addWidget(m_panelFrame, 0, Qt::AlignTop);
+    m_keyKnobGroupLayout->addStretch(1);
+    row->addWidget(m_keyKnobGroup, 3);
+
+    row->addSpacing(12);
+
+    m_inputFrame = new QFrame(this);
+    m_inputFrame->setObjectName(QStringLiteral("inputFrame"));
+    auto *inputLayout = new QVBoxLayout(m_inputFrame);
+    inputLayout->setContentsMargins(20, 20, 20, 20);
+    inputLayout->setSpacing(0);
+    m_keyFunctionDisplay = new QTextEdit(m_inputFrame);
+    m_keyFunctionDisplay->setObjectName(QStringLiteral("keyFunctionDisplay"));
+    m_keyFunctionDisplay->setReadOnly(true);
+    m_keyFunctionDisplay->setMinimumHeight(80);
+    m_keyFunctionDisplay->setMaximumHeight(150);
+    m_keyFunctionDisplay->setLineWrapMode(QTextEdit::WidgetWidth);
+    m_keyFunctionDisplay->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    m_keyFunctionDisplay->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_keyFunctionDisplay->setPlaceholderText(QStringLiteral("Key Function Display Area"));
+    inputLayout->addStretch(1);
+    inputLayout->addWidget(m_keyFunctionDisplay);
+    inputLayout->addStretch(1);
+    row->addWidget(m_inputFrame, 1);
+
+    row->addSpacing(12);
+    row->addWidget(buildCommandColumn(), 1);
+    return row;
+}
+
+QWidget *Widget::buildLayerColumn()
+{
+    m_layerColumn = new QWidget(this);
+    m_layerColumn->setObjectName(QStringLiteral("layerColumn"));
+    auto *layout = new QVBoxLayout(m_layerColumn);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (int i = 0; i < 3; ++i) {
+        auto *b = new QPushButton(QStringLiteral("LAYER %1").arg(i + 1), m_layerColumn);
+        b->setObjectName(QStringLiteral("layerButton%1").arg(i + 1));
+        b->setCheckable(true);
+        b->setFlat(true);
+        b->setFixedHeight(60);
+        b->setProperty("layer", i + 1);
+        layout->addWidget(b);
+        m_layerButtons[i] = b;
+    }
+    layout->addStretch(1);
+    return m_layerColumn;
+}
+
+QWidget *Widget::buildKeyMatrix()
+{
+    auto *matrix = new QWidget(m_panelFrame);
+    matrix->setObjectName(QStringLiteral("keyMatrix"));
+    matrix->setAttribute(Qt::WA_TranslucentBackground, true);
+    matrix->setStyleSheet(QStringLiteral("background: transparent;"));
+    auto *grid = new QGridLayout(matrix);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(KEY_MATRIX_SPACING);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
+
+    for (int k = 0; k < PHYSICAL_KEY_COUNT; ++k) {
+        // The holder leaves room for the key's hover growth, so a hovered key never
+        // pushes its neighbours.
+        auto *holder = new QWidget(matrix);
+        holder->setObjectName(QStringLiteral("keyHolder%1").arg(k + 1));
+        holder->setAttribute(Qt::WA_TranslucentBackground, true);
+        holder->setFixedSize(KEY_BASE_SIZE + 4, KEY_BASE_SIZE + 4);
+
+        auto *key = new KeyButton(QString(), holder);
+        key->setBaseSize(KEY_BASE_SIZE);
+        key->move(2, 2);
+
+        auto *label = new QLabel(QString::number(k + 1), holder);
+        label->setObjectName(QStringLiteral("KeyNumLabel"));
+        label->setAttribute(Qt::WA_TransparentForMouseEvents, true);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setGeometry(2 + KEY_NUM_LABEL_POS_X, 2 + KEY_NUM_LABEL_POS_Y, KEY_NUM_LABEL_SIZE,
+                           KEY_NUM_LABEL_SIZE);
+        label->setStyleSheet(QStringLiteral("QLabel#KeyNumLabel { color: #00FF00; font-weight: bold;"
+                                            " font-size: %1px; background: transparent; }")
+                                 .arg(KEY_NUM_LABEL_FONT_SIZE));
+        label->raise();
+
+        grid->addWidget(holder, k / 4, k % 4);
+        m_keyHolders.append(holder);
+        m_keyButtons.append(key);
+        m_keyNumberLabels.append(label);
+        m_buttonSlots[k] = key;
+    }
+    return matrix;
+}
+
+QWidget *Widget::buildCommandColumn()
+{
+    auto *column = new QWidget(this);
+    column->setObjectName(QStringLiteral("commandColumn"));
+    auto *layout = new QVBoxLayout(column);
+    layout->setSpacing(10);
+    layout->setContentsMargins(10, 0, 10, 0);
+    layout->addStretch(1);
+    auto make = [&](const QString &text, const QString &name) {
+        auto *b = new QPushButton(text, column);
+        b->setObjectName(name);
+        b->setProperty("class", QStringLiteral("FuncBtn"));
+        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        QFont f = b->font();
+        f.setBold(true);
+        f.setPointSize(INIT_FUNC_BTN_FONT_SIZE);
+        b->setFont(f);
+        layout->addWidget(b);
+        return b;
+    };
+    m_clearButton = make(QStringLiteral("Clear"), QStringLiteral("clearButton"));
+    m_clearAllButton = make(QStringLiteral("Clear All"), QStringLiteral("clearAllButton"));
+    m_viewButton = make(QStringLiteral("View Settings"), QStringLiteral("viewSettingsButton"));
+    m_saveButton = make(QStringLiteral("Save Settings"), QStringLiteral("saveSettingsButton"));
+    layout->addStretch(1);
+    return column;
+}
+
+QString Widget::windowStyleSheet() const
+{
+    return QStringLiteral(
+        "* { font-family: \"Microsoft YaHei\"; }"
+        "QWidget { background-color: #202020; color: #ffffff; }"
+        "QWidget#topBar { background-color: #383838; border-radius: 4px; }"
+        "QLabel#topTipBar { background: transparent; color: #FF0000; font-size: 24px; }"
+        "QGroupBox#keyKnobGroup { background-color: #404040; border: none;"
+        " border-top-left-radius: 0px; border-top-right-radius: 8px;"
+        " border-bottom-left-radius: 8px; border-bottom-right-radius: 8px; }"
+        "QFrame#physicalPanelFrame { background-color: #3f3f3f; border: 5px solid #9a9a9a;"
+        " border-radius: 26px; }"
+        "QFrame#inputFrame { background-color: #F5F5DC; border-radius: 8px;"
+        " min-width: 250px; max-width: 500px; }"
+        "QTextEdit#keyFunctionDisplay { background-color: #F5F5DC; color: #CD5C5C;"
+        " font-weight: bold; font-size: 18px; padding: 8px; border: none; }"
+        "QPushButton[class=\"FuncBtn\"] { background-color: #1E90FF; color: white;"
+        " font-weight: bold; font-size: 32px; border-radius: 4px; min-height: 70px; }"
+        "QPushButton[class=\"FuncBtn\"]:hover { background-color: #1874CD; }"
+        "QPushButton[class=\"FuncBtn\"]:disabled { background-color: #3b5f86; color: #b8c4d0; }"
+        "QStackedWidget QWidget { background-color: #333; border-radius: 0px; }");
+}
+
+void Widget::initScalableParams()
+{
+    for (QPushButton *b : {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton}) {
+        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        b->setMinimumHeight(INIT_FUNC_BTN_HEIGHT);
+    }
+}
+
+void Widget::updateLanguageTexts()
+{
+    const auto buttons = findChildren<QPushButton *>();
+    for (QPushButton *b : buttons) {
+        const QVariant label = b->property("procreateLabel");
+        if (label.isValid())
+            b->setText(procreateButtonText(uiText(label.toString())));
+        else
+            b->setText(uiText(b->text()));
+    }
+    const auto labels = findChildren<QLabel *>();
+    for (QLabel *l : labels)
+        l->setText(uiText(l->text()));
+
+    if (m_functionList) {
+        for (int i = 0; i < m_functionList->count(); ++i) {
+            QListWidgetItem *item = m_functionList->item(i);
+            item->setText(uiText(item->text()));
+        }
+        m_functionList->setFixedWidth(m_functionList->sizeHintForColumn(0) + 18);
+    }
+
+    if (m_keyFunctionDisplay)
+        m_keyFunctionDisplay->setPlaceholderText(uiText(QStringLiteral("Key Function Display Area")));
+
+    updateFunctionPagesForDevice();
+    refreshPhysicalKeyDisplayMode();
+
+    const int sel = m_keyboardData.selectedKey();
+    if (sel >= 0 && m_keyFunctionDisplay)
+        showFullTextInDisplay(displayFullTextForCurrentPage(sel));
+}
