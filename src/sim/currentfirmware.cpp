@@ -286,7 +286,7 @@ QVector<QByteArray> CurrentFirmware::handleReport(const QByteArray &report)
             return {ackReport(Nak, STATUS_BAD_REQUEST, layer, key, 0)};
 
         const quint8 ackPkt = cmd == WriteMacroChunk ? quint8(pkt[3]) : 0;
-        if (const FaultRule *f = takeFault(cmd, layer, key)) {
+        if (const FaultRule *f = takeFault(cmd, layer, key, cmd == WriteMacroChunk ? ackPkt : -1)) {
             switch (f->kind) {
             case FaultKind::Silence:
                 return {};
@@ -317,12 +317,12 @@ QVector<QByteArray> CurrentFirmware::handleReport(const QByteArray &report)
     return replies;
 }
 
-const CurrentFirmware::FaultRule *CurrentFirmware::takeFault(quint8 cmd, quint8 layer, quint8 key)
+const CurrentFirmware::FaultRule *CurrentFirmware::takeFault(quint8 cmd, quint8 layer, quint8 key, int chunk)
 {
     for (int i = 0; i < m_faults.size(); ++i) {
         FaultRule &f = m_faults[i];
         if ((f.command >= 0 && f.command != cmd) || (f.layer >= 0 && f.layer != layer)
-            || (f.key >= 0 && f.key != key) || f.times == 0)
+            || (f.key >= 0 && f.key != key) || (f.chunk >= 0 && f.chunk != chunk) || f.times == 0)
             continue;
         if (f.times > 0)
             --f.times;

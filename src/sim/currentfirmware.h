@@ -58,8 +58,9 @@ public:
         DropWrite,    // ACK with success but nothing is stored
     };
 
-    // Matches requests by command, layer and key (-1 matches any); applies to `times` more
-    // matching requests (-1: forever). The first matching rule wins.
+    // Matches requests by command, layer, key and (for macro chunks) chunk number; -1
+    // matches any. Applies to `times` more matching requests (-1: forever). The first
+    // matching rule wins.
     struct FaultRule {
         FaultKind kind = FaultKind::Silence;
         int command = -1;
@@ -67,6 +68,7 @@ public:
         int key = -1;
         int times = -1;
         quint8 status = 1;
+        int chunk = -1;
     };
 
     CurrentFirmware();
@@ -143,7 +145,7 @@ private:
     QVector<QByteArray> dispatch(const QByteArray &pkt, quint8 cmd, quint8 layer, quint8 key);
     QVector<QByteArray> layerReplies(quint8 layer);
     QVector<QByteArray> macroChunk(const QByteArray &pkt, quint8 layer, quint8 key);
-    const FaultRule *takeFault(quint8 cmd, quint8 layer, quint8 key);
+    const FaultRule *takeFault(quint8 cmd, quint8 layer, quint8 key, int chunk);
     static bool recordIsWellFormed(const QByteArray &record);
 
     mutable QMutex m_mutex;
