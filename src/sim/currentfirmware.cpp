@@ -175,6 +175,49 @@ void CurrentFirmware::clearAllKeys()
         k.clear();
 }
 
+void CurrentFirmware::fillFullConfiguration(int macros)
+{
+    const int total = LAYERS * SLOTS;
+    const int every = macros > 0 ? total / macros : total + 1;
+    QVector<QByteArray> keys(total);
+    int placed = 0;
+    for (int i = 0; i < total; ++i) {
+        const quint8 v = quint8(i);
+        if (placed < macros && i % every == 0) {
+            QVector<Step> steps;
+            for (int s = 0; s < 64; ++s)
+                steps.append({quint8(s % 2), quint8(0x04 + (i + s / 2) % 26), quint16(10 + s)});
+            keys[i] = macroRecord(steps);
+            ++placed;
+            continue;
+        }
+        switch (i % 4) {
+        case 0:
+            keys[i] = basicRecord(quint8(0x04 + v % 26));
+            break;
+        case 1:
+            keys[i] = multimediaRecord(quint16(0x00E0 + v % 16));
+            break;
+        case 2:
+            keys[i] = mouseRecord(quint8(v % 16));
+            break;
+        default:
+            keys[i] = combinationRecord(quint8(1 << (v % 8)), QByteArray(1, char(0x04 + v % 20)) + char(0x1E + v % 10));
+            break;
+        }
+    }
+    QVector<QByteArray> lit(LAYERS);
+    for (int l = 0; l < LAYERS; ++l) {
+        QVector<std::array<quint8, 3>> colors;
+        for (int led = 0; led < 16; ++led)
+            colors.append({quint8(l * 60 + led), quint8(255 - led * 12), quint8(led * 16)});
+        lit[l] = lightingPayload(quint8(l + 2), colors);
+    }
+    QMutexLocker lock(&m_mutex);
+    m_keys = keys;
+    m_lighting = lit;
+}
+
 int CurrentFirmware::assignedKeyCount() const
 {
     QMutexLocker lock(&m_mutex);

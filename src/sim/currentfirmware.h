@@ -84,6 +84,9 @@ public:
     void setKeyRecord(int layer, int key, const QByteArray &record);
     void clearAllKeys();
     int assignedKeyCount() const;
+    // Every slot of every layer assigned (keys, media, mouse, combinations and `macros`
+    // 64-step macros spread over the layers) and every layer lit in its own colours.
+    void fillFullConfiguration(int macros = 8);
 
     // The 52-byte lighting payload of a layer: mode, 3 zero bytes, 16 x RGB.
     QByteArray lighting(int layer) const;
