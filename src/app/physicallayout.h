@@ -51,7 +51,7 @@ struct PhysicalLayoutConfig {
     int panelSpacing = 28;   // gap between the key matrix and the knob container
     int panelMarginH = 26;   // inner margins of the panel frame
     int panelMarginV = 18;
-    int groupTopMargin = 0;  // extra room above the panel inside the key and knob group
+    int groupTopMargin = 12; // room above the panel inside the key and knob group
     int keyFontSize = 10;    // caption point size of the keys
     double scaleFactor = 1.0; // caption size factor of the panel (bigger models, bigger text)
     bool knobsAbove = false; // knob container above the key matrix instead of beside it
