@@ -13,28 +13,47 @@ MacroFlowWidget::MacroFlowWidget(int spacing, QWidget* parent)
 
 void MacroFlowWidget::addItem(QWidget* widget)
 {
-    if (!widget || m_items.contains(widget))
+    if (!widget || items().contains(widget))
         return;
     widget->setParent(this);
-    // A block deleted by its owner must not stay in the flow as a dangling pointer.
-    connect(widget, &QObject::destroyed, this, [this](QObject* gone) {
-        m_items.removeAll(static_cast<QWidget*>(gone));
-    });
-    m_items.append(widget);
+    m_items.append(QPointer<QWidget>(widget));
     widget->show();
     relayout();
 }
 
 void MacroFlowWidget::clear()
 {
-    for (QWidget* item : qAsConst(m_items)) {
-        disconnect(item, &QObject::destroyed, this, nullptr);
+    for (QWidget* item : items()) {
         item->hide();
         item->deleteLater();
     }
     m_items.clear();
     setMinimumHeight(0);
     updateGeometry();
+}
+
+int MacroFlowWidget::count() const
+{
+    return items().size();
+}
+
+QWidget* MacroFlowWidget::itemAt(int index) const
+{
+    return items().value(index);
+}
+
+QList<QWidget*> MacroFlowWidget::items() const
+{
+    QList<QWidget*> live;
+    for (const QPointer<QWidget>& item : m_items)
+        if (item)
+            live.append(item.data());
+    return live;
+}
+
+void MacroFlowWidget::dropDeletedItems()
+{
+    m_items.removeAll(QPointer<QWidget>());
 }
 
 void MacroFlowWidget::resizeEvent(QResizeEvent* event)
@@ -45,6 +64,7 @@ void MacroFlowWidget::resizeEvent(QResizeEvent* event)
 
 void MacroFlowWidget::relayout()
 {
+    dropDeletedItems();
     if (m_items.isEmpty())
         return;
 
@@ -53,7 +73,7 @@ void MacroFlowWidget::relayout()
     int x = sp;
     int y = sp;
     int rowHeight = 0;
-    for (QWidget* item : qAsConst(m_items)) {
+    for (QWidget* item : items()) {
         QSize size = item->geometry().size();
         if (size.width() <= 0)
             size = item->sizeHint();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QPointer>
 #include <QWidget>
 
 // Lays out the step blocks of a macro left to right, wrapping to a new row when the
@@ -19,16 +20,18 @@ public:
     void clear();
 
     int spacing() const { return m_spacing; }
-    int count() const { return m_items.size(); }
-    QWidget* itemAt(int index) const { return m_items.value(index); }
-    QList<QWidget*> items() const { return m_items; }
+    int count() const;
+    QWidget* itemAt(int index) const;
+    QList<QWidget*> items() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void relayout();
+    void dropDeletedItems();
 
-    QList<QWidget*> m_items;
+    // Guarded: a block deleted by its owner must not be left behind as a dangling pointer.
+    QList<QPointer<QWidget>> m_items;
     int m_spacing;
 };

@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <QVector>
+
 #include <algorithm>
 
 namespace {
@@ -14,6 +16,75 @@ double stepFraction(int i, int n)
 {
     return n < 2 ? 0.0 : double(i) / double(n - 1);
 }
+
+// Builds the saturation/value square for one hue exactly as QColor::fromHsvF(h, s, v).rgb()
+// would colour each pixel (same 16-bit quantisation, same sector arithmetic in the same
+// order), but with the per-column factors computed once: rebuilding the square while the
+// hue is dragged then costs a few multiplications per pixel instead of a QColor each.
+class SquareGradient
+{
+public:
+    SquareGradient(double hue, int width)
+    {
+        const int hueUnits = qRound(hue * 36000);
+        const double h = hueUnits == 36000 ? 0.0 : hueUnits / 6000.0;
+        const int sector = int(h);
+        const double f = h - sector;
+        // Where the value (V), the sector's varying channel (C) and the floor (P) go.
+        static const int shifts[6][3] = {
+            {16, 8, 0}, {8, 16, 0}, {8, 0, 16}, {0, 8, 16}, {0, 16, 8}, {16, 0, 8},
+        };
+        const int k = std::clamp(sector, 0, 5);
+        m_shiftV = shifts[k][0];
+        m_shiftC = shifts[k][1];
+        m_shiftP = shifts[k][2];
+
+        m_columns.resize(width);
+        for (int i = 0; i < width; ++i) {
+            Column& c = m_columns[i];
+            const quint16 satUnits = units(stepFraction(i, width));
+            c.gray = satUnits == 0;
+            const double sat = satUnits / double(USHRT_MAX);
+            c.floor = 1.0 - sat;
+            c.varying = (sector & 1) ? 1.0 - (sat * f) : 1.0 - (sat * (1.0 - f));
+        }
+    }
+
+    void fillRow(QRgb* line, double value) const
+    {
+        const quint16 valUnits = units(value);
+        const double v = valUnits / double(USHRT_MAX);
+        const QRgb vByte = toByte(valUnits);
+        const QRgb grayPixel = 0xff000000u | (vByte << 16) | (vByte << 8) | vByte;
+        const QRgb vPart = 0xff000000u | (vByte << m_shiftV);
+        for (int i = 0; i < m_columns.size(); ++i) {
+            const Column& c = m_columns[i];
+            if (c.gray) {
+                line[i] = grayPixel;
+                continue;
+            }
+            const QRgb pByte = toByte(qRound((v * c.floor) * USHRT_MAX));
+            const QRgb cByte = toByte(qRound((v * c.varying) * USHRT_MAX));
+            line[i] = vPart | (cByte << m_shiftC) | (pByte << m_shiftP);
+        }
+    }
+
+private:
+    struct Column {
+        double floor = 1.0;
+        double varying = 1.0;
+        bool gray = true;
+    };
+
+    static quint16 units(double fraction) { return quint16(qRound(fraction * USHRT_MAX)); }
+    // QColor keeps 16-bit channels; the 8-bit value is the nearest x / 257.
+    static QRgb toByte(int x) { return QRgb((2 * x + 257) / 514); }
+
+    QVector<Column> m_columns;
+    int m_shiftV = 16;
+    int m_shiftC = 8;
+    int m_shiftP = 0;
+};
 
 } // namespace
 
@@ -144,12 +215,11 @@ void RgbColorPickerWidget::mouseReleaseEvent(QMouseEvent* event)
 QImage RgbColorPickerWidget::buildSquareImage(double hue, int width, int height)
 {
     QImage image(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
-    for (int j = 0; j < image.height(); ++j) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(j));
-        const double value = 1.0 - stepFraction(j, height);
-        for (int i = 0; i < image.width(); ++i)
-            line[i] = QColor::fromHsvF(hue, stepFraction(i, width), value).rgb();
-    }
+    if (image.isNull())
+        return image;
+    const SquareGradient gradient(hue, image.width());
+    for (int j = 0; j < image.height(); ++j)
+        gradient.fillRow(reinterpret_cast<QRgb*>(image.scanLine(j)), 1.0 - stepFraction(j, height));
     return image;
 }
 
