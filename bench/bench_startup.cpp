@@ -1,0 +1,107 @@
+// Start-up cost of the main window: time from creating the application object to the
+// first painted frame of the window, and resident memory once it is up. Runs offscreen
+// unless a platform is given. Targets: 300 ms and 60 MB.
+//
+//   bench_startup [--warm N]   also time N more window constructions in the same process
+#include "app/appconfig.h"
+#include "app/widget.h"
+#include "controls/knobbutton.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+long residentKb()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+// Notes the time of the first paint the window receives.
+class FirstPaint : public QObject
+{
+public:
+    explicit FirstPaint(const QElapsedTimer &clock)
+        : m_clock(clock)
+    {
+    }
+    qint64 at() const { return m_at; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && m_at < 0) {
+            m_at = m_clock.nsecsElapsed();
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const QElapsedTimer &m_clock;
+    qint64 m_at = -1;
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_LOGGING_RULES", "*.debug=false");
+    int warm = 0;
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--warm") == 0 && i + 1 < argc)
+            warm = std::atoi(argv[i + 1]);
+
+    const long rssBefore = residentKb();
+    QElapsedTimer clock;
+    clock.start();
+    QApplication app(argc, argv);
+    const qint64 appCreated = clock.nsecsElapsed();
+    initKnobResources();
+
+    FirstPaint probe(clock);
+    qint64 constructed = 0;
+    {
+        Widget window;
+        constructed = clock.nsecsElapsed();
+        window.installEventFilter(&probe);
+        window.show();
+        QTimer::singleShot(5000, &app, &QCoreApplication::quit); // never hang
+        app.exec();
+        const long rssUp = residentKb();
+
+        std::printf("startup: application object      %8.1f ms\n", appCreated / 1e6);
+        std::printf("startup: window constructed      %8.1f ms\n", constructed / 1e6);
+        std::printf("startup: first painted frame     %8.1f ms  (target <= 300)\n",
+                    probe.at() / 1e6);
+        std::printf("memory:  resident before app     %8.1f MB\n", rssBefore / 1024.0);
+        std::printf("memory:  resident, window up     %8.1f MB  (target <= 60)\n",
+                    rssUp / 1024.0);
+    }
+
+    if (warm > 0) {
+        QElapsedTimer t;
+        t.start();
+        for (int i = 0; i < warm; ++i) {
+            Widget w(AppConfig{});
+            w.grab();
+        }
+        std::printf("warm:    construct + render      %8.1f ms per window (%d runs)\n",
+                    t.nsecsElapsed() / 1e6 / warm, warm);
+    }
+    return probe.at() < 0 ? 1 : 0;
+}
