@@ -346,6 +346,23 @@ void KeyboardData::markKeyChanged(int layer, int keyIdx)
     bumpKey(layer, keyIdx);
 }
 
+bool KeyboardData::setKeyAt(int layer, int keyIdx, const KeyData &source)
+{
+    KeyData *key = keyDataAt(layer, keyIdx);
+    if (!key || key->sameFunction(source))
+        return false;
+    *key = source;
+    updateKeyTexts(*key);
+    key->dirty = true;
+    bumpKey(layer, keyIdx);
+    if (layer == m_currentLayer) {
+        emit keyButtonTextChanged(keyIdx, key->buttonText);
+        if (keyIdx == m_selectedKey)
+            emit keyFullTextChanged(keyIdx, key->fullText);
+    }
+    return true;
+}
+
 KeyboardSnapshot KeyboardData::snapshot() const
 {
     KeyboardSnapshot snap;

@@ -60,6 +60,11 @@ public:
 
     // Marks a key edited in place through keyDataAt: sets dirty and bumps its revision.
     void markKeyChanged(int layer, int keyIdx);
+    // Gives a key of any layer the function of `source` as an edit (captions rebuilt, dirty
+    // set). Returns false and changes nothing when the key already has that function or
+    // the address is out of range. Announces the captions when the key is on the current
+    // layer (the full caption only when it is the selected key).
+    bool setKeyAt(int layer, int keyIdx, const KeyData &source);
 
     // Saving without racing the user. Call on the model's thread.
     KeyboardSnapshot snapshot() const;
