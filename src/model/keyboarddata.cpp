@@ -116,13 +116,13 @@ void KeyboardData::setCurrentLayer(int layer)
 
 void KeyboardData::selectKey(int keyIdx)
 {
-    // An index that addresses no slot selects nothing rather than leaving a selection that
-    // every later operation would have to distrust.
-    m_selectedKey = validKey(keyIdx) ? keyIdx : -1;
+    // Kept as given; an index that addresses no slot leaves selectedKeyData() null, so
+    // every operation on the selection does nothing rather than reach past the layer.
+    m_selectedKey = keyIdx;
     m_replaceOnNextBaseKey = true;
-    emit selectedKeyChanged(m_selectedKey);
+    emit selectedKeyChanged(keyIdx);
     const KeyData *key = selectedKeyData();
-    emit keyFullTextChanged(m_selectedKey, key ? key->fullText : QString());
+    emit keyFullTextChanged(keyIdx, key ? key->fullText : QString());
 }
 
 void KeyboardData::clearSelectedKey()
