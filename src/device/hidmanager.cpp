@@ -388,11 +388,11 @@ bool HIDManager::waitAck(unsigned char layer, unsigned char key, unsigned char p
     timer.start();
     while (timer.elapsed() < ACK_TIMEOUT_MS) {
         unsigned char buf[REPORT_SIZE] = {};
-        const int r = hid_read(dev, buf, sizeof buf);
-        if (r == 0) {
-            QThread::msleep(POLL_SLEEP_MS);
+        // At most the poll pause between empty polls, but an acknowledgement is taken the
+        // moment it arrives instead of after the pause.
+        const int r = hid_read_timeout(dev, buf, sizeof buf, POLL_SLEEP_MS);
+        if (r == 0)
             continue;
-        }
         if (r < 0) {
             qDebug().noquote() << "HIDManager: waitAck hid_read error";
             closeDevice();
