@@ -1,0 +1,147 @@
+// Wall time of the two whole-device operations of the current protocol against the
+// simulated keypad answering 1 ms per report (a full-speed interrupt endpoint), holding a
+// full configuration: 4 layers x 25 assigned keys, 8 of them 64-step macros, coloured
+// lighting. Each figure is compared with its floor: the time the keypad needs to send the
+// reports of the exchange, plus the fixed pauses the protocol asks for.
+#include "device/hidmanager.h"
+#include "model/keyboarddata.h"
+#include "sim/currentfirmware.h"
+#include "sim/simbus.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+using Fw = sim::CurrentFirmware;
+
+namespace {
+
+constexpr int LATENCY_MS = 1;
+constexpr int RUNS = 3;
+constexpr int LAYER_PAUSE_MS = 20;
+constexpr int ITEM_PAUSE_MS = 10;
+constexpr int CHUNK_PAUSE_MS = 5;
+
+void quiet(QtMsgType, const QMessageLogContext &, const QString &) {}
+
+// The replies the keypad sends for one full read: per layer one report per key record, one
+// per macro chunk and the end report, then one lighting reply.
+int readReplies(const Fw &fw)
+{
+    int n = 0;
+    for (int l = 0; l < Fw::LAYERS; ++l) {
+        for (int k = 0; k < Fw::SLOTS; ++k) {
+            const QByteArray r = fw.keyRecord(l, k);
+            if (r.isEmpty())
+                continue;
+            n += quint8(r[0]) == 1 ? (r.size() - 1) / 56 + 1 : 1;
+        }
+        n += 2;
+    }
+    return n;
+}
+
+void report(const char *what, double ms, double floorMs, int replies, int pauseMs)
+{
+    std::printf("%-24s time %8.1f ms   floor %8.1f ms (%d replies x %d ms + %d ms pauses)   ratio %.3f\n",
+                what, ms, floorMs, replies, LATENCY_MS, pauseMs, ms / floorMs);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    qInstallMessageHandler(quiet);
+    // The read requests print a trace line each; keep them out of the figures.
+    std::fflush(stdout);
+    const int savedStdout = dup(STDOUT_FILENO);
+    const int devNull = open("/dev/null", O_WRONLY);
+    dup2(devNull, STDOUT_FILENO);
+
+    auto fw = std::make_shared<Fw>();
+    fw->fillFullConfiguration(8);
+    const int id = sim::SimBus::plug(0x4C4A, 0x4155, fw);
+    sim::SimBus::setLatency(id, LATENCY_MS);
+    HIDManager *mgr = HIDManager::instance();
+    mgr->startMonitoring();
+    if (!QTest::qWaitFor([mgr] { return mgr->isConnected(); }, 5000)) {
+        std::fprintf(stderr, "bench_bulk: the simulated keypad did not connect\n");
+        return 1;
+    }
+    mgr->stopMonitoring();
+    DeviceInfo info;
+    mgr->readDeviceInfo(info);
+
+    // --- read
+    const int replies = readReplies(*fw);
+    const int readPauses = Fw::LAYERS * LAYER_PAUSE_MS;
+    const double readFloor = replies * LATENCY_MS + readPauses;
+    QVector<double> readTimes;
+    QVector<QVector<KeyData>> layers;
+    QVector<LayerLedConfigData> leds;
+    for (int run = 0; run < RUNS; ++run) {
+        QElapsedTimer t;
+        t.start();
+        const bool ok = mgr->readAllConfiguration(layers, leds);
+        readTimes.append(t.nsecsElapsed() / 1e6);
+        if (!ok) {
+            std::fprintf(stderr, "bench_bulk: readAllConfiguration failed\n");
+            return 1;
+        }
+    }
+
+    // --- save: every key and every layer's lighting changed
+    int acks = 0;
+    int chunkPauses = 0;
+    for (int l = 0; l < Fw::LAYERS; ++l) {
+        for (int k = 0; k < Fw::SLOTS; ++k) {
+            const QByteArray r = fw->keyRecord(l, k);
+            const int chunks = quint8(r[0]) == 1 ? (r.size() - 1) / 56 + 1 : 0;
+            acks += chunks ? chunks : 1;
+            chunkPauses += chunks;
+        }
+        acks += 1;
+    }
+    const int items = Fw::LAYERS * (Fw::SLOTS + 1);
+    const int savePauses = items * ITEM_PAUSE_MS + chunkPauses * CHUNK_PAUSE_MS;
+    const double saveFloor = acks * LATENCY_MS + savePauses;
+    QVector<double> saveTimes;
+    for (int run = 0; run < RUNS; ++run) {
+        KeyboardData model;
+        model.loadLayers(layers);
+        model.loadLedConfigs(leds);
+        for (int l = 0; l < Fw::LAYERS; ++l) {
+            for (int k = 0; k < Fw::SLOTS; ++k)
+                model.markKeyChanged(l, k);
+            model.setLedColor(l, run % 16, LedColorData{quint8(run), 1, 2});
+        }
+        QElapsedTimer t;
+        t.start();
+        const bool ok = mgr->saveDirtyConfiguration(model);
+        saveTimes.append(t.nsecsElapsed() / 1e6);
+        if (!ok || model.hasUnsavedChanges()) {
+            std::fprintf(stderr, "bench_bulk: saveDirtyConfiguration failed\n");
+            return 1;
+        }
+    }
+
+    std::fflush(stdout);
+    dup2(savedStdout, STDOUT_FILENO);
+    close(devNull);
+    std::sort(readTimes.begin(), readTimes.end());
+    std::sort(saveTimes.begin(), saveTimes.end());
+    std::printf("bench_bulk: %d runs each, median shown; %d keys (8 macros of 64 steps), 4 lighting records\n", RUNS,
+                Fw::LAYERS * Fw::SLOTS);
+    report("readAllConfiguration", readTimes[RUNS / 2], readFloor, replies, readPauses);
+    report("saveDirtyConfiguration", saveTimes[RUNS / 2], saveFloor, acks, savePauses);
+    std::fflush(stdout);
+    return 0;
+}
