@@ -212,6 +212,22 @@ void TstLayouts::startupPresets()
                                           : KnobButton::pressRightImagePath());
     }
     QVERIFY(!w.buttonAt(9));
+    QCOMPARE(w.knobPointer(0, 0), qobject_cast<KnobButton *>(w.buttonAt(5)));
+    QCOMPARE(w.knobPointer(0, 1), qobject_cast<KnobButton *>(w.buttonAt(6)));
+    QVERIFY(!w.knobPointer(0, 2));
+    QVERIFY(!w.knobPointer(1, 0));
+
+    // Three knobs: pointers by first index 16, 19, 22; a knob at 0 records none.
+    w.setStartupDisplayLayoutPreset(Widget::Startup16Plus3);
+    for (int knob = 0; knob < 3; ++knob)
+        for (int action = 0; action < 3; ++action)
+            QCOMPARE(w.knobPointer(knob, action),
+                     qobject_cast<KnobButton *>(w.buttonAt(16 + 3 * knob + action)));
+    QVERIFY(w.knobPointer(2, 2));
+    w.setStartupDisplayLayoutPreset(Widget::Startup0Plus1);
+    for (int knob = 0; knob < 3; ++knob)
+        QVERIFY(!w.knobPointer(knob, 0));
+    QVERIFY(qobject_cast<KnobButton *>(w.buttonAt(0)));
 
     // While a keypad is connected only the choice is stored.
     w.applyPhysicalLayout(w.build6Plus0Layout());

@@ -30,9 +30,12 @@ Widget::Widget(const AppConfig &config, QWidget *parent)
 
 Widget::~Widget()
 {
-    // The model is a member and is destroyed after the child widgets; make sure none of its
-    // signals reaches a half-destroyed window.
-    m_keyboardData.disconnect(this);
+    // The model is a member, so it would die before the child widgets (pages hold pointers
+    // to it). Stop its signals and take the children down first, while it still exists.
+    m_keyboardData.disconnect();
+    const auto children = findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+    for (QWidget *child : children)
+        delete child;
 }
 
 void Widget::construct(const AppConfig &config)
@@ -61,6 +64,7 @@ void Widget::construct(const AppConfig &config)
 
     // 4. Widgets, scalable parameters, layer buttons.
     initUI();
+    updateInputFrameWidth();
     initScalableParams();
     initLayerSwitchLogic();
 

@@ -201,6 +201,8 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
         if (slot < TOTAL_BUTTON_COUNT)
             m_buttonSlots[slot] = b;
     }
+    if (c.turnOnlyKnobCount > 0 && m_turnOnlyButtons.size() >= 2)
+        assignKnobPointers(c.keyCount, m_turnOnlyButtons[0], m_turnOnlyButtons[1], nullptr);
 
     scaleButtons(m_scaleRatio);
     updateKnobGroupAbsoluteLayout(m_scaleRatio);
