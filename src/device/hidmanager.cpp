@@ -1,5 +1,7 @@
 #include "device/hidmanager.h"
 
+#include "device/deviceaccess.h"
+
 #include <QCoreApplication>
 #include <QDebug>
 #include <QElapsedTimer>
@@ -7,6 +9,7 @@
 #include <QMutexLocker>
 #include <QTimer>
 
+#include <cerrno>
 #include <cstring>
 
 std::atomic<HIDManager *> HIDManager::m_instance{nullptr};
@@ -193,7 +196,10 @@ bool HIDManager::tryOpenDevice()
     if (!m_mutex.tryLock())
         return false;
     bool opened = false;
+    bool scanned = false;
     if (!m_device.load()) {
+        scanned = true;
+        m_scanSawDenied = false;
         // One walk of the whole HID bus per tick, then the candidates in their order: the
         // same choice as asking per pair, at a seventeenth of the cost while nothing is there.
         hid_device_info *devs = hid_enumerate(0, 0);
@@ -205,8 +211,24 @@ bool HIDManager::tryOpenDevice()
         }
         hid_free_enumeration(devs);
     }
+    const bool denied = !opened && m_scanSawDenied;
     m_mutex.unlock();
+    if (scanned)
+        setAccessDenied(denied);
     return opened;
+}
+
+void HIDManager::setAccessDenied(bool denied)
+{
+    if (m_accessDenied.exchange(denied) == denied)
+        return;
+    if (denied) {
+        qDebug().noquote() << "HIDManager: keypad present but access denied (udev rule not installed?)";
+        emit deviceAccessDenied();
+    } else {
+        qDebug().noquote() << "HIDManager: keypad access no longer denied";
+        emit deviceAccessDeniedCleared();
+    }
 }
 
 bool HIDManager::openCandidate(const hid_device_info *devs, const Candidate &c)
@@ -227,9 +249,16 @@ bool HIDManager::openCandidate(const hid_device_info *devs, const Candidate &c)
             const bool accepted = vendorPage || (pass == 1 && d->interface_number == 0);
             if (!accepted)
                 continue;
+            errno = 0;
             hid_device *dev = hid_open_path(path.constData());
-            if (!dev)
+            if (!dev) {
+                const int openErrno = errno;
+                const wchar_t *err = hid_error(nullptr);
+                if (DeviceAccess::isPermissionDenied(openErrno, err ? QString::fromWCharArray(err) : QString(),
+                                                     path.constData()))
+                    m_scanSawDenied = true;
                 continue;
+            }
             hid_set_nonblocking(dev, 0);
             {
                 QMutexLocker locker(&m_stateMutex);

@@ -76,6 +76,10 @@ public:
     void disconnectDevice();
 
     bool isConnected() const { return m_connected.load(); }
+    // A keypad of the family is on the bus but none of its interfaces may be opened
+    // (permission denied: typically the udev rule is not installed). Re-judged by every
+    // scan pass; cleared when a keypad opens or when no refused keypad is left.
+    bool isAccessDenied() const { return m_accessDenied.load(); }
     bool isBusy() const { return m_busy.load(); }
     DeviceInfo deviceInfo() const;
     quint16 vendorId() const;
@@ -128,6 +132,9 @@ signals:
     void deviceDisconnected();
     void progressUpdated(int current, int total, QString msg);
     void operationFinished(bool success, QString msg);
+    // Emitted once when a scan starts finding the keypad refused, and once when that ends.
+    void deviceAccessDenied();
+    void deviceAccessDeniedCleared();
 
 public slots:
     void onScanTimer();
@@ -174,6 +181,9 @@ private:
     mutable QMutex m_stateMutex; // guards m_deviceInfo, the IDs and the path for readers
     std::atomic<Qt::HANDLE> m_lockOwner{nullptr};
     bool m_closePending = false; // a deferred disconnectDevice, manager's thread only
+    std::atomic<bool> m_accessDenied{false};
+    bool m_scanSawDenied = false; // during one tryOpenDevice pass, under m_mutex
+    void setAccessDenied(bool denied);
 
     static std::atomic<HIDManager *> m_instance;
 };
