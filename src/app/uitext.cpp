@@ -30,15 +30,16 @@ const QVector<QPair<QString, QString>> &pairs()
 
 QString text(const QString &source, Language target)
 {
-    const auto &table = pairs();
-    if (target == Language::Chinese) {
-        for (const auto &p : table)
-            if (p.first == source)
-                return p.second;
-    } else {
-        for (const auto &p : table)
-            if (p.second == source)
-                return p.first;
+    for (const auto *table : {&pairs(), &addedPairs()}) {
+        if (target == Language::Chinese) {
+            for (const auto &p : *table)
+                if (p.first == source)
+                    return p.second;
+        } else {
+            for (const auto &p : *table)
+                if (p.second == source)
+                    return p.first;
+        }
     }
     return source;
 }

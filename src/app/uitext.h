@@ -25,5 +25,7 @@ QString text(const QString &source, Language target);
 
 // The pairs in table order (built on first use, kept for the life of the process).
 const QVector<QPair<QString, QString>> &pairs();
+// Texts the program shows beyond that table (desktop integration), looked up after it.
+const QVector<QPair<QString, QString>> &addedPairs();
 
 } // namespace UiText
