@@ -78,6 +78,7 @@ private slots:
     void captionsOnButtonsAndDisplay();
     void captionsFollowPageAndLayout();
     void layerSwitchClearsSelectionAndShowsThatLayer();
+    void ledColourDisplayWhileLightingPageShows();
 };
 
 void TstWidget::startsDisconnectedInEnglish()
@@ -470,6 +471,54 @@ void TstWidget::layerSwitchClearsSelectionAndShowsThatLayer()
     QVERIFY(w.layerButton(1)->isChecked());
     QVERIFY(!w.layerButton(0)->isChecked());
     QVERIFY(!static_cast<KeyButton *>(w.buttonAt(1))->isAssigned());
+}
+
+void TstWidget::ledColourDisplayWhileLightingPageShows()
+{
+    Widget w(config(""));
+    KeyboardData *m = w.keyboardData();
+    assign(w, 0, basic(0x04));
+    assign(w, 6, basic(0x05));
+    m->setLedColor(0, 0, LedColorData{10, 20, 30});
+    m->setLedColor(1, 0, LedColorData{40, 50, 60});
+    w.selectButton(1);
+
+    w.functionList()->setCurrentRow(3);
+    QVERIFY(w.isRgbLedPageActive());
+    auto *key0 = static_cast<KeyButton *>(w.buttonAt(0));
+    auto *key1 = static_cast<KeyButton *>(w.buttonAt(1));
+    QVERIFY(key0->hasCustomColor());
+    QCOMPARE(key0->customColor(), QColor(10, 20, 30));
+    QCOMPARE(key1->customColor(), QColor(255, 255, 0)); // the default colour
+    QVERIFY(key0->text().isEmpty());
+    QVERIFY(key1->isAssigned()); // colours show as set even on empty keys
+    QVERIFY(w.keyFunctionDisplay()->toPlainText().isEmpty());
+    // Knob actions keep their captions; they have no colour.
+    QCOMPARE(w.buttonAt(6)->text(), QStringLiteral("B"));
+
+    // Only keys can be picked for a colour.
+    w.selectButton(6);
+    QCOMPARE(m->selectedKey(), 1);
+    w.selectButton(0);
+    QCOMPARE(m->selectedKey(), 0);
+    QVERIFY(w.keyFunctionDisplay()->toPlainText().isEmpty());
+    // A caption change keeps the colour display.
+    m->applyBaseKey(0x06);
+    QVERIFY(key0->text().isEmpty());
+    QCOMPARE(key0->customColor(), QColor(10, 20, 30));
+
+    // Another layer's colours follow a layer switch.
+    QTest::mouseClick(w.layerButton(1), Qt::LeftButton);
+    QCOMPARE(key0->customColor(), QColor(40, 50, 60));
+
+    // Leaving the page brings the functions back.
+    QTest::mouseClick(w.layerButton(0), Qt::LeftButton);
+    w.functionList()->setCurrentRow(1);
+    QVERIFY(!w.isRgbLedPageActive());
+    QVERIFY(!key0->hasCustomColor());
+    QCOMPARE(key0->text(), QStringLiteral("C"));
+    QVERIFY(key0->isAssigned());
+    QVERIFY(!key1->isAssigned());
 }
 
 QTEST_MAIN(TstWidget)
