@@ -269,6 +269,17 @@ void TstKeyButton::forcedClickForKnobSlots()
     QTest::mouseClick(untagged, Qt::LeftButton, {}, QPoint(40, 40));
     QCOMPARE(untaggedClicks.count(), 1);
     QCOMPARE(window.calls, 3);
+
+    // In a window that has no click handler the click is not swallowed.
+    QWidget bare;
+    KeyButton* orphan = new KeyButton(QStringLiteral("K6"), &bare);
+    orphan->setProperty("buttonIndex", 6);
+    bare.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&bare));
+    QSignalSpy orphanClicks(orphan, &QAbstractButton::clicked);
+    QTest::mouseClick(orphan, Qt::LeftButton, {}, QPoint(40, 40));
+    QCOMPARE(orphanClicks.count(), 1);
+    QVERIFY(!bare.property("_forcedClickIndex").isValid());
 }
 
 void TstKeyButton::hoverGrowsAndRecentres()

@@ -154,7 +154,9 @@ void KeyButton::mouseReleaseEvent(QMouseEvent* event)
     // itself, so the click is forwarded instead of toggling this button.
     if (ok && index >= 6 && index <= 8) {
         QWidget* top = window();
-        if (top && top != this) {
+        // Only forward to a window that can take the click; otherwise it would be lost.
+        if (top && top != this
+            && top->metaObject()->indexOfMethod("onButtonClicked()") >= 0) {
             top->setProperty("_forcedClickIndex", index);
             // Leave the pressed look behind without emitting released/clicked.
             setDown(false);
