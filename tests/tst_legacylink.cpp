@@ -73,6 +73,7 @@ private slots:
     void probeFailures();
     void layerReadOrder();
     void layerReadFaults();
+    void demoConfiguration();
     void lightingRead();
     void lightingWrite();
     void serialisedThroughDeviceLink();
@@ -289,6 +290,34 @@ void TestLegacyLink::layerReadFaults()
         sim::SimBus::garbleReplies(pad.id(), 25);
         QVERIFY(readLegacyLayer(pad.device(), info, 0, keys));
         QCOMPARE(keys.size(), 25);
+    }
+}
+
+void TestLegacyLink::demoConfiguration()
+{
+    // The demo keypads hold a configuration whose knob lands where the panel expects it.
+    for (Gen gen : {Gen::R10Udav, Gen::Old}) {
+        LegacyKeypad pad(gen);
+        pad.firmware().loadDemoConfiguration();
+        QVERIFY(!pad.firmware().hasUncommittedChanges());
+        QVector<QVector<KeyData>> layers;
+        QVERIFY(readAllLegacyLayers(pad.device(), pad.info(), layers));
+        QCOMPARE(describe(layers[0][0]), QStringLiteral("basic 04"));
+        QVERIFY(describe(layers[0][1]).startsWith(QStringLiteral("macro PE0/")));
+        QCOMPARE(describe(layers[1][0]), QStringLiteral("basic 1E"));
+        QCOMPARE(describe(layers[0][16]), QStringLiteral("media 00EA"));
+        QCOMPARE(describe(layers[0][17]), QStringLiteral("media 00E9"));
+        QCOMPARE(describe(layers[0][18]), QStringLiteral("media 00E2"));
+        QCOMPARE(describe(layers[0][15]), gen == Gen::R10Udav ? QStringLiteral("basic 13")
+                                                               : QStringLiteral("empty"));
+        if (gen == Gen::R10Udav) {
+            QCOMPARE(describe(layers[2][19]), QStringLiteral("mouse 4"));
+            QCOMPARE(describe(layers[2][20]), QStringLiteral("mouse 3"));
+            QVector<LayerLedConfigData> lighting;
+            QVERIFY(readLegacyRgbConfig(pad.device(), pad.info(), lighting));
+            QCOMPARE(int(lighting[1].mode), 2);
+            QCOMPARE(lighting[0].colors[0], (LedColorData{255, 0, 0}));
+        }
     }
 }
 

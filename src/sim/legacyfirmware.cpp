@@ -1,5 +1,6 @@
 #include "sim/legacyfirmware.h"
 
+#include <QColor>
 #include <QMutexLocker>
 
 namespace sim {
@@ -267,6 +268,102 @@ void LegacyFirmware::setSilentLightingLayers(const QSet<int> &layers)
 {
     QMutexLocker lock(&m_mutex);
     m_silentLightingLayers = layers;
+}
+
+QByteArray LegacyFirmware::keysRecord(int layer, int keyNumber, quint8 modifierMask,
+                                      const QVector<quint8> &keys) const
+{
+    QByteArray r = emptyRecord(layer, keyNumber);
+    r[2] = 1;
+    if (m_generation == Generation::R10Udav) {
+        // Modifiers first as 0xF1.. entries, then the keys, 20 ms apart.
+        QVector<quint8> codes;
+        for (int bit = 0; bit < 8; ++bit) {
+            if (modifierMask & (1u << bit))
+                codes.append(quint8(0xF1 + bit));
+        }
+        codes += keys;
+        r[3] = 1;
+        r[4] = char(codes.size());
+        for (int i = 0; i < codes.size(); ++i) {
+            r[6 + 3 * i] = char(i == 0 ? 0 : 20);
+            r[7 + 3 * i] = char(codes[i]);
+        }
+    } else {
+        r[8] = char(keys.size());
+        for (int j = 0; j < keys.size(); ++j) {
+            r[9 + 2 * j] = char(modifierMask);
+            r[10 + 2 * j] = char(keys[j]);
+        }
+    }
+    return r;
+}
+
+QByteArray LegacyFirmware::mediaRecord(int layer, int keyNumber, quint16 usage) const
+{
+    QByteArray r = emptyRecord(layer, keyNumber);
+    r[2] = 2;
+    if (m_generation == Generation::R10Udav) {
+        r[3] = 1;
+        r[4] = 1;
+        r[7] = char(usage & 0xFF);
+        r[10] = char(usage >> 8);
+    } else {
+        r[8] = 1;
+        r[9] = char(usage & 0xFF);
+        r[10] = char(usage >> 8);
+    }
+    return r;
+}
+
+QByteArray LegacyFirmware::wheelRecord(int layer, int keyNumber, bool up) const
+{
+    QByteArray r = emptyRecord(layer, keyNumber);
+    r[2] = 3;
+    if (m_generation == Generation::R10Udav) {
+        r[3] = 1;
+        r[4] = 5;
+        r[19] = char(up ? 1 : 0xFF);
+    } else {
+        r[8] = 3;
+        r[13] = char(up ? 1 : 0xFF);
+    }
+    return r;
+}
+
+void LegacyFirmware::loadDemoConfiguration()
+{
+    QMutexLocker lock(&m_mutex);
+    const int keyCount = m_generation == Generation::R10Udav ? 16 : 15;
+    for (int layer = 0; layer < LAYERS; ++layer) {
+        QVector<QByteArray> &records = m_working.records[size_t(layer)];
+        for (int number = 1; number <= keyCount; ++number) {
+            // Layer 0 letters from A, layer 1 digits from 1, layer 2 F1 onwards.
+            static const quint8 first[LAYERS] = {0x04, 0x1E, 0x3A};
+            records[number - 1] = keysRecord(layer, number, 0, {quint8(first[layer] + number - 1)});
+        }
+        records[1] = keysRecord(layer, 2, 0x01, {0x06}); // Ctrl+C
+        // The first knob turns the volume and mutes on a press; the second scrolls. "R10Udav"
+        // numbers slot s as s + 1; "Old" has 15 keys and numbers its one knob left, press,
+        // right (16, 17, 18) where the host's slots run left, right, press.
+        const bool r10 = m_generation == Generation::R10Udav;
+        const int knob = r10 ? 17 : 16;
+        records[knob - 1] = mediaRecord(layer, knob, 0x00EA);
+        records[knob] = r10 ? mediaRecord(layer, knob + 1, 0x00E9) : mediaRecord(layer, knob + 1, 0x00E2);
+        records[knob + 1] = r10 ? mediaRecord(layer, knob + 2, 0x00E2) : mediaRecord(layer, knob + 2, 0x00E9);
+        if (r10) {
+            records[20 - 1] = wheelRecord(layer, 20, false);
+            records[21 - 1] = wheelRecord(layer, 21, true);
+        }
+        LayerLedConfigData &lighting = m_working.lighting[size_t(layer)];
+        lighting.mode = quint8(layer + 1);
+        for (int k = 0; k < LayerLedConfigData::LED_COUNT; ++k) {
+            const QColor c = QColor::fromHsv((k * 360 / LayerLedConfigData::LED_COUNT + layer * 40) % 360, 255, 255);
+            lighting.colors[size_t(k)] = LedColorData{quint8(c.red()), quint8(c.green()), quint8(c.blue())};
+        }
+        m_working.oldLightingCode[size_t(layer)] = quint8(0x10 * (layer + 1) + layer + 1);
+    }
+    m_stored = m_working;
 }
 
 } // namespace sim

@@ -59,6 +59,10 @@ public:
     // Byte 12 of the last "Old" lighting write of a layer: palette code OR mode; 0 for none.
     quint8 oldLightingCode(int layer) const;
 
+    // Fills every layer with a plausible configuration (letters and digits, a Ctrl+C,
+    // volume keys, a wheel, coloured lighting), as a keypad in use would hold, for the demo.
+    void loadDemoConfiguration();
+
     int commitCount() const;
     bool hasUncommittedChanges() const;
     void powerCycle();
@@ -79,6 +83,10 @@ private:
     };
 
     QByteArray emptyRecord(int layer, int keyNumber) const;
+    QByteArray keysRecord(int layer, int keyNumber, quint8 modifierMask,
+                          const QVector<quint8> &keys) const;
+    QByteArray mediaRecord(int layer, int keyNumber, quint16 usage) const;
+    QByteArray wheelRecord(int layer, int keyNumber, bool up) const;
     QByteArray reply(quint8 command, const QByteArray &body) const;
     QVector<QByteArray> answerLayerRead(const QByteArray &report) const;
     QVector<QByteArray> answerLightingRead(const QByteArray &report) const;
