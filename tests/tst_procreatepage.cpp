@@ -1,6 +1,5 @@
 // The Procreate page: the shortcut table, label wrapping, clicks that build keys and
-// macros, and the page-dependent caption rules (Procreate names, arrows on the base keys
-// page).
+// macros, and the names the panel shows for keys holding a shortcut.
 #include "model/keyboarddata.h"
 #include "pages/basekeyspage.h"
 #include "pages/pagecaptions.h"
@@ -298,30 +297,6 @@ private slots:
         QVERIFY(PageCaptions::procreateName(media, true).isEmpty());
         KeyData empty;
         QVERIFY(PageCaptions::procreateName(empty, true).isEmpty());
-    }
-
-    void arrows_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("left") << "Left" << QString(QChar(0x2190));
-        QTest::newRow("all four") << "Up Down Left Right"
-                                  << QString("%1 %2 %3 %4").arg(QChar(0x2191), QChar(0x2193), QChar(0x2190), QChar(0x2192));
-        QTest::newRow("any case") << "uP dOWN" << QString("%1 %2").arg(QChar(0x2191), QChar(0x2193));
-        QTest::newRow("combination") << "LCtrl + Up" << QString("LCtrl + %1").arg(QChar(0x2191));
-        QTest::newRow("macro caption") << "left -> right"
-                                       << QString("%1 -> %2").arg(QChar(0x2190), QChar(0x2192));
-        QTest::newRow("inside words") << "Upper Leftover PgUp" << "Upper Leftover PgUp";
-        QTest::newRow("digits bound") << "Up2 3Down" << "Up2 3Down";
-        QTest::newRow("underscore bounds") << "x_up" << QString("x_%1").arg(QChar(0x2191));
-        QTest::newRow("swipe") << "Left Swipe" << QString("%1 Swipe").arg(QChar(0x2190));
-        QTest::newRow("empty") << "" << "";
-    }
-    void arrows()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, expected);
-        QCOMPARE(PageCaptions::withArrows(text), expected);
     }
 };
 

@@ -11,6 +11,11 @@
 #include <QWidget>
 
 class AppConfig;
+class BaseKeysPage;
+class ExtraKeysPage;
+class MousePage;
+class MultimediaPage;
+class ProcreatePage;
 class KeyButton;
 class KnobButton;
 class QBoxLayout;
@@ -298,4 +303,37 @@ private:
     bool m_useLegacyRgbPage = false;
     bool m_useLegacyOldRgbPage = false;
     bool m_rgbLedPageActive = false;
+
+    // --- function page contents (widgetpages.cpp) ---------------------------------------
+public:
+    // Sets the four page-routing flags from the kind of keypad read last (legacy "R10Udav",
+    // legacy "Old" or anything else); run after every completed device read, followed by
+    // updateFunctionPagesForDevice and updateLegacyMouseFeatureAvailability.
+    void updatePageRoutingFlags();
+    // Swipe and like are offered unless an "Old" legacy keypad is connected.
+    void updateLegacyMouseFeatureAvailability();
+    // Window scaling of the pages.
+    void updateBaseKeysStyleSheet(double scale);
+    void updateBaseKeysFonts(double scale);
+    void updateMediaPageStyleSheet(double scale);
+    void updateOtherFunctionPageStyles(double scale); // extra keys, mouse, Procreate
+    static QString wrapProcreateLabel(const QString &label);
+    BaseKeysPage *baseKeysPage() const;
+    ExtraKeysPage *extraKeysPage() const { return m_extraKeysPage; }
+    MultimediaPage *multiMediaPage() const { return m_multiMediaPage; }
+    MousePage *mousePage() const { return m_mousePage; }
+    ProcreatePage *procreatePage() const { return m_procreatePage; }
+
+private:
+    QWidget *createBaseKeysPage();
+    QWidget *createCtrlShiftAltPage();
+    QWidget *createMultiMediaPage();
+    QWidget *createMousePage();
+    QWidget *createProcreatePage();
+
+    ExtraKeysPage *m_extraKeysPage = nullptr;
+    MultimediaPage *m_multiMediaPage = nullptr;
+    MousePage *m_mousePage = nullptr;
+    ProcreatePage *m_procreatePage = nullptr;
+    // --- end of function page contents ------------------------------------------------
 };

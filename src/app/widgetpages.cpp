@@ -2,6 +2,13 @@
 #include "app/widget.h"
 
 #include "controls/keybutton.h"
+#include "pages/basekeyspage.h"
+#include "pages/extrakeyspage.h"
+#include "pages/mousepage.h"
+#include "pages/multimediapage.h"
+#include "pages/pagecaptions.h"
+#include "pages/placeholderpage.h"
+#include "pages/procreatepage.h"
 
 #include <QBoxLayout>
 #include <QLabel>
@@ -12,21 +19,44 @@
 namespace {
 const char *const kRowTexts[] = {"BaseKeys", "Ext Keys", "MultiMedia", "RGB LED",
                                  "Mouse",    "Macro Key", "Procreate"};
-const char *const kPageTitles[] = {"BaseKeys",     "Ext Keys",         "MultiMedia",
-                                   "RGB LED",      "Mouse",            "Macro Key",
-                                   "Procreate",    "DelaySetting",     "DelaySetting",
-                                   "RGB LED",      "RGB LED"};
 } // namespace
 
 QWidget *Widget::createPlaceholderPage(const QString &title)
 {
-    auto *page = new QWidget(m_functionStack);
-    page->setObjectName(QStringLiteral("placeholderPage"));
-    auto *layout = new QVBoxLayout(page);
-    auto *label = new QLabel(title, page);
-    label->setAlignment(Qt::AlignCenter);
-    layout->addWidget(label);
-    return page;
+    return new PlaceholderPage(title, m_functionStack);
+}
+
+QWidget *Widget::createBaseKeysPage()
+{
+    m_baseKeysPage = new BaseKeysPage(&m_keyboardData, m_functionStack);
+    return m_baseKeysPage;
+}
+
+QWidget *Widget::createCtrlShiftAltPage()
+{
+    m_extraKeysPage = new ExtraKeysPage(&m_keyboardData, m_functionStack);
+    return m_extraKeysPage;
+}
+
+QWidget *Widget::createMultiMediaPage()
+{
+    m_multiMediaPage = new MultimediaPage(&m_keyboardData, m_functionStack);
+    return m_multiMediaPage;
+}
+
+QWidget *Widget::createMousePage()
+{
+    m_mousePage = new MousePage(&m_keyboardData, m_functionStack);
+    m_mousePage->setLegacyOldDeviceCheck(
+        [this] { return m_legacyDevice && m_legacyInfo.format == LegacyDeviceInfo::Old; });
+    return m_mousePage;
+}
+
+QWidget *Widget::createProcreatePage()
+{
+    m_procreatePage = new ProcreatePage(&m_keyboardData, m_functionStack);
+    updateLegacyMouseFeatureAvailability();
+    return m_procreatePage;
 }
 
 QWidget *Widget::createFunctionPageFrame()
@@ -59,10 +89,25 @@ QWidget *Widget::createFunctionPageFrame()
     m_functionStack->setObjectName(QStringLiteral("functionStack"));
     m_functionStack->setMinimumHeight(BOTTOM_STACKED_MIN_HEIGHT);
     m_functionStack->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    for (const char *title : kPageTitles)
-        m_functionStack->addWidget(createPlaceholderPage(QString::fromLatin1(title)));
-    m_baseKeysPage = m_functionStack->widget(0);
-    m_rgbLedPage = m_functionStack->widget(3);
+    // Fixed order: the index of a page is the row that shows it for rows 0..6; pages 7..10
+    // are reached only through the routing of rows 3 and 5. The lighting, macro and delay
+    // pages hold their places until their contents exist.
+    m_functionStack->addWidget(createBaseKeysPage());
+    m_functionStack->addWidget(createCtrlShiftAltPage());
+    m_functionStack->addWidget(createMultiMediaPage());
+    m_rgbLedPage = createPlaceholderPage(QStringLiteral("RGB LED"));
+    m_functionStack->addWidget(m_rgbLedPage);
+    m_functionStack->addWidget(createMousePage());
+    m_functionStack->addWidget(createPlaceholderPage(QStringLiteral("Macro Key")));
+    m_functionStack->addWidget(createProcreatePage());
+    m_legacyDelayPage = createPlaceholderPage(QStringLiteral("DelaySetting"));
+    m_functionStack->addWidget(m_legacyDelayPage);
+    m_legacyOldDelayPage = createPlaceholderPage(QStringLiteral("DelaySetting"));
+    m_functionStack->addWidget(m_legacyOldDelayPage);
+    m_legacyRgbLedPage = createPlaceholderPage(QStringLiteral("RGB LED"));
+    m_functionStack->addWidget(m_legacyRgbLedPage);
+    m_legacyOldRgbLedPage = createPlaceholderPage(QStringLiteral("RGB LED"));
+    m_functionStack->addWidget(m_legacyOldRgbLedPage);
     layout->addWidget(m_functionStack, 1);
 
     connect(m_functionList, &QListWidget::currentRowChanged, this, &Widget::onFunctionPageChanged);
@@ -157,8 +202,70 @@ void Widget::refreshStandaloneLedDisplay(double) {}
 void Widget::checkRgbModeButton(int) {}
 void Widget::syncColorPickerToSelection() {}
 void Widget::updateRgbLedPageStyle(double) {}
-QString Widget::procreateCaption(const KeyData &, bool) const { return QString(); }
-QString Widget::procreateButtonText(const QString &label) const { return label; }
+
+QString Widget::procreateCaption(const KeyData &key, bool full) const
+{
+    return PageCaptions::procreateName(key, full);
+}
+
+QString Widget::procreateButtonText(const QString &label) const
+{
+    return wrapProcreateLabel(label);
+}
+
+QString Widget::wrapProcreateLabel(const QString &label)
+{
+    return ProcreatePage::wrapProcreateLabel(label);
+}
+
+void Widget::updatePageRoutingFlags()
+{
+    const bool r10 = m_legacyDevice && m_legacyInfo.format == LegacyDeviceInfo::R10Udav;
+    const bool old = m_legacyDevice && m_legacyInfo.format == LegacyDeviceInfo::Old;
+    m_useLegacyDelayPage = r10;
+    m_useLegacyRgbPage = r10;
+    m_useLegacyOldDelayPage = old;
+    m_useLegacyOldRgbPage = old;
+}
+
+void Widget::updateLegacyMouseFeatureAvailability()
+{
+    if (m_mousePage)
+        m_mousePage->updateLegacyMouseFeatureAvailability();
+}
+
+BaseKeysPage *Widget::baseKeysPage() const
+{
+    return qobject_cast<BaseKeysPage *>(m_baseKeysPage);
+}
+
+void Widget::updateBaseKeysStyleSheet(double scale)
+{
+    if (BaseKeysPage *page = baseKeysPage())
+        page->updateBaseKeysStyleSheet(scale);
+}
+
+void Widget::updateBaseKeysFonts(double scale)
+{
+    if (BaseKeysPage *page = baseKeysPage())
+        page->updateBaseKeysFonts(scale);
+}
+
+void Widget::updateMediaPageStyleSheet(double scale)
+{
+    if (m_multiMediaPage)
+        m_multiMediaPage->updateMediaPageStyleSheet(scale);
+}
+
+void Widget::updateOtherFunctionPageStyles(double scale)
+{
+    if (m_extraKeysPage)
+        m_extraKeysPage->updateExtraKeysStyleSheet(scale);
+    if (m_mousePage)
+        m_mousePage->updateMouseStyleSheet(scale);
+    if (m_procreatePage)
+        m_procreatePage->updateProcreateStyleSheet(scale);
+}
 
 void Widget::applyRgbLedKeyDisplay()
 {

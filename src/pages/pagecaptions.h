@@ -4,13 +4,8 @@
 
 struct KeyData;
 
-// Caption rules that depend on the function page in view.
+// Caption rule of the Procreate page.
 namespace PageCaptions {
-
-// On the base keys page direction words read as arrows: every whole word "up", "down",
-// "left" or "right" (any case; words are bounded by anything but letters and digits)
-// becomes the matching arrow character.
-QString withArrows(const QString &text);
 
 // On the Procreate page a key that holds one of the shortcuts is named after it: the
 // short name on the key button, the full name in the display area. Empty when the key
