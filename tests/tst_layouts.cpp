@@ -310,6 +310,17 @@ void TstLayouts::everyPresetDrawsItsButtons()
         QVERIFY(!button->text().isEmpty());
     }
 
+    // Balanced: the buttons as a whole sit in the middle of the frame.
+    QRect bounds;
+    for (const QRect &r : placed)
+        bounds |= r;
+    const int left = bounds.left() - frameRect.left();
+    const int right = frameRect.right() - bounds.right();
+    const int top = bounds.top() - frameRect.top();
+    const int bottom = frameRect.bottom() - bounds.bottom();
+    QVERIFY2(qAbs(left - right) <= 12 && qAbs(top - bottom) <= 12,
+             qPrintable(QStringLiteral("margins l%1 r%2 t%3 b%4").arg(left).arg(right).arg(top).arg(bottom)));
+
     // Number labels of hidden keys do not show; those of used keys do.
     const auto labels = frame->findChildren<QLabel *>(QStringLiteral("KeyNumLabel"));
     int visibleLabels = 0;
