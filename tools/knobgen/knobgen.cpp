@@ -13,7 +13,6 @@
 namespace {
 
 const QColor kArrowGrey(178, 178, 178);
-const QColor kRimGrey(120, 120, 120, 200);
 
 QImage blankImage(int w, int h)
 {
@@ -39,9 +38,10 @@ QImage turnArrow(bool clockwise, bool withBar)
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing, true);
 
-    const QPointF centre(w / 2.0, h / 2.0 + 3.0);
-    const double radius = 33.0;
-    const double thickness = 11.0;
+    // A wide ring leaves the middle free for the caption the button draws on top.
+    const QPointF centre(w / 2.0, h / 2.0 + 2.0);
+    const double radius = 36.0;
+    const double thickness = 10.0;
 
     // Arc from the lower side round over the top; the gap at the head side leaves room for
     // the arrow head.
@@ -61,8 +61,8 @@ QImage turnArrow(bool clockwise, bool withBar)
     const double rad = qDegreesToRadians(endDeg);
     const QPointF tangent(-std::sin(rad) * travel, -std::cos(rad) * travel);
     const QPointF normal(std::cos(rad), -std::sin(rad));
-    const double headLength = 22.0;
-    const double headHalf = 15.0;
+    const double headLength = 26.0;
+    const double headHalf = 17.0;
     const QPointF tip = tip0 + tangent * headLength * 0.75;
     const QPointF back = tip0 - tangent * headLength * 0.25;
     QPainterPath head;
@@ -74,41 +74,42 @@ QImage turnArrow(bool clockwise, bool withBar)
     p.setBrush(kArrowGrey);
     p.drawPath(head);
 
-    // A small hub in the middle: the knob the arrow turns around.
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(kRimGrey, 2.0));
-    p.drawEllipse(centre, 9.0, 9.0);
-
     if (withBar) {
+        // The press marker: a filled bar low inside the ring, under the caption.
         p.setPen(Qt::NoPen);
         p.setBrush(kArrowGrey);
-        p.drawRoundedRect(QRectF(centre.x() - 14.0, centre.y() - 5.0, 28.0, 10.0), 2.0, 2.0);
+        p.drawRoundedRect(QRectF(centre.x() - 16.0, centre.y() + 12.0, 32.0, 9.0), 2.0, 2.0);
     }
     return image;
 }
 
-// A downward arrow pressing onto a bar: the knob's push action.
+// A downward arrow pressing onto a bar: the knob's push action. The arrow is drawn as an
+// outline so that the caption drawn over its middle stays readable.
 QImage pressArrow()
 {
     const int size = 150;
     QImage image = blankImage(size, size);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing, true);
-    p.setPen(Qt::NoPen);
-    p.setBrush(kArrowGrey);
 
     const double cx = size / 2.0;
-    // Shaft.
-    p.drawRoundedRect(QRectF(cx - 11.0, 22.0, 22.0, 50.0), 4.0, 4.0);
-    // Head.
-    QPainterPath head;
-    head.moveTo(cx, 104.0);
-    head.lineTo(cx - 34.0, 66.0);
-    head.lineTo(cx + 34.0, 66.0);
-    head.closeSubpath();
-    p.drawPath(head);
-    // Bar the arrow presses onto.
-    p.drawRoundedRect(QRectF(cx - 48.0, 114.0, 96.0, 12.0), 4.0, 4.0);
+    QPainterPath arrow;
+    arrow.moveTo(cx - 16.0, 16.0);
+    arrow.lineTo(cx + 16.0, 16.0);
+    arrow.lineTo(cx + 16.0, 62.0);
+    arrow.lineTo(cx + 42.0, 62.0);
+    arrow.lineTo(cx, 108.0);
+    arrow.lineTo(cx - 42.0, 62.0);
+    arrow.lineTo(cx - 16.0, 62.0);
+    arrow.closeSubpath();
+    p.setPen(QPen(kArrowGrey, 7.0, Qt::SolidLine, Qt::SquareCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(arrow);
+
+    // The bar the arrow presses onto.
+    p.setPen(Qt::NoPen);
+    p.setBrush(kArrowGrey);
+    p.drawRoundedRect(QRectF(cx - 50.0, 120.0, 100.0, 13.0), 4.0, 4.0);
     return image;
 }
 
