@@ -9,6 +9,9 @@
 
 #include <functional>
 
+Q_DECLARE_METATYPE(KeyData)
+Q_DECLARE_METATYPE(ProfileDevice::Protocol)
+
 namespace {
 
 using Mutator = std::function<void(QJsonObject &)>;
@@ -104,6 +107,8 @@ private slots:
     void malformed();
     void anotherModel();
     void differencesAfterWrite();
+    void sameOnKeypad_data();
+    void sameOnKeypad();
     void files();
 };
 
@@ -395,6 +400,62 @@ void TstProfile::differencesAfterWrite()
     const QStringList d = Profile::differences(p, ProfileDevice(), back, leds);
     QVERIFY(d.contains(QStringLiteral("layer 3, slot 24: not read back")));
     QVERIFY(d.contains(QStringLiteral("layer 0, lighting: not read back")));
+}
+
+void TstProfile::sameOnKeypad_data()
+{
+    QTest::addColumn<ProfileDevice::Protocol>("protocol");
+    QTest::addColumn<KeyData>("written");
+    QTest::addColumn<KeyData>("readBack");
+    QTest::addColumn<bool>("same");
+
+    auto basic = [](quint8 u) { KeyData k; k.setBasicKey(u); return k; };
+    auto combo = [](quint8 m, const QByteArray &keys) { KeyData k; k.setCombination(m, keys); return k; };
+    auto macro = [](const QVector<MacroStepData> &s) { KeyData k; k.setMacro(s); return k; };
+    auto media = [](quint16 u) { KeyData k; k.setMultimedia(u); return k; };
+    auto mouse = [](quint8 a) { KeyData k; k.setMouseAction(a); return k; };
+    const auto R10 = ProfileDevice::Protocol::LegacyR10Udav;
+    const auto Old = ProfileDevice::Protocol::LegacyOld;
+    const auto Cur = ProfileDevice::Protocol::Current;
+    const QByteArray a("\x04", 1), b("\x05", 1);
+
+    // How the legacy keypads return what was written to them.
+    QTest::newRow("r10 combination returns as macro")
+        << R10 << combo(0x01, a)
+        << macro({st(0, 0xE0, 0), st(0, 4, 20), st(1, 4, 20), st(1, 0xE0, 20)}) << true;
+    QTest::newRow("r10 lone press returns as basic")
+        << R10 << macro({st(0, 4, 0), st(1, 4, 50)}) << basic(4) << true;
+    QTest::newRow("r10 delayed press is no basic") << R10 << macro({st(0, 4, 30)}) << basic(4) << false;
+    QTest::newRow("r10 other key") << R10 << combo(0x01, a) << combo(0x01, b) << false;
+    QTest::newRow("r10 media 0 is empty") << R10 << media(0) << KeyData() << true;
+    QTest::newRow("r10 basic 0 is empty") << R10 << basic(0) << KeyData() << true;
+    QTest::newRow("r10 media") << R10 << media(0xE9) << media(0xEA) << false;
+    QTest::newRow("r10 mouse") << R10 << mouse(12) << mouse(12) << true;
+    QTest::newRow("old combination returns as macro")
+        << Old << combo(0x03, a)
+        << macro({st(0, 0xE0, 0), st(0, 0xE1, 0), st(0, 4, 0), st(1, 4, 20), st(1, 0xE1, 20), st(1, 0xE0, 20)})
+        << true;
+    QTest::newRow("old keeps one delay")
+        << Old << macro({st(0, 4, 30), st(1, 4, 20), st(0, 5, 20), st(1, 5, 20)})
+        << macro({st(0, 4, 30), st(0, 5, 30), st(1, 5, 20), st(1, 4, 20)}) << true;
+    QTest::newRow("old delay lost") << Old << macro({st(0, 4, 30)}) << basic(4) << false;
+    QTest::newRow("old key order") << Old << macro({st(0, 4, 0), st(0, 5, 0)})
+                                   << macro({st(0, 5, 0), st(0, 4, 0)}) << false;
+    QTest::newRow("old modifier mask") << Old << combo(0x01, a) << combo(0x02, a) << false;
+    QTest::newRow("current needs equal records")
+        << Cur << combo(0x01, a) << macro({st(0, 0xE0, 0), st(0, 4, 20), st(1, 4, 20), st(1, 0xE0, 20)})
+        << false;
+    QTest::newRow("current equal") << Cur << combo(0x01, a) << combo(0x01, a) << true;
+}
+
+void TstProfile::sameOnKeypad()
+{
+    QFETCH(ProfileDevice::Protocol, protocol);
+    QFETCH(KeyData, written);
+    QFETCH(KeyData, readBack);
+    QFETCH(bool, same);
+    QCOMPARE(Profile::sameOnKeypad(written, readBack, protocol), same);
+    QCOMPARE(Profile::sameOnKeypad(readBack, written, protocol), same);
 }
 
 void TstProfile::files()

@@ -23,58 +23,12 @@ int pressCount(const KeyData &k, bool withModifiers)
     return n;
 }
 
-// Why the target cannot hold this function, or an empty text when it can.
-QString keyMisfit(const KeyData &k, const ProfileDevice &t)
-{
-    using P = ProfileDevice::Protocol;
-    if (t.protocol == P::LegacyR10Udav && k.type == KeyType::Macro) {
-        const int n = pressCount(k, true);
-        if (n > kLegacyMaxEntries)
-            return QStringLiteral("macro of %1 key presses, this keypad keeps %2").arg(n).arg(kLegacyMaxEntries);
-    }
-    if (t.protocol == P::LegacyOld) {
-        if (k.type == KeyType::Mouse && k.mouseAction >= 11)
-            return QStringLiteral("\"%1\" is unknown to this keypad").arg(mouseLongName(k.mouseAction));
-        if (k.type == KeyType::Macro) {
-            const int n = pressCount(k, false);
-            if (n > kLegacyMaxEntries)
-                return QStringLiteral("macro of %1 key presses, this keypad keeps %2").arg(n).arg(kLegacyMaxEntries);
-        }
-    }
-    return QString();
-}
-
 QString slotList(const QVector<int> &indices)
 {
     QStringList parts;
     for (int s : indices)
         parts << QString::number(s);
     return parts.join(QStringLiteral(", "));
-}
-
-// A plain one-line description (the long caption of a macro is rich text).
-QString describeKey(const KeyData &k)
-{
-    switch (k.type) {
-    case KeyType::Empty:
-        return QStringLiteral("nothing");
-    case KeyType::Macro: {
-        QStringList steps;
-        for (const MacroStepData &s : k.macroSteps)
-            steps << QStringLiteral("%1 %2 %3ms")
-                         .arg(s.action == 0 ? QStringLiteral("press") : QStringLiteral("release"),
-                              keyName(s.keyCode))
-                         .arg(s.delayMs);
-        return QStringLiteral("macro [%1]").arg(steps.join(QStringLiteral(", ")));
-    }
-    case KeyType::Mouse:
-        return QStringLiteral("mouse %1").arg(k.mouseAction);
-    default: {
-        KeyData copy = k;
-        updateKeyTexts(copy);
-        return QStringLiteral("\"%1\"").arg(copy.fullText);
-    }
-    }
 }
 
 QString colorText(const LedColorData &c)
@@ -339,6 +293,26 @@ QByteArray toJson(const ProfileData &p)
 
 // ---- import -----------------------------------------------------------------------------
 
+QString misfit(const KeyData &k, const ProfileDevice &t)
+{
+    using P = ProfileDevice::Protocol;
+    if (t.protocol == P::LegacyR10Udav && k.type == KeyType::Macro) {
+        const int n = pressCount(k, true);
+        if (n > kLegacyMaxEntries)
+            return QStringLiteral("macro of %1 key presses, this keypad keeps %2").arg(n).arg(kLegacyMaxEntries);
+    }
+    if (t.protocol == P::LegacyOld) {
+        if (k.type == KeyType::Mouse && k.mouseAction >= 11)
+            return QStringLiteral("\"%1\" is unknown to this keypad").arg(mouseLongName(k.mouseAction));
+        if (k.type == KeyType::Macro) {
+            const int n = pressCount(k, false);
+            if (n > kLegacyMaxEntries)
+                return QStringLiteral("macro of %1 key presses, this keypad keeps %2").arg(n).arg(kLegacyMaxEntries);
+        }
+    }
+    return QString();
+}
+
 QStringList notFitting(const ProfileData &p, const ProfileDevice &t)
 {
     QStringList out;
@@ -362,7 +336,7 @@ QStringList notFitting(const ProfileData &p, const ProfileDevice &t)
                     missing << k;
                 continue;
             }
-            const QString why = keyMisfit(key, t);
+            const QString why = misfit(key, t);
             if (!why.isEmpty())
                 out << QStringLiteral("layer %1, slot %2: %3").arg(l).arg(k).arg(why);
         }
@@ -389,7 +363,7 @@ ProfileImportResult apply(const ProfileData &p, const ProfileDevice &t, Keyboard
     const int usable = t.usableLayerCount();
     for (int l = 0; l < usable; ++l) {
         for (int k = 0; k < KeyboardData::KEYS_PER_LAYER; ++k) {
-            if (!p.keyPresent[l][k] || !t.hasSlot(k) || !keyMisfit(p.layers[l][k], t).isEmpty())
+            if (!p.keyPresent[l][k] || !t.hasSlot(k) || !misfit(p.layers[l][k], t).isEmpty())
                 continue;
             if (model.setKeyAt(l, k, p.layers[l][k]))
                 ++r.keysChanged;
@@ -406,48 +380,6 @@ ProfileImportResult apply(const ProfileData &p, const ProfileDevice &t, Keyboard
             ++r.lightingChanged;
     }
     return r;
-}
-
-QStringList differences(const ProfileData &p, const ProfileDevice &t,
-                        const QVector<QVector<KeyData>> &layers,
-                        const QVector<LayerLedConfigData> &ledConfigs)
-{
-    QStringList out;
-    const int usable = t.usableLayerCount();
-    for (int l = 0; l < usable; ++l) {
-        for (int k = 0; k < KeyboardData::KEYS_PER_LAYER; ++k) {
-            if (!p.keyPresent[l][k] || !t.hasSlot(k) || !keyMisfit(p.layers[l][k], t).isEmpty())
-                continue;
-            const KeyData &want = p.layers[l][k];
-            if (l >= layers.size() || k >= layers[l].size()) {
-                out << QStringLiteral("layer %1, slot %2: not read back").arg(l).arg(k);
-                continue;
-            }
-            if (!layers[l][k].sameFunction(want))
-                out << QStringLiteral("layer %1, slot %2: expected %3, found %4")
-                           .arg(l)
-                           .arg(k)
-                           .arg(describeKey(want), describeKey(layers[l][k]));
-        }
-        // An "Old" keypad's lighting cannot be read back, so it is not compared.
-        if (!p.ledPresent[l] || t.protocol == ProfileDevice::Protocol::LegacyOld)
-            continue;
-        if (l >= ledConfigs.size()) {
-            out << QStringLiteral("layer %1, lighting: not read back").arg(l);
-            continue;
-        }
-        const LayerLedConfigData &want = p.ledConfigs[l];
-        const LayerLedConfigData &got = ledConfigs[l];
-        if (want.mode != got.mode)
-            out << QStringLiteral("layer %1, lighting: expected mode %2, found %3").arg(l).arg(want.mode).arg(got.mode);
-        for (int i = 0; i < KeyboardData::LEDS_PER_LAYER; ++i)
-            if (want.colors[i] != got.colors[i])
-                out << QStringLiteral("layer %1, LED %2: expected %3, found %4")
-                           .arg(l)
-                           .arg(i)
-                           .arg(colorText(want.colors[i]), colorText(got.colors[i]));
-    }
-    return out;
 }
 
 QByteArray exportJson(const KeyboardData &model, const ProfileDevice &device)

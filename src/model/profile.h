@@ -74,10 +74,17 @@ bool parse(const QByteArray &json, ProfileData *out, QString *error);
 // become changed. What the target cannot hold is skipped and listed.
 ProfileImportResult apply(const ProfileData &profile, const ProfileDevice &target,
                           KeyboardData &model);
+// Why `target` cannot hold this key function; empty when it can.
+QString misfit(const KeyData &key, const ProfileDevice &target);
+// True when the two functions end up the same on a keypad of that protocol. Legacy keypads
+// store only key presses and read them back in their own shape (a combination returns as
+// a macro, release delays as 20 ms), so equal there does not mean equal records.
+bool sameOnKeypad(const KeyData &a, const KeyData &b, ProfileDevice::Protocol protocol);
 // What of `profile` would not fit `target` (the same list apply reports).
 QStringList notFitting(const ProfileData &profile, const ProfileDevice &target);
 // Items that fit `target` but differ between the profile and the given configuration,
-// e.g. for checking a keypad after writing a profile to it. Empty when they agree.
+// e.g. for checking a keypad after writing a profile to it and reading it back (keys are
+// compared with sameOnKeypad). Empty when they agree.
 QStringList differences(const ProfileData &profile, const ProfileDevice &target,
                         const QVector<QVector<KeyData>> &layers,
                         const QVector<LayerLedConfigData> &ledConfigs);
