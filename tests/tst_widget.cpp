@@ -79,6 +79,7 @@ private slots:
     void captionsFollowPageAndLayout();
     void layerSwitchClearsSelectionAndShowsThatLayer();
     void ledColourDisplayWhileLightingPageShows();
+    void layerButtonsFollowTheKeypad();
 };
 
 void TstWidget::startsDisconnectedInEnglish()
@@ -519,6 +520,56 @@ void TstWidget::ledColourDisplayWhileLightingPageShows()
     QCOMPARE(key0->text(), QStringLiteral("C"));
     QVERIFY(key0->isAssigned());
     QVERIFY(!key1->isAssigned());
+}
+
+void TstWidget::layerButtonsFollowTheKeypad()
+{
+    Widget w(config(""));
+    KeyboardData *m = w.keyboardData();
+    QTest::mouseClick(w.layerButton(2), Qt::LeftButton);
+    QCOMPARE(m->currentLayer(), 2);
+    w.selectButton(1);
+
+    // A keypad with two layers: the third button goes, layer 2 becomes current.
+    DeviceInfo two;
+    two.valid = true;
+    two.layerCount = 2;
+    QSignalSpy captions(m, &KeyboardData::keyButtonTextChanged);
+    w.onDeviceConnected();
+    w.setDeviceKind(false, two, LegacyDeviceInfo());
+    w.updateLayerButtonsVisibility();
+    QCOMPARE(w.effectiveLayerDisplayCount(), 2);
+    QVERIFY(w.layerButton(2)->isHidden());
+    QVERIFY(!w.layerButton(1)->isHidden());
+    QCOMPARE(m->currentLayer(), 1);
+    QCOMPARE(captions.count(), 25);
+    QCOMPARE(m->selectedKey(), -1);
+    QVERIFY(w.layerButton(1)->isChecked());
+    QVERIFY(!w.layerButton(2)->isChecked());
+
+    // More layers than buttons: three.
+    DeviceInfo seven = two;
+    seven.layerCount = 7;
+    w.setDeviceKind(false, seven, LegacyDeviceInfo());
+    w.updateLayerButtonsVisibility();
+    QCOMPARE(w.effectiveLayerDisplayCount(), 3);
+    QVERIFY(!w.layerButton(2)->isHidden());
+
+    // After a two-layer keypad leaves, its count stays.
+    w.setDeviceKind(false, two, LegacyDeviceInfo());
+    w.onDeviceDisconnected();
+    QVERIFY(!w.isDeviceConnected());
+    QCOMPARE(w.effectiveLayerDisplayCount(), 2);
+    QVERIFY(w.layerButton(2)->isHidden());
+    QCOMPARE(w.statusLabel()->text(), QStringLiteral("Connect the device with a usb cable"));
+    QVERIFY(!w.saveSettingsButton()->isEnabled());
+
+    // A legacy keypad without valid information: its own count (3).
+    DeviceInfo none;
+    LegacyDeviceInfo old;
+    old.valid = true;
+    w.setDeviceKind(true, none, old);
+    QCOMPARE(w.effectiveLayerDisplayCount(), 3);
 }
 
 QTEST_MAIN(TstWidget)
