@@ -79,8 +79,11 @@ QWidget *Widget::createFunctionPageFrame()
                        " QListWidget::item:selected { background-color: #1E90FF; color: white;}")
             .arg(BOTTOM_LIST_FONT_SIZE)
             .arg(BOTTOM_LIST_ITEM_HEIGHT));
-    for (const char *text : kRowTexts)
-        m_functionList->addItem(QString::fromLatin1(text));
+    // Item style sheets cannot align item text; the items centre it themselves.
+    for (const char *text : kRowTexts) {
+        auto *item = new QListWidgetItem(QString::fromLatin1(text), m_functionList);
+        item->setTextAlignment(Qt::AlignCenter);
+    }
     m_functionList->setFixedWidth(m_functionList->sizeHintForColumn(0) + 5);
     m_functionList->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     layout->addWidget(m_functionList);
