@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -105,6 +106,7 @@ private slots:
     void importMarksOnlyDifferences();
     void malformed_data();
     void malformed();
+    void randomDamage();
     void anotherModel();
     void differencesAfterWrite();
     void sameOnKeypad_data();
@@ -300,6 +302,48 @@ void TstProfile::malformed()
             QCOMPARE(m.keyDataAt(l, k)->dirty, l == 0 && k == 5);
     QVERIFY(m.ledConfig(3).colorDirty[3]);
     QCOMPARE(m.ledConfig(0).mode, quint8(1));
+}
+
+void TstProfile::randomDamage()
+{
+    // Files damaged at random (flipped bytes, cuts, inserted bytes) are either read in
+    // full or refused with a message; a refusal never changes the model.
+    const QByteArray good = QJsonDocument(validProfile()).toJson(QJsonDocument::Compact);
+    QRandomGenerator rng(20261208);
+    KeyboardData m;
+    m.selectKey(2);
+    m.applyBaseKey(0x2C);
+    const QByteArray before = Profile::exportJson(m, ProfileDevice());
+    int refused = 0;
+    for (int round = 0; round < 400; ++round) {
+        QByteArray bad = good;
+        const int edits = 1 + int(rng.bounded(4));
+        for (int e = 0; e < edits; ++e) {
+            const int at = int(rng.bounded(bad.size()));
+            switch (rng.bounded(3)) {
+            case 0:
+                bad[at] = char(rng.bounded(256));
+                break;
+            case 1:
+                bad.truncate(at);
+                break;
+            default:
+                bad.insert(at, char(rng.bounded(32, 127)));
+                break;
+            }
+            if (bad.isEmpty())
+                break;
+        }
+        KeyboardData probe;
+        const ProfileImportResult r = Profile::importJson(bad, ProfileDevice(), probe);
+        if (r.ok)
+            continue;
+        ++refused;
+        QVERIFY(!r.error.isEmpty());
+        QCOMPARE(Profile::importJson(bad, ProfileDevice(), m).error, r.error);
+        QCOMPARE(Profile::exportJson(m, ProfileDevice()), before);
+    }
+    QVERIFY(refused > 200);
 }
 
 void TstProfile::anotherModel()
