@@ -7,10 +7,10 @@ namespace {
 
 // Steps written compactly: "p04 r04" is press 0x04, release 0x04 (delays do not matter to
 // captions).
-QVector<MacroStepData> steps(const QString &spec)
+QVector<MacroStepData> steps(const QString &text)
 {
     QVector<MacroStepData> out;
-    const QStringList parts = spec.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QStringList parts = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     for (const QString &p : parts) {
         MacroStepData s;
         s.action = p.startsWith(QLatin1Char('p')) ? 0 : 1;
