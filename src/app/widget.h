@@ -11,17 +11,11 @@
 #include <QWidget>
 
 class AppConfig;
-struct ConnectResult;
 class BaseKeysPage;
 class ExtraKeysPage;
 class MousePage;
 class MultimediaPage;
 class ProcreatePage;
-class RgbLedPage;
-class LegacyRgbLedPage;
-class LegacyOldRgbLedPage;
-struct RgbModeOption;
-struct StandaloneLedLayoutConfig;
 class KeyButton;
 class KnobButton;
 class QBoxLayout;
@@ -343,69 +337,4 @@ private:
     MousePage *m_mousePage = nullptr;
     ProcreatePage *m_procreatePage = nullptr;
     // --- end of function page contents ------------------------------------------------
-
-    // --- lighting (widgetleds.cpp, widgetstandaloneleds.cpp) ----------------------------
-public:
-    RgbLedPage *rgbLedPage() const { return m_rgbPage; }
-    LegacyRgbLedPage *legacyRgbLedPage() const { return m_legacyRgbPage; }
-    LegacyOldRgbLedPage *legacyOldRgbLedPage() const { return m_legacyOldRgbPage; }
-    QVector<RgbModeOption> rgbModeOptionsForCurrentLayout() const;
-    void refreshRgbModeButtons();
-    // The separate LEDs beside the panel (only the knob-only keypad with four LEDs has them).
-    StandaloneLedLayoutConfig standaloneLedLayoutConfig() const;
-    QWidget *standaloneLedContainer() const { return m_standaloneLedContainer; }
-    QVector<QPushButton *> standaloneLedButtons() const { return m_standaloneLedButtons; }
-    int selectedStandaloneLed() const { return m_selectedStandaloneLed; }
-    void selectStandaloneLedIndex(int ledIndex);
-
-private:
-    QWidget *createRGBLEDPage();
-    QWidget *createLegacyRgbLedPage();
-    QWidget *createLegacyOldRgbLedPage();
-    void onRgbColorPicked(const QColor &color);
-    // The selected key's panel button when it is a key (not a knob action), else null.
-    KeyButton *selectedKeyButton() const;
-    // Colour of an LED of the current layer; yellow when layer or LED is out of range.
-    QColor ledColorOf(int ledIndex) const;
-    bool standaloneLedsSelectable() const;
-    void ensureStandaloneLedWidgets();
-    void updateStandaloneLedGeometry(double scale);
-
-    RgbLedPage *m_rgbPage = nullptr;
-    LegacyRgbLedPage *m_legacyRgbPage = nullptr;
-    LegacyOldRgbLedPage *m_legacyOldRgbPage = nullptr;
-    QWidget *m_standaloneLedContainer = nullptr;
-    QButtonGroup *m_standaloneLedGroup = nullptr;
-    QVector<QPushButton *> m_standaloneLedButtons;
-    int m_selectedStandaloneLed = 0;
-    // --- end of lighting ----------------------------------------------------------------
-
-    // --- connection controller (widgetconnection.cpp) -----------------------------------
-public:
-    // Saves the keys a macro recording changed at once; the macro page calls it when a
-    // recording stops. Refused with a log line while no keypad is connected, no key is
-    // selected or the device is busy (the keys then stay dirty for the next Save).
-    void startAutoSaveAfterRecording();
-    // A read or save this window started has not reported back yet. Save and View refuse
-    // meanwhile, also in the moments the device lock is free between two of its steps.
-    bool isDeviceTaskRunning() const { return m_deviceTasksRunning > 0; }
-
-public slots:
-    void readConfigFromDevice();
-
-private:
-    void applyConnectResult(const ConnectResult &result);
-    void applyViewResult(const ConnectResult &result);
-    void loadReadConfiguration(const ConnectResult &result);
-    void onOperationFinished(bool success, const QString &msg);
-    void onLegacySaveFinished(bool success);
-    void showConnectedStatus();
-    // Called on the GUI thread when a task started under connection `serial` reports back;
-    // false when the window must drop its result (the keypad left or was replaced since).
-    bool endDeviceTask(quint64 serial);
-
-    quint64 m_connectionSerial = 0; // bumped by every connection and disconnection
-    int m_deviceTasksRunning = 0;
-    QTimer *m_statusRevertTimer = nullptr;
-    // --- end of connection controller ------------------------------------------------
 };
