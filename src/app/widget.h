@@ -16,6 +16,11 @@ class ExtraKeysPage;
 class MousePage;
 class MultimediaPage;
 class ProcreatePage;
+class RgbLedPage;
+class LegacyRgbLedPage;
+class LegacyOldRgbLedPage;
+struct RgbModeOption;
+struct StandaloneLedLayoutConfig;
 class KeyButton;
 class KnobButton;
 class QBoxLayout;
@@ -337,4 +342,40 @@ private:
     MousePage *m_mousePage = nullptr;
     ProcreatePage *m_procreatePage = nullptr;
     // --- end of function page contents ------------------------------------------------
+
+    // --- lighting (widgetleds.cpp, widgetstandaloneleds.cpp) ----------------------------
+public:
+    RgbLedPage *rgbLedPage() const { return m_rgbPage; }
+    LegacyRgbLedPage *legacyRgbLedPage() const { return m_legacyRgbPage; }
+    LegacyOldRgbLedPage *legacyOldRgbLedPage() const { return m_legacyOldRgbPage; }
+    QVector<RgbModeOption> rgbModeOptionsForCurrentLayout() const;
+    void refreshRgbModeButtons();
+    // The separate LEDs beside the panel (only the knob-only keypad with four LEDs has them).
+    StandaloneLedLayoutConfig standaloneLedLayoutConfig() const;
+    QWidget *standaloneLedContainer() const { return m_standaloneLedContainer; }
+    QVector<QPushButton *> standaloneLedButtons() const { return m_standaloneLedButtons; }
+    int selectedStandaloneLed() const { return m_selectedStandaloneLed; }
+    void selectStandaloneLedIndex(int ledIndex);
+
+private:
+    QWidget *createRGBLEDPage();
+    QWidget *createLegacyRgbLedPage();
+    QWidget *createLegacyOldRgbLedPage();
+    void onRgbColorPicked(const QColor &color);
+    // The selected key's panel button when it is a key (not a knob action), else null.
+    KeyButton *selectedKeyButton() const;
+    // Colour of an LED of the current layer; yellow when layer or LED is out of range.
+    QColor ledColorOf(int ledIndex) const;
+    bool standaloneLedsSelectable() const;
+    void ensureStandaloneLedWidgets();
+    void updateStandaloneLedGeometry(double scale);
+
+    RgbLedPage *m_rgbPage = nullptr;
+    LegacyRgbLedPage *m_legacyRgbPage = nullptr;
+    LegacyOldRgbLedPage *m_legacyOldRgbPage = nullptr;
+    QWidget *m_standaloneLedContainer = nullptr;
+    QButtonGroup *m_standaloneLedGroup = nullptr;
+    QVector<QPushButton *> m_standaloneLedButtons;
+    int m_selectedStandaloneLed = 0;
+    // --- end of lighting ----------------------------------------------------------------
 };

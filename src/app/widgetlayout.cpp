@@ -213,8 +213,12 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
         if (m_buttonSlots[i])
             m_buttonSlots[i]->setProperty("buttonIndex", i);
 
+    // The effects on offer and the separate LEDs depend on the layout.
+    updateRgbLedPageStyle(m_scaleRatio);
+
     // Captions and markers of the new buttons come from the model.
     refreshPhysicalKeyDisplayMode();
+    refreshStandaloneLedDisplay(m_scaleRatio);
 
     const int sel = m_keyboardData.selectedKey();
     if (sel >= 0)

@@ -93,12 +93,12 @@ QWidget *Widget::createFunctionPageFrame()
     m_functionStack->setMinimumHeight(BOTTOM_STACKED_MIN_HEIGHT);
     m_functionStack->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     // Fixed order: the index of a page is the row that shows it for rows 0..6; pages 7..10
-    // are reached only through the routing of rows 3 and 5. The lighting, macro and delay
+    // are reached only through the routing of rows 3 and 5. The macro and delay
     // pages hold their places until their contents exist.
     m_functionStack->addWidget(createBaseKeysPage());
     m_functionStack->addWidget(createCtrlShiftAltPage());
     m_functionStack->addWidget(createMultiMediaPage());
-    m_rgbLedPage = createPlaceholderPage(QStringLiteral("RGB LED"));
+    m_rgbLedPage = createRGBLEDPage();
     m_functionStack->addWidget(m_rgbLedPage);
     m_functionStack->addWidget(createMousePage());
     m_functionStack->addWidget(createPlaceholderPage(QStringLiteral("Macro Key")));
@@ -107,9 +107,9 @@ QWidget *Widget::createFunctionPageFrame()
     m_functionStack->addWidget(m_legacyDelayPage);
     m_legacyOldDelayPage = createPlaceholderPage(QStringLiteral("DelaySetting"));
     m_functionStack->addWidget(m_legacyOldDelayPage);
-    m_legacyRgbLedPage = createPlaceholderPage(QStringLiteral("RGB LED"));
+    m_legacyRgbLedPage = createLegacyRgbLedPage();
     m_functionStack->addWidget(m_legacyRgbLedPage);
-    m_legacyOldRgbLedPage = createPlaceholderPage(QStringLiteral("RGB LED"));
+    m_legacyOldRgbLedPage = createLegacyOldRgbLedPage();
     m_functionStack->addWidget(m_legacyOldRgbLedPage);
     layout->addWidget(m_functionStack, 1);
 
@@ -194,17 +194,9 @@ bool Widget::isProcreatePageActive() const
     return m_functionList && m_functionList->currentRow() == 6;
 }
 
-// The legacy pages and the stand-alone LED view arrive with their pages; until then there
-// is nothing to refresh.
+// The legacy delay pages arrive with their pages; until then there is nothing to refresh.
 void Widget::refreshLegacyDelayPage() {}
 void Widget::refreshLegacyOldDelayPage() {}
-void Widget::refreshLegacyRgbLedPage() {}
-void Widget::refreshLegacyOldRgbLedPage() {}
-bool Widget::hasStandaloneLedLayout() const { return false; }
-void Widget::refreshStandaloneLedDisplay(double) {}
-void Widget::checkRgbModeButton(int) {}
-void Widget::syncColorPickerToSelection() {}
-void Widget::updateRgbLedPageStyle(double) {}
 
 QString Widget::procreateCaption(const KeyData &key, bool full) const
 {
@@ -268,20 +260,4 @@ void Widget::updateOtherFunctionPageStyles(double scale)
         m_mousePage->updateMouseStyleSheet(scale);
     if (m_procreatePage)
         m_procreatePage->updateProcreateStyleSheet(scale);
-}
-
-void Widget::applyRgbLedKeyDisplay()
-{
-    const int layer = m_keyboardData.currentLayer();
-    const bool inRange = layer >= 0 && layer < KeyboardData::LAYER_COUNT;
-    for (int k = 0; k < PHYSICAL_KEY_COUNT; ++k) {
-        auto *key = qobject_cast<KeyButton *>(buttonAt(k));
-        if (!key)
-            continue;
-        key->setText(QString());
-        key->setCustomColor(inRange ? m_keyboardData.ledConfig(layer).colors[size_t(k)].toColor()
-                                    : QColor(255, 255, 0));
-        if (!key->isAssigned())
-            key->setAssigned(true);
-    }
 }
