@@ -1,6 +1,6 @@
 #include "support/logcapture.h"
 
-#include <QMutexLocker>
+
 #include <QtGlobal>
 
 #include <atomic>
@@ -22,7 +22,7 @@ void handler(QtMsgType type, const QMessageLogContext &ctx, const QString &msg)
 void appendCapturedLine(const QString &line)
 {
     if (LogCapture *c = g_capture.load()) {
-        QMutexLocker locker(&c->m_mutex);
+        std::lock_guard<std::mutex> locker(c->m_mutex);
         c->m_lines.append(line);
     }
 }
@@ -41,13 +41,13 @@ LogCapture::~LogCapture()
 
 QStringList LogCapture::lines() const
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard<std::mutex> locker(m_mutex);
     return m_lines;
 }
 
 QStringList LogCapture::matching(const QString &text) const
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard<std::mutex> locker(m_mutex);
     QStringList out;
     for (const QString &l : m_lines)
         if (l.contains(text))
@@ -57,7 +57,7 @@ QStringList LogCapture::matching(const QString &text) const
 
 void LogCapture::clear()
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard<std::mutex> locker(m_mutex);
     m_lines.clear();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QMutex>
+#include <mutex>
 #include <QString>
 #include <QStringList>
 
@@ -31,7 +31,7 @@ public:
 
 private:
     friend void appendCapturedLine(const QString &line);
-    mutable QMutex m_mutex;
+    mutable std::mutex m_mutex;
     QStringList m_lines;
 };
 
