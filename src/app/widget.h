@@ -11,6 +11,7 @@
 #include <QWidget>
 
 class AppConfig;
+struct ConnectResult;
 class BaseKeysPage;
 class ExtraKeysPage;
 class MousePage;
@@ -378,4 +379,33 @@ private:
     QVector<QPushButton *> m_standaloneLedButtons;
     int m_selectedStandaloneLed = 0;
     // --- end of lighting ----------------------------------------------------------------
+
+    // --- connection controller (widgetconnection.cpp) -----------------------------------
+public:
+    // Saves the keys a macro recording changed at once; the macro page calls it when a
+    // recording stops. Refused with a log line while no keypad is connected, no key is
+    // selected or the device is busy (the keys then stay dirty for the next Save).
+    void startAutoSaveAfterRecording();
+    // A read or save this window started has not reported back yet. Save and View refuse
+    // meanwhile, also in the moments the device lock is free between two of its steps.
+    bool isDeviceTaskRunning() const { return m_deviceTasksRunning > 0; }
+
+public slots:
+    void readConfigFromDevice();
+
+private:
+    void applyConnectResult(const ConnectResult &result);
+    void applyViewResult(const ConnectResult &result);
+    void loadReadConfiguration(const ConnectResult &result);
+    void onOperationFinished(bool success, const QString &msg);
+    void onLegacySaveFinished(bool success);
+    void showConnectedStatus();
+    // Called on the GUI thread when a task started under connection `serial` reports back;
+    // false when the window must drop its result (the keypad left or was replaced since).
+    bool endDeviceTask(quint64 serial);
+
+    quint64 m_connectionSerial = 0; // bumped by every connection and disconnection
+    int m_deviceTasksRunning = 0;
+    QTimer *m_statusRevertTimer = nullptr;
+    // --- end of connection controller ------------------------------------------------
 };

@@ -1,45 +1,192 @@
-// The window's side of the device link. Device work never runs here: the link reports on
-// its own signals, and reads and saves run on worker threads.
+// The window's side of the device link. Device work never runs on the GUI thread: reads and
+// saves run on workers of the global thread pool, and what they bring back reaches the window
+// as a queued call (or the link's operationFinished signal for current-protocol saves).
 #include "app/widget.h"
 
+#include "app/connectresult.h"
+#include "app/devicetasks.h"
 #include "controls/keybutton.h"
 #include "controls/knobbutton.h"
 #include "device/hidmanager.h"
+#include "device/legacyhidmanager.h"
+#include "model/keyboardsnapshot.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QLabel>
 #include <QPushButton>
 #include <QTextEdit>
+#include <QTimer>
+#include <QtConcurrent>
+
+namespace {
+
+constexpr int SAVED_STATUS_MS = 1500;
+
+const char *boolText(bool b)
+{
+    return b ? "true" : "false";
+}
+
+// Runs `work` on a worker and hands its result to `done` on the GUI thread. The call is
+// posted to the application object, not the window, so it stays valid if the window goes
+// first; `done` checks its own guarded pointer.
+template <typename Work, typename Done>
+void runOnWorker(Work work, Done done)
+{
+    QtConcurrent::run([work, done]() mutable {
+        auto result = work();
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [done, result]() mutable { done(result); },
+            Qt::QueuedConnection);
+    });
+}
+
+DeviceInfo deviceInfoFromLegacy(const LegacyDeviceInfo &legacy)
+{
+    DeviceInfo info;
+    info.valid = legacy.valid;
+    info.keyCount = legacy.keyCount;
+    info.encoderCount = legacy.encoderCount;
+    info.layerCount = legacy.layerCount;
+    info.shape = legacy.shape;
+    return info;
+}
+
+} // namespace
 
 void Widget::initHIDCommunication()
 {
     HIDManager *hid = HIDManager::instance();
     connect(hid, &HIDManager::deviceConnected, this, &Widget::onDeviceConnected);
     connect(hid, &HIDManager::deviceDisconnected, this, &Widget::onDeviceDisconnected);
+    connect(hid, &HIDManager::operationFinished, this, &Widget::onOperationFinished);
     connect(hid, &HIDManager::progressUpdated, this,
             [](int, int, const QString &msg) { qDebug() << "HID progress:" << msg; });
+
+    m_statusRevertTimer = new QTimer(this);
+    m_statusRevertTimer->setSingleShot(true);
+    m_statusRevertTimer->setInterval(SAVED_STATUS_MS);
+    connect(m_statusRevertTimer, &QTimer::timeout, this, [this] {
+        if (m_deviceConnected)
+            showConnectedStatus();
+    });
+
     hid->startMonitoring();
+}
+
+void Widget::showConnectedStatus()
+{
+    m_statusLabel->setText(uiText(QStringLiteral("Device connected")));
+    m_statusLabel->setStyleSheet(QStringLiteral("color: #00FF00; font-weight: bold;"));
+}
+
+bool Widget::endDeviceTask(quint64 serial)
+{
+    if (m_deviceTasksRunning > 0)
+        --m_deviceTasksRunning;
+    if (serial != m_connectionSerial) {
+        qDebug() << "Widget: result of an earlier connection dropped";
+        return false;
+    }
+    return true;
 }
 
 void Widget::onDeviceConnected()
 {
     qDebug() << "=== onDeviceConnected called ===";
     m_deviceConnected = true;
-    m_statusLabel->setText(uiText(QStringLiteral("Device connected")));
-    m_statusLabel->setStyleSheet(QStringLiteral("color: #00FF00; font-weight: bold;"));
+    const quint64 serial = ++m_connectionSerial;
+    showConnectedStatus();
     m_saveButton->setText(uiText(QStringLiteral("Save Settings")));
     m_saveButton->setEnabled(true);
     m_viewButton->setEnabled(true);
     m_keyFunctionDisplay->setPlaceholderText(uiText(QStringLiteral("Key Function Display Area")));
+
+    HIDManager *hid = HIDManager::instance();
+    QPointer<Widget> self(this);
+    ++m_deviceTasksRunning;
+    runOnWorker([hid] { return DeviceTasks::readConnectedKeypad(hid); },
+                [self, serial](const ConnectResult &result) {
+                    if (self && self->endDeviceTask(serial))
+                        self->applyConnectResult(result);
+                });
+}
+
+void Widget::applyConnectResult(const ConnectResult &r)
+{
+    const bool legacy = r.legacyOk && !r.infoOk;
+    DeviceInfo info;
+    if (r.infoOk)
+        info = r.deviceInfo;
+    else if (r.legacyOk)
+        info = deviceInfoFromLegacy(r.legacyInfo);
+    // Also records the clamped layer count the layer column keeps after the keypad leaves.
+    setDeviceKind(legacy, info, r.legacyInfo);
+
+    updatePageRoutingFlags();
+    updateFunctionPagesForDevice();
+    updateLegacyMouseFeatureAvailability();
+
+    if (!r.infoOk && !r.legacyOk) {
+        qDebug() << "Widget: device info not available, keep current path";
+    } else if (r.infoOk) {
+        applyPhysicalLayout(layoutForDeviceInfo(m_deviceInfo));
+        qDebug().nospace() << "Widget: device info K=" << m_deviceInfo.keyCount
+                           << " E=" << m_deviceInfo.encoderCount
+                           << " D=" << m_deviceInfo.extraKeyCount
+                           << " L=" << m_deviceInfo.layerCount << " P=" << m_deviceInfo.variantP
+                           << " S=" << m_deviceInfo.shape << " B=" << m_deviceInfo.variantB;
+    } else {
+        applyPhysicalLayout(layoutForDeviceInfo(m_deviceInfo));
+        qDebug().nospace() << "Widget: legacy device info K=" << m_legacyInfo.keyCount
+                           << " E=" << m_legacyInfo.encoderCount << " Ver=" << m_legacyInfo.version
+                           << " Shape=" << m_legacyInfo.shape << " Fmt="
+                           << (m_legacyInfo.format == LegacyDeviceInfo::R10Udav ? "R10Udav" : "Old");
+        showConnectedStatus();
+    }
+
+    qDebug().nospace() << "[UI] onDeviceConnected ready infoOk=" << boolText(r.infoOk)
+                       << " legacyOk=" << boolText(r.legacyOk) << " allLayers=" << r.layers.size();
+
+    if (r.infoOk || r.legacyOk) {
+        m_keyboardData.loadLayers(r.layers);
+        qDebug() << "[UI] onDeviceConnected loaded allLayers";
+        if (!r.allLayersOk)
+            qDebug() << (legacy ? "Legacy read layer failed or incomplete"
+                                : "readAllConfiguration completed with fallback/default data");
+        loadReadConfiguration(r);
+        qDebug() << (legacy ? "Legacy config loaded from device" : "Config loaded from device");
+    }
+    updateLayerButtonsVisibility();
+}
+
+// The part of loading a read that connect, View and readConfigFromDevice share, after the
+// layers are in the model: lighting (only a complete set; a keypad that cannot report its
+// lighting leaves the model's records alone) and every view of the keys.
+void Widget::loadReadConfiguration(const ConnectResult &r)
+{
+    if (r.ledConfigs.size() == KeyboardData::LAYER_COUNT)
+        m_keyboardData.loadLedConfigs(r.ledConfigs); // also clears their change flags
+    restoreKeyFunctionDisplay();
+    refreshKeyButtonVisuals();
+    refreshPhysicalKeyDisplayMode();
+    refreshLegacyRgbLedPage();
+    const int selected = m_keyboardData.selectedKey();
+    if (selected >= 0)
+        showFullTextInDisplay(displayFullTextForCurrentPage(selected));
 }
 
 void Widget::onDeviceDisconnected()
 {
     qDebug() << "=== onDeviceDisconnected called ===";
     m_deviceConnected = false;
+    ++m_connectionSerial; // reads still running for the keypad that left are dropped
     m_legacyDevice = false;
     m_deviceInfo = DeviceInfo();
     m_legacyInfo = LegacyDeviceInfo();
+    if (m_statusRevertTimer)
+        m_statusRevertTimer->stop();
 
     m_statusLabel->setText(uiText(QStringLiteral("Connect the device with a usb cable")));
     m_statusLabel->setStyleSheet(QStringLiteral("color: #FF0000;"));
@@ -73,7 +220,8 @@ void Widget::onSaveSettingsClicked()
         qDebug() << "Save: device not connected";
         return;
     }
-    if (HIDManager::instance()->isBusy()) {
+    HIDManager *hid = HIDManager::instance();
+    if (hid->isBusy() || isDeviceTaskRunning()) {
         qDebug() << "Save: device busy";
         return;
     }
@@ -81,7 +229,95 @@ void Widget::onSaveSettingsClicked()
         qDebug() << "Save: nothing to save";
         return;
     }
-    qDebug() << "Save: requested";
+
+    // The worker writes this copy; the user may keep editing the live model meanwhile, and
+    // a key edited again before its acknowledgement arrives stays dirty.
+    const KeyboardSnapshot snapshot = m_keyboardData.snapshot();
+    const QPointer<KeyboardData> model(&m_keyboardData);
+    const quint64 serial = m_connectionSerial;
+    QPointer<Widget> self(this);
+    ++m_deviceTasksRunning;
+    if (m_legacyDevice) {
+        const LegacyDeviceInfo info = m_legacyInfo;
+        runOnWorker([hid, info, model, snapshot] {
+                        return DeviceTasks::saveLegacy(hid, info, model, snapshot);
+                    },
+                    [self, serial](bool ok) {
+                        if (self && self->endDeviceTask(serial))
+                            self->onLegacySaveFinished(ok);
+                    });
+    } else {
+        // The outcome arrives through operationFinished.
+        runOnWorker([hid, model, snapshot] { return hid->saveDirtyConfiguration(model, snapshot); },
+                    [self](bool) {
+                        if (self)
+                            self->endDeviceTask(self->m_connectionSerial);
+                    });
+    }
+}
+
+void Widget::onOperationFinished(bool success, const QString &msg)
+{
+    if (!success) {
+        qDebug() << "HIDManager operation failed:" << msg;
+        return;
+    }
+    // A save that ends as the keypad leaves must not cover the disconnected status.
+    if (!m_deviceConnected)
+        return;
+    m_statusLabel->setText(uiText(QStringLiteral("Saved successfully")));
+    m_statusLabel->setStyleSheet(
+        QStringLiteral("background-color: #2d5a2d; color: #00FF00; font-weight: bold;"));
+    m_statusRevertTimer->start();
+}
+
+void Widget::onLegacySaveFinished(bool success)
+{
+    if (!success) {
+        qDebug() << "Legacy save failed";
+        return;
+    }
+    onOperationFinished(true, QString());
+}
+
+void Widget::startAutoSaveAfterRecording()
+{
+    if (!m_deviceConnected) {
+        qDebug() << "Auto-save: device not connected";
+        return;
+    }
+    if (m_keyboardData.selectedKey() < 0) {
+        qDebug() << "Auto-save: no key selected";
+        return;
+    }
+    HIDManager *hid = HIDManager::instance();
+    if (hid->isBusy() || isDeviceTaskRunning()) {
+        qDebug() << "Auto-save: device busy";
+        return;
+    }
+    const KeyboardSnapshot snapshot = m_keyboardData.snapshot();
+    const QPointer<KeyboardData> model(&m_keyboardData);
+    const quint64 serial = m_connectionSerial;
+    QPointer<Widget> self(this);
+    ++m_deviceTasksRunning;
+    if (m_legacyDevice) {
+        // The current protocol's key save gets no answer from legacy firmware; its own save
+        // (keys, lighting, commit) is what makes the recording stick there.
+        const LegacyDeviceInfo info = m_legacyInfo;
+        runOnWorker([hid, info, model, snapshot] {
+                        return DeviceTasks::saveLegacy(hid, info, model, snapshot);
+                    },
+                    [self, serial](bool ok) {
+                        if (self && self->endDeviceTask(serial))
+                            self->onLegacySaveFinished(ok);
+                    });
+        return;
+    }
+    runOnWorker([hid, model, snapshot] { return hid->saveDirtyKeys(model, snapshot); },
+                [self](bool) {
+                    if (self)
+                        self->endDeviceTask(self->m_connectionSerial);
+                });
 }
 
 void Widget::onViewSettingsClicked()
@@ -90,9 +326,58 @@ void Widget::onViewSettingsClicked()
         qDebug() << "View: device not connected";
         return;
     }
-    if (HIDManager::instance()->isBusy()) {
+    HIDManager *hid = HIDManager::instance();
+    if (hid->isBusy() || isDeviceTaskRunning()) {
         qDebug() << "View: device busy";
         return;
     }
-    qDebug() << "View: requested";
+    const bool legacy = m_legacyDevice;
+    const LegacyDeviceInfo info = m_legacyInfo;
+    const quint64 serial = m_connectionSerial;
+    QPointer<Widget> self(this);
+    ++m_deviceTasksRunning;
+    runOnWorker([hid, legacy, info] { return DeviceTasks::rereadKeypad(hid, legacy, info); },
+                [self, serial](const ConnectResult &result) {
+                    if (self && self->endDeviceTask(serial))
+                        self->applyViewResult(result);
+                });
+}
+
+void Widget::applyViewResult(const ConnectResult &r)
+{
+    if (!r.allLayersOk)
+        qDebug() << "View: readAllConfiguration completed with fallback/default data";
+    m_keyboardData.loadLayers(r.layers);
+    loadReadConfiguration(r);
+    qDebug() << "View: config reloaded from device";
+}
+
+// Not wired to any control; kept for callers that want a plain re-read with its own log
+// lines. It reads on a worker like View does.
+void Widget::readConfigFromDevice()
+{
+    qDebug() << "=== readConfigFromDevice called ===";
+    HIDManager *hid = HIDManager::instance();
+    const bool legacy = m_legacyDevice;
+    const LegacyDeviceInfo info = m_legacyInfo;
+    const quint64 serial = m_connectionSerial;
+    QPointer<Widget> self(this);
+    ++m_deviceTasksRunning;
+    runOnWorker([hid, legacy, info] { return DeviceTasks::rereadKeypad(hid, legacy, info); },
+                [self, serial](const ConnectResult &r) {
+                    if (!self || !self->endDeviceTask(serial))
+                        return;
+                    bool any = false;
+                    for (const QVector<KeyData> &layer : r.layers)
+                        any = any || !layer.isEmpty();
+                    if (!any) {
+                        qDebug() << "readConfigFromDevice failed";
+                        return;
+                    }
+                    self->m_keyboardData.loadLayers(r.layers);
+                    self->loadReadConfiguration(r);
+                    qDebug() << "Config loaded from device";
+                    if (!r.allLayersOk)
+                        qDebug() << "readConfigFromDevice completed with fallback/default data";
+                });
 }

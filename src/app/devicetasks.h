@@ -1,0 +1,36 @@
+#pragma once
+
+#include "app/connectresult.h"
+#include "model/records.h"
+
+#include <QPointer>
+
+class HIDManager;
+class KeyboardData;
+struct KeyboardSnapshot;
+
+// The exchanges the window runs with the keypad. Each is a blocking call meant for a worker
+// of the global thread pool, never the GUI thread. They touch no widget and never the live
+// model: saves read a snapshot taken on the model's thread and post their acknowledgements
+// back to it, reads return their result by value.
+//
+// Every legacy exchange goes through HIDManager::runLegacy as one locked unit, so the link's
+// busy flag covers it (Save and View refuse meanwhile, the alive probe stays away) and no
+// other use of the handle can slip in between the probe and the reads that depend on it.
+namespace DeviceTasks {
+
+// Current protocol first (device information, then every layer and its lighting); when the
+// keypad does not answer that, the legacy probe and the legacy reads.
+ConnectResult readConnectedKeypad(HIDManager *hid);
+
+// Re-reads a keypad whose kind is already known: the legacy reads for a legacy keypad (the
+// current-protocol read would fail on it and hand back blank layers), else the current one.
+// The result's legacyOk/infoOk tell which path ran.
+ConnectResult rereadKeypad(HIDManager *hid, bool legacy, const LegacyDeviceInfo &legacyInfo);
+
+// Writes the snapshot's dirty items the legacy way (keys, lighting, commit). The current
+// protocol's save is HIDManager::saveDirtyConfiguration, which reports on operationFinished.
+bool saveLegacy(HIDManager *hid, const LegacyDeviceInfo &legacyInfo, QPointer<KeyboardData> model,
+                const KeyboardSnapshot &snapshot);
+
+} // namespace DeviceTasks

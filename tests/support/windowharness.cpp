@@ -1,0 +1,71 @@
+#include "support/windowharness.h"
+
+#include <QEventLoop>
+
+namespace testsupport {
+
+AppConfig configFrom(const char *text)
+{
+    AppConfig c;
+    c.parse(QByteArray(text));
+    return c;
+}
+
+bool spinUntil(const std::function<bool()> &done, int timeoutMs)
+{
+    if (done())
+        return true;
+    QEventLoop loop;
+    QTimer poll;
+    poll.setTimerType(Qt::PreciseTimer);
+    poll.setInterval(1);
+    bool ok = false;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done()) {
+            ok = true;
+            loop.quit();
+        }
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    poll.start();
+    loop.exec();
+    return ok || done();
+}
+
+void spinFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+GapMeter::GapMeter(QObject *parent)
+    : QObject(parent)
+{
+    m_timer.setTimerType(Qt::PreciseTimer);
+    m_timer.setInterval(1);
+    connect(&m_timer, &QTimer::timeout, this, &GapMeter::tick);
+}
+
+void GapMeter::start()
+{
+    m_longest = 0;
+    m_clock.start();
+    m_last = 0;
+    m_timer.start();
+}
+
+void GapMeter::stop()
+{
+    tick();
+    m_timer.stop();
+}
+
+void GapMeter::tick()
+{
+    const qint64 now = m_clock.elapsed();
+    m_longest = qMax(m_longest, now - m_last);
+    m_last = now;
+}
+
+} // namespace testsupport

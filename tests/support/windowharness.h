@@ -1,0 +1,44 @@
+#pragma once
+
+// Helpers for end-to-end tests of the real window against simulated keypads: settings from a
+// string, waiting with a live event loop, and a meter of the GUI thread's responsiveness.
+
+#include "app/appconfig.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+
+namespace testsupport {
+
+AppConfig configFrom(const char *text);
+
+// Runs the GUI thread's event loop until `done` holds or `timeoutMs` passes (checked every
+// millisecond); true when it held. Unlike QTest::qWaitFor it never sleeps between turns, so
+// a GapMeter running meanwhile sees the loop's real turn times.
+bool spinUntil(const std::function<bool()> &done, int timeoutMs = 5000);
+// Runs the event loop for `ms`.
+void spinFor(int ms);
+
+// Records the longest time the GUI thread went without turning its event loop while the
+// meter ran: a 1 ms precise timer notes the time between its own firings.
+class GapMeter : public QObject
+{
+public:
+    explicit GapMeter(QObject *parent = nullptr);
+    void start();
+    void stop();
+    qint64 longestGapMs() const { return m_longest; }
+
+private:
+    void tick();
+
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
+};
+
+} // namespace testsupport

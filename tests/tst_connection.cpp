@@ -1,0 +1,551 @@
+// The window and a simulated keypad end to end: plugging in, reading, saving, viewing and
+// unplugging through the real window (offscreen), for current-protocol keypads, both legacy
+// generations and a keypad that answers neither, while the GUI thread stays responsive.
+#include "app/widget.h"
+#include "controls/keybutton.h"
+#include "controls/knobbutton.h"
+#include "device/hidmanager.h"
+#include "device/keyrecord.h"
+#include "model/keyboarddata.h"
+#include "pages/mousepage.h"
+#include "sim/currentfirmware.h"
+#include "sim/legacyfirmware.h"
+#include "sim/simbus.h"
+#include "support/devicefixture.h"
+#include "support/logcapture.h"
+#include "support/windowharness.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QStackedWidget>
+#include <QTextEdit>
+#include <QThreadPool>
+#include <QtTest>
+
+#include <memory>
+
+using Fw = sim::CurrentFirmware;
+using sim::SimBus;
+using testsupport::configFrom;
+using testsupport::GapMeter;
+using testsupport::LogCapture;
+using testsupport::spinFor;
+using testsupport::spinUntil;
+
+namespace {
+
+// The longest the GUI thread may go without turning its event loop while the window
+// connects, saves or views. Figures are printed; the bound is loose enough for a loaded
+// machine and the sanitizer build.
+constexpr qint64 kGapLimitMs = 50;
+qint64 gapLimit()
+{
+    // Sanitizer builds run the same work several times slower.
+#if defined(__SANITIZE_ADDRESS__)
+    return 4 * kGapLimitMs;
+#else
+    return kGapLimitMs;
+#endif
+}
+
+KeyData decoded(const QByteArray &record)
+{
+    KeyData k;
+    if (!record.isEmpty())
+        KeyRecord::decode(reinterpret_cast<const unsigned char *>(record.constData()), record.size(), k);
+    return k;
+}
+
+std::shared_ptr<Fw> sixteenKeyKeypad(quint8 layers = 4)
+{
+    auto fw = std::make_shared<Fw>();
+    Fw::Identity id;
+    id.layerCount = layers;
+    fw->setIdentity(id);
+    fw->setKeyRecord(0, 0, Fw::basicRecord(0x04));              // A
+    fw->setKeyRecord(0, 1, Fw::multimediaRecord(0x00E9));       // volume up
+    fw->setKeyRecord(0, 2, Fw::mouseRecord(1));
+    fw->setKeyRecord(0, 3, Fw::combinationRecord(0x01, QByteArray("\x06", 1))); // Ctrl+C
+    fw->setKeyRecord(0, 5, Fw::macroRecord({{0, 0x0B, 0}, {1, 0x0B, 30}}));
+    fw->setKeyRecord(0, 16, Fw::multimediaRecord(0x00EA));      // first knob, left turn
+    fw->setKeyRecord(0, 18, Fw::basicRecord(0x28));             // first knob, press
+    fw->setKeyRecord(1, 0, Fw::basicRecord(0x1E));
+    return fw;
+}
+
+bool loaded(const LogCapture &log)
+{
+    return log.contains(QStringLiteral("[UI] onDeviceConnected ready"));
+}
+
+int visibleLayerButtons(const Widget &w)
+{
+    int n = 0;
+    for (int i = 0; i < 3; ++i)
+        n += w.layerButton(i)->isHidden() ? 0 : 1;
+    return n;
+}
+
+bool modelIsBlank(const Widget &w)
+{
+    for (int l = 0; l < KeyboardData::LAYER_COUNT; ++l)
+        for (int k = 0; k < KeyboardData::KEYS_PER_LAYER; ++k) {
+            const KeyData *key = w.keyboardData()->keyDataAt(l, k);
+            if (key->type != KeyType::Empty || key->dirty)
+                return false;
+        }
+    return !w.keyboardData()->hasUnsavedChanges();
+}
+
+} // namespace
+
+class TstConnection : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { initKnobResources(); }
+    void cleanup()
+    {
+        QThreadPool::globalInstance()->waitForDone();
+        testsupport::resetDeviceLink();
+    }
+
+    void connectLoadsTheKeypad();
+    void saveWritesEditsAndRefusesWhileBusy();
+    void refusedKeyStaysDirty();
+    void unplugBlanksAndReplugReadsAgain();
+    void legacyKeypads_data();
+    void legacyKeypads();
+    void keypadAnsweringNeitherProtocol();
+    void resultsOfALostKeypadAreDropped();
+};
+
+void TstConnection::connectLoadsTheKeypad()
+{
+    LogCapture log;
+    Widget w(configFrom(""));
+    QCOMPARE(w.statusLabel()->text(), QStringLiteral("Connect the device with a usb cable"));
+    auto fw = sixteenKeyKeypad(2);
+
+    GapMeter gaps;
+    gaps.start();
+    const int id = SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
+    QVERIFY(spinUntil([&] { return loaded(log); }, 8000));
+    gaps.stop();
+    qInfo("longest GUI gap while connecting: %lld ms", gaps.longestGapMs());
+    QVERIFY2(gaps.longestGapMs() <= gapLimit(), qPrintable(QString::number(gaps.longestGapMs())));
+    QVERIFY(id > 0);
+
+    QVERIFY(log.contains(QStringLiteral("=== onDeviceConnected called ===")));
+    QVERIFY(log.contains(QStringLiteral("Widget: device info K=16 E=3 D=0 L=2 P=0 S=0 B=0")));
+    QVERIFY(log.contains(QStringLiteral("[UI] onDeviceConnected ready infoOk=true legacyOk=false allLayers=4")));
+    QVERIFY(log.contains(QStringLiteral("Config loaded from device")));
+    QVERIFY(!log.contains(QStringLiteral("fallback/default data")));
+    QCOMPARE(w.statusLabel()->text(), QStringLiteral("Device connected"));
+    QCOMPARE(w.statusLabel()->styleSheet(), QStringLiteral("color: #00FF00; font-weight: bold;"));
+    QVERIFY(w.saveSettingsButton()->isEnabled());
+    QVERIFY(w.viewSettingsButton()->isEnabled());
+    QCOMPARE(w.currentLayout().name, QStringLiteral("Layout_16K_3E_P0_S0"));
+    QVERIFY(!w.isLegacyDevice());
+    QCOMPARE(int(w.deviceInfo().layerCount), 2);
+
+    // The model holds what the keypad holds, every slot of every layer, all clean.
+    KeyboardData *m = w.keyboardData();
+    for (int l = 0; l < KeyboardData::LAYER_COUNT; ++l)
+        for (int k = 0; k < KeyboardData::KEYS_PER_LAYER; ++k) {
+            const KeyData want = decoded(fw->keyRecord(l, k));
+            const KeyData *got = m->keyDataAt(l, k);
+            QVERIFY2(got->type == want.type && got->buttonText == want.buttonText && !got->dirty,
+                     qPrintable(QStringLiteral("layer %1 key %2").arg(l).arg(k)));
+        }
+    QCOMPARE(m->keyDataAt(0, 0)->type, KeyType::Basic);
+    QCOMPARE(m->keyDataAt(0, 5)->type, KeyType::Macro);
+    QCOMPARE(m->keyDataAt(0, 5)->macroSteps.size(), 2);
+
+    // Every button of the panel shows its key's caption; the assigned ones are marked.
+    QCOMPARE(w.buttonAt(0)->text(), QStringLiteral("A"));
+    for (int b = 0; b < Widget::TOTAL_BUTTON_COUNT; ++b) {
+        QPushButton *button = w.buttonAt(b);
+        QVERIFY2(button, qPrintable(QString::number(b)));
+        QCOMPARE(button->text(), w.displayButtonTextForCurrentPage(b));
+        const bool assigned = m->keyDataAt(0, b)->type != KeyType::Empty;
+        if (auto *key = qobject_cast<KeyButton *>(button))
+            QCOMPARE(key->isAssigned(), assigned);
+        else if (auto *knob = qobject_cast<KnobButton *>(button))
+            QCOMPARE(knob->isSetState(), assigned);
+        QCOMPARE(button->text().isEmpty(), !assigned);
+    }
+
+    // Two layers reported: two layer buttons.
+    QCOMPARE(visibleLayerButtons(w), 2);
+    QCOMPARE(w.effectiveLayerDisplayCount(), 2);
+
+    // Reading is not saving.
+    QVERIFY(!log.contains(QStringLiteral("Saved successfully")));
+    QVERIFY(w.statusLabel()->text() != QStringLiteral("Saved successfully"));
+
+    // Render the connected window for a look when asked to.
+    const QString shots = qEnvironmentVariable("MACROPAD_SHOTS_DIR");
+    if (!shots.isEmpty()) {
+        w.resize(1500, 1100);
+        w.grab().save(shots + QStringLiteral("/connection_connected.png"));
+    }
+}
+
+void TstConnection::saveWritesEditsAndRefusesWhileBusy()
+{
+    LogCapture log;
+    Widget w(configFrom(""));
+    auto fw = sixteenKeyKeypad();
+    const int id = SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
+    QVERIFY(spinUntil([&] { return loaded(log); }, 8000));
+    KeyboardData *m = w.keyboardData();
+
+    // Nothing changed: refused before any traffic.
+    SimBus::clearWrittenReports(id);
+    QTest::mouseClick(w.saveSettingsButton(), Qt::LeftButton);
+    QVERIFY(log.contains(QStringLiteral("Save: nothing to save")));
+    QVERIFY(SimBus::writtenReports(id).isEmpty());
+
+    // Select a key on the panel and give it a new function, as the base keys page does.
+    QTest::mouseClick(w.buttonAt(3), Qt::LeftButton);
+    QCOMPARE(m->selectedKey(), 3);
+    QVERIFY(m->applyBaseKey(0x05)); // B
+    QVERIFY(m->keyDataAt(0, 3)->dirty);
+    QCOMPARE(w.buttonAt(3)->text(), QStringLiteral("B"));
+
+    GapMeter gaps;
+    gaps.start();
+    QTest::mouseClick(w.saveSettingsButton(), Qt::LeftButton);
+    QVERIFY(spinUntil([&] { return w.statusLabel()->text() == QStringLiteral("Saved successfully"); }));
+    gaps.stop();
+    qInfo("longest GUI gap while saving one key: %lld ms", gaps.longestGapMs());
+    QVERIFY2(gaps.longestGapMs() <= gapLimit(), qPrintable(QString::number(gaps.longestGapMs())));
+
+    // The keypad holds exactly the new record, nothing else changed, the key is clean.
+    QCOMPARE(fw->keyRecord(0, 3), Fw::basicRecord(0x05));
+    QCOMPARE(fw->keyRecord(0, 0), Fw::basicRecord(0x04));
+    QCOMPARE(fw->requestCount(Fw::WriteKey), 1);
+    QVERIFY(!m->keyDataAt(0, 3)->dirty);
+    QVERIFY(!m->hasUnsavedChanges());
+    QCOMPARE(w.statusLabel()->styleSheet(),
+             QStringLiteral("background-color: #2d5a2d; color: #00FF00; font-weight: bold;"));
+    // Back to "Device connected" 1.5 s later, not before.
+    spinFor(1200);
+    QCOMPARE(w.statusLabel()->text(), QStringLiteral("Saved successfully"));
+    QVERIFY(spinUntil([&] { return w.statusLabel()->text() == QStringLiteral("Device connected"); }, 1500));
+    QCOMPARE(w.statusLabel()->styleSheet(), QStringLiteral("color: #00FF00; font-weight: bold;"));
+
+    // A slow save of many keys: a second Save and View while it holds the device are refused,
+    // and an edit made meanwhile stays dirty for the next save.
+    SimBus::setLatency(id, 15);
+    for (int k = 0; k < 12; ++k) {
+        m->selectKey(k);
+        QVERIFY(m->applyBaseKey(quint8(0x10 + k)));
+    }
+    log.clear();
+    gaps.start();
+    QTest::mouseClick(w.saveSettingsButton(), Qt::LeftButton);
+    QVERIFY(spinUntil([] { return HIDManager::instance()->isBusy(); }, 2000));
+    QTest::mouseClick(w.saveSettingsButton(), Qt::LeftButton);
+    QTest::mouseClick(w.viewSettingsButton(), Qt::LeftButton);
+    m->selectKey(0);
+    QVERIFY(m->applyBaseKey(0x2C)); // space, after the snapshot was taken
+    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("Save completed"))
+                                   || w.statusLabel()->text() == QStringLiteral("Saved successfully"); },
+                      15000));
+    gaps.stop();
+    qInfo("longest GUI gap while saving twelve keys: %lld ms", gaps.longestGapMs());
+    QVERIFY2(gaps.longestGapMs() <= gapLimit(), qPrintable(QString::number(gaps.longestGapMs())));
+    QCOMPARE(log.count(QStringLiteral("Save: device busy")), 1);
+    QCOMPARE(log.count(QStringLiteral("View: device busy")), 1);
+    QCOMPARE(fw->requestCount(Fw::WriteKey), 13); // twelve more, none twice
+    for (int k = 1; k < 12; ++k) {
+        QCOMPARE(fw->keyRecord(0, k), Fw::basicRecord(quint8(0x10 + k)));
+        QVERIFY(!m->keyDataAt(0, k)->dirty);
+    }
+    QCOMPARE(fw->keyRecord(0, 0), Fw::basicRecord(0x10));
+    QVERIFY(m->keyDataAt(0, 0)->dirty);
+    QCOMPARE(m->keyDataAt(0, 0)->keyCode, quint8(0x2C));
+
+    // The next save writes the later edit.
+    SimBus::setLatency(id, 0);
+    QVERIFY(spinUntil([] { return !HIDManager::instance()->isBusy(); }));
+    spinFor(20);
+    QTest::mouseClick(w.saveSettingsButton(), Qt::LeftButton);
+    QVERIFY(spinUntil([&] { return !m->hasUnsavedChanges(); }, 5000));
+    QCOMPARE(fw->keyRecord(0, 0), Fw::basicRecord(0x2C));
+
+    // View re-reads the keypad: a change made on the device shows; no status change.
+    fw->setKeyRecord(0, 7, Fw::basicRecord(0x1F));
+    QVERIFY(spinUntil([&] { return !w.isDeviceTaskRunning(); }));
+    log.clear();
+    gaps.start();
+    QTest::mouseClick(w.viewSettingsButton(), Qt::LeftButton);
+    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")); }));
+    gaps.stop();
+    qInfo("longest GUI gap while viewing: %lld ms", gaps.longestGapMs());
+    QVERIFY2(gaps.longestGapMs() <= gapLimit(), qPrintable(QString::number(gaps.longestGapMs())));
+    QCOMPARE(m->keyDataAt(0, 7)->keyCode, quint8(0x1F));
+    QCOMPARE(w.buttonAt(7)->text(), QStringLiteral("2"));
+    QVERIFY(!log.contains(QStringLiteral("fallback/default data")));
+}
+
+void TstConnection::refusedKeyStaysDirty()
+{
+    LogCapture log;
+    Widget w(configFrom(""));
+    auto fw = sixteenKeyKeypad();
+    Fw::FaultRule refuse;
+    refuse.kind = Fw::FaultKind::AckStatus;
+    refuse.command = Fw::WriteKey;
+    refuse.layer = 0;
+    refuse.key = 2;
+    refuse.status = 3;
+    fw->addFault(refuse);
+    SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
+    QVERIFY(spinUntil([&] { return loaded(log); }, 8000));
+    KeyboardData *m = w.keyboardData();
+
+    for (int k : {1, 2, 4}) {
+        m->selectKey(k);
+        QVERIFY(m->applyBaseKey(quint8(0x20 + k)));
+    }
+    QTest::mouseClick(w.saveSettingsButton(), Qt::LeftButton);
+    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("HIDManager operation failed:")); }, 10000));
+    QVERIFY(spinUntil([&] { return !w.isDeviceTaskRunning(); }));
+    QCOMPARE(fw->keyRecord(0, 1), Fw::basicRecord(0x21));
+    QCOMPARE(fw->keyRecord(0, 4), Fw::basicRecord(0x24));
+    QCOMPARE(fw->keyRecord(0, 2), Fw::mouseRecord(1)); // still the old function
+    QVERIFY(!m->keyDataAt(0, 1)->dirty);
+    QVERIFY(!m->keyDataAt(0, 4)->dirty);
+    QVERIFY(m->keyDataAt(0, 2)->dirty);
+    QVERIFY(m->hasUnsavedChanges());
+    // A failed save changes no label: only the log says so.
+    QCOMPARE(w.statusLabel()->text(), QStringLiteral("Device connected"));
+    spinFor(100);
+    QVERIFY(!log.contains(QStringLiteral("Saved successfully")));
+    QCOMPARE(w.statusLabel()->text(), QStringLiteral("Device connected"));
+
+    // Once the keypad takes it, the next save writes only the key that failed.
+    fw->clearFaults();
+    fw->resetCounters();
+    QTest::mouseClick(w.saveSettingsButton(), Qt::LeftButton);
+    QVERIFY(spinUntil([&] { return w.statusLabel()->text() == QStringLiteral("Saved successfully"); }, 5000));
+    QCOMPARE(fw->requestCount(Fw::WriteKey), 1);
+    QCOMPARE(fw->keyRecord(0, 2), Fw::basicRecord(0x22));
+    QVERIFY(!m->hasUnsavedChanges());
+}
+
+void TstConnection::unplugBlanksAndReplugReadsAgain()
+{
+    LogCapture log;
+    Widget w(configFrom(""));
+    auto fw = sixteenKeyKeypad();
+    int id = SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
+    QVERIFY(spinUntil([&] { return loaded(log); }, 8000));
+    KeyboardData *m = w.keyboardData();
+    QTest::mouseClick(w.buttonAt(1), Qt::LeftButton);
+    QVERIFY(m->applyBaseKey(0x07)); // an unsaved edit
+    QVERIFY(!w.keyFunctionDisplay()->toPlainText().isEmpty());
+
+    SimBus::unplug(id);
+    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("Device disconnected, UI updated")); }, 5000));
+    QVERIFY(!w.isDeviceConnected());
+    QCOMPARE(w.statusLabel()->text(), QStringLiteral("Connect the device with a usb cable"));
+    QCOMPARE(w.statusLabel()->styleSheet(), QStringLiteral("color: #FF0000;"));
+    QVERIFY(!w.saveSettingsButton()->isEnabled());
+    QVERIFY(!w.viewSettingsButton()->isEnabled());
+    QVERIFY(w.keyFunctionDisplay()->toPlainText().isEmpty());
+    for (int b = 0; b < Widget::TOTAL_BUTTON_COUNT; ++b) {
+        QPushButton *button = w.buttonAt(b);
+        if (!button)
+            continue;
+        QVERIFY(button->text().isEmpty());
+        QVERIFY(!button->isChecked());
+        if (auto *key = qobject_cast<KeyButton *>(button))
+            QVERIFY(!key->isAssigned());
+    }
+    QVERIFY(modelIsBlank(w));
+    QVERIFY(!w.deviceInfo().valid);
+
+    // Save and View refuse without a keypad, whatever the model holds.
+    log.clear();
+    w.onSaveSettingsClicked();
+    w.onViewSettingsClicked();
+    QVERIFY(log.contains(QStringLiteral("Save: device not connected")));
+    QVERIFY(log.contains(QStringLiteral("View: device not connected")));
+
+    // Plugged in again (holding something else by now): read again.
+    fw->setKeyRecord(0, 0, Fw::basicRecord(0x1D)); // Z
+    log.clear();
+    id = SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
+    QVERIFY(spinUntil([&] { return loaded(log); }, 8000));
+    QCOMPARE(w.statusLabel()->text(), QStringLiteral("Device connected"));
+    QVERIFY(w.saveSettingsButton()->isEnabled());
+    QCOMPARE(m->keyDataAt(0, 0)->keyCode, quint8(0x1D));
+    QCOMPARE(w.buttonAt(0)->text(), QStringLiteral("Z"));
+    QCOMPARE(m->keyDataAt(0, 1)->type, KeyType::Multimedia);
+    QVERIFY(!m->hasUnsavedChanges());
+}
+
+void TstConnection::legacyKeypads_data()
+{
+    QTest::addColumn<bool>("r10");
+    QTest::newRow("R10Udav") << true;
+    QTest::newRow("Old") << false;
+}
+
+void TstConnection::legacyKeypads()
+{
+    QFETCH(bool, r10);
+    LogCapture log;
+    Widget w(configFrom(""));
+    auto fw = std::make_shared<sim::LegacyFirmware>(r10 ? sim::LegacyFirmware::Generation::R10Udav
+                                                        : sim::LegacyFirmware::Generation::Old);
+    fw->loadDemoConfiguration();
+    const LayerLedConfigData stored = fw->lighting(1);
+    // Lighting the model holds before the keypad comes (an "Old" keypad cannot report its own).
+    KeyboardData *m = w.keyboardData();
+    m->setLedMode(2, 3);
+    const quint8 modeBefore = m->ledConfig(2).mode;
+
+    GapMeter gaps;
+    gaps.start();
+    const int id = SimBus::plug(0x1189, 0x8840, fw);
+    QVERIFY(spinUntil([&] { return loaded(log); }, 10000));
+    gaps.stop();
+    qInfo("longest GUI gap while connecting a legacy keypad: %lld ms", gaps.longestGapMs());
+    QVERIFY2(gaps.longestGapMs() <= gapLimit(), qPrintable(QString::number(gaps.longestGapMs())));
+
+    QVERIFY(w.isLegacyDevice());
+    QCOMPARE(w.legacyInfo().format, r10 ? int(LegacyDeviceInfo::R10Udav) : int(LegacyDeviceInfo::Old));
+    QVERIFY(log.contains(QStringLiteral("[UI] onDeviceConnected ready infoOk=false legacyOk=true")));
+    QVERIFY(log.contains(r10 ? QStringLiteral("Widget: legacy device info K=16 E=3 Ver=10 Shape=0 Fmt=R10Udav")
+                             : QStringLiteral("Fmt=Old")));
+    QVERIFY(log.contains(QStringLiteral("Legacy config loaded from device")));
+    QVERIFY(!log.contains(QStringLiteral("Legacy read layer failed or incomplete")));
+    QCOMPARE(w.statusLabel()->text(), QStringLiteral("Device connected"));
+    QCOMPARE(w.currentLayout().name, QStringLiteral("Layout_16K_3E_P0_S0"));
+    QCOMPARE(visibleLayerButtons(w), 3);
+    // Page routing: the delay page replaces macros; lighting on the generation's own page.
+    QCOMPARE(w.functionList()->item(5)->text(), QStringLiteral("DelaySetting"));
+    w.functionList()->setCurrentRow(3);
+    QCOMPARE(w.functionStack()->currentIndex(), r10 ? 9 : 10);
+    w.functionList()->setCurrentRow(0);
+    for (QPushButton *b : w.mousePage()->swipeAndLikeButtons())
+        QCOMPARE(b->isHidden(), !r10);
+    // The model holds the demo configuration; lighting from the keypad only where it has one.
+    int assigned = 0;
+    for (int k = 0; k < KeyboardData::KEYS_PER_LAYER; ++k)
+        assigned += m->keyDataAt(0, k)->type != KeyType::Empty ? 1 : 0;
+    QVERIFY(assigned >= 5);
+    QVERIFY(!m->hasUnsavedChanges() || !r10);
+    if (r10) {
+        QCOMPARE(m->ledConfig(1).mode, stored.mode);
+        QVERIFY(m->ledConfig(1).colors == stored.colors);
+    } else {
+        QCOMPARE(m->ledConfig(2).mode, modeBefore);
+    }
+
+    // No current-protocol traffic after the probe answered: View uses the legacy reads.
+    const KeyData before = *m->keyDataAt(0, 0);
+    SimBus::clearWrittenReports(id);
+    QByteArray record = fw->record(0, 2);
+    QVERIFY(!record.isEmpty());
+    fw->setRecord(0, 2, fw->record(0, 1)); // the device's key 2 now does what key 1 does
+    const int slot = w.isLegacyDevice() && !r10 ? -1 : 1;
+    Q_UNUSED(slot);
+    log.clear();
+    gaps.start();
+    QTest::mouseClick(w.viewSettingsButton(), Qt::LeftButton);
+    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")); }, 10000));
+    gaps.stop();
+    qInfo("longest GUI gap while viewing a legacy keypad: %lld ms", gaps.longestGapMs());
+    QVERIFY(!log.contains(QStringLiteral("fallback/default data")));
+    const QVector<QByteArray> viewTraffic = SimBus::writtenReports(id);
+    QVERIFY(!viewTraffic.isEmpty());
+    for (const QByteArray &r : viewTraffic)
+        QVERIFY2(quint8(r.at(1)) == 0xFA, r.toHex().constData());
+    QCOMPARE(m->keyDataAt(0, 0)->type, before.type);
+    QCOMPARE(m->keyDataAt(0, 1)->buttonText, m->keyDataAt(0, 0 + 1)->buttonText);
+    QCOMPARE(w.buttonAt(1)->text(), w.displayButtonTextForCurrentPage(1));
+
+    // Save through the legacy path, committed: survives a power cycle.
+    QTest::mouseClick(w.buttonAt(0), Qt::LeftButton);
+    QVERIFY(m->applyBaseKey(0x1B)); // X
+    const int commits = fw->commitCount();
+    SimBus::clearWrittenReports(id);
+    gaps.start();
+    QTest::mouseClick(w.saveSettingsButton(), Qt::LeftButton);
+    QVERIFY(spinUntil([&] { return w.statusLabel()->text() == QStringLiteral("Saved successfully"); }, 10000));
+    gaps.stop();
+    qInfo("longest GUI gap while saving to a legacy keypad: %lld ms", gaps.longestGapMs());
+    QVERIFY2(gaps.longestGapMs() <= gapLimit(), qPrintable(QString::number(gaps.longestGapMs())));
+    QCOMPARE(fw->commitCount(), commits + 1);
+    QVERIFY(!m->keyDataAt(0, 0)->dirty);
+    fw->powerCycle();
+    log.clear();
+    QTest::mouseClick(w.viewSettingsButton(), Qt::LeftButton);
+    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")); }, 10000));
+    QCOMPARE(m->keyDataAt(0, 0)->type, KeyType::Basic);
+    QCOMPARE(m->keyDataAt(0, 0)->keyCode, quint8(0x1B));
+    for (const QByteArray &r : SimBus::writtenReports(id))
+        QVERIFY2(quint8(r.at(1)) >= 0xFA, r.toHex().constData()); // legacy commands only
+}
+
+void TstConnection::keypadAnsweringNeitherProtocol()
+{
+    LogCapture log;
+    Widget w(configFrom(""));
+    const QString layoutBefore = w.currentLayout().name;
+    KeyboardData *m = w.keyboardData();
+    m->selectKey(2);
+    QVERIFY(m->applyBaseKey(0x09));
+    m->selectKey(-1);
+
+    SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, nullptr);
+    QVERIFY(spinUntil([&] { return loaded(log); }, 10000));
+    QVERIFY(log.contains(QStringLiteral("Widget: device info not available, keep current path")));
+    QVERIFY(log.contains(QStringLiteral("[UI] onDeviceConnected ready infoOk=false legacyOk=false allLayers=0")));
+    QVERIFY(!log.contains(QStringLiteral("Config loaded from device")));
+    QCOMPARE(w.statusLabel()->text(), QStringLiteral("Device connected"));
+    QCOMPARE(w.currentLayout().name, layoutBefore);
+    QVERIFY(!w.isLegacyDevice());
+    QVERIFY(!w.deviceInfo().valid);
+    QCOMPARE(m->keyDataAt(0, 2)->keyCode, quint8(0x09));
+    QVERIFY(m->keyDataAt(0, 2)->dirty);
+    QCOMPARE(w.buttonAt(2)->text(), w.displayButtonTextForCurrentPage(2));
+    // Counted as one layer while it stays.
+    QCOMPARE(visibleLayerButtons(w), 1);
+}
+
+void TstConnection::resultsOfALostKeypadAreDropped()
+{
+    // A keypad pulled while the window still reads it: what the read brought must not land
+    // in the model or mark a keypad as present after the disconnection blanked the window.
+    LogCapture log;
+    Widget w(configFrom(""));
+    auto fw = sixteenKeyKeypad();
+    const int id = SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
+    SimBus::setLatency(id, 20);
+    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("=== onDeviceConnected called ===")); }, 5000));
+    QVERIFY(spinUntil([&] { return fw->requestCount(Fw::ReadLayer) > 0; }, 5000));
+    // Save refuses while the window's read is under way.
+    w.onSaveSettingsClicked();
+    QVERIFY(log.contains(QStringLiteral("Save: device busy")));
+    SimBus::unplug(id);
+    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("Device disconnected, UI updated")); }, 10000));
+    QVERIFY(spinUntil([&] { return !w.isDeviceTaskRunning(); }, 10000));
+    spinFor(50);
+    QVERIFY(!w.isDeviceConnected());
+    QVERIFY(!w.deviceInfo().valid);
+    QVERIFY(modelIsBlank(w));
+    QCOMPARE(w.statusLabel()->text(), QStringLiteral("Connect the device with a usb cable"));
+    QVERIFY(!log.contains(QStringLiteral("Config loaded from device")));
+    QVERIFY(log.contains(QStringLiteral("Widget: result of an earlier connection dropped")));
+}
+
+QTEST_MAIN(TstConnection)
+#include "tst_connection.moc"
