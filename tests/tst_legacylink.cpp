@@ -130,8 +130,24 @@ void TestLegacyLink::probeAnswers()
     request[1] = request[2] = request[3] = char(0xFB);
     QCOMPARE(sent[0].toHex(), request.toHex());
 
+    // A late reply to an earlier request, still waiting, is not taken for the answer.
+    sim::SimBus::setLatency(pad.id(), 0);
+    QByteArray stale(64, '\0');
+    stale[0] = 0x03;
+    stale[1] = 11;
+    stale[2] = 7;
+    stale[3] = 16;
+    stale[4] = 3;
+    sim::SimBus::injectInput(pad.id(), stale);
+    sim::SimBus::injectInput(pad.id(), stale);
+    info = junkInfo();
+    QVERIFY(probeLegacyDeviceInfo(pad.device(), info));
+    QCOMPARE(int(info.version), version);
+    QCOMPARE(int(info.keyCount), 15);
+
     // The two halves alone.
     pad.clearWritten();
+    sim::SimBus::injectInput(pad.id(), stale);
     QVERIFY(sendLegacyInfoRequest(pad.device()));
     unsigned char buffer[65];
     QVERIFY(readLegacyInfoResponse(pad.device(), buffer));
@@ -266,6 +282,23 @@ void TestLegacyLink::layerReadFaults()
         QCOMPARE(layers.size(), 4);
         QVERIFY(layers[0].isEmpty() || describe(layers[0][0]) == QStringLiteral("empty"));
         pad.firmware().setRecordsPerLayerRead(-1);
+    }
+    {
+        // Leftovers of an earlier read do not shift the keys of the next one.
+        QByteArray leftover(64, '\0');
+        leftover[0] = 0x03;
+        leftover[1] = char(0xFA);
+        leftover[2] = 25;
+        leftover[3] = 1;
+        leftover[4] = 1;
+        leftover[6] = 1;
+        leftover[9] = 0x2C;
+        for (int i = 0; i < 3; ++i)
+            sim::SimBus::injectInput(pad.id(), leftover);
+        QVERIFY(readLegacyLayer(pad.device(), info, 0, keys));
+        QCOMPARE(describe(keys[0]), QStringLiteral("basic 04"));
+        QCOMPARE(describe(keys[24]), QStringLiteral("basic 04"));
+        QCOMPARE(sim::SimBus::pendingInputCount(pad.id()), 0);
     }
     {
         // Asking in the other generation's layout gets no answer at all.

@@ -49,6 +49,10 @@ constexpr int COMMIT_SETTLE_MS = 200;
 int writeLegacyReport(hid_device *device, const QByteArray &report);
 // One read of up to 65 bytes into a zeroed `buffer`; returns hid_read_timeout's result.
 int readLegacyReport(hid_device *device, unsigned char *buffer, int timeoutMs);
+// Throws away input already waiting (a late answer to an earlier request), so that a request
+// sent next is not answered by it: the legacy keypad's answers carry nothing that would tell
+// them apart. Returns the number of reports dropped.
+int drainLegacyInput(hid_device *device);
 
 // --- probe (legacyprobe.cpp)
 bool probeLegacyDeviceInfo(hid_device *device, LegacyDeviceInfo &info);

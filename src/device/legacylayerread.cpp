@@ -47,6 +47,9 @@ bool readLegacyLayer(hid_device *device, const LegacyDeviceInfo &info, int layer
     if (!device || !info.valid || layer < 0 || layer >= int(info.layerCount))
         return false;
 
+    // Records are told apart by their order alone: a leftover of an earlier read would shift
+    // every key of this layer by one slot.
+    drainLegacyInput(device);
     if (writeLegacyReport(device, legacyLayerRequest(info, layer)) != REPORT_SIZE) {
         qDebug() << "Legacy read layer: request failed layer=" << layer;
         return false;

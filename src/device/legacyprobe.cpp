@@ -27,6 +27,19 @@ int readLegacyReport(hid_device *device, unsigned char *buffer, int timeoutMs)
     return hid_read_timeout(device, buffer, REPORT_SIZE, timeoutMs);
 }
 
+int drainLegacyInput(hid_device *device)
+{
+    if (!device)
+        return 0;
+    // Bounded, so a keypad that never stops sending cannot hold the caller here.
+    constexpr int MAX_STALE_REPORTS = 64;
+    unsigned char buffer[REPORT_SIZE];
+    int dropped = 0;
+    while (dropped < MAX_STALE_REPORTS && hid_read_timeout(device, buffer, REPORT_SIZE, 0) > 0)
+        ++dropped;
+    return dropped;
+}
+
 QString legacyFormatName(const LegacyDeviceInfo &info)
 {
     return info.format == LegacyDeviceInfo::R10Udav ? QStringLiteral("R10Udav")
@@ -47,6 +60,7 @@ bool sendLegacyInfoRequest(hid_device *device)
 {
     if (!device)
         return false;
+    drainLegacyInput(device);
     return writeLegacyReport(device, infoRequest()) == REPORT_SIZE;
 }
 
@@ -82,6 +96,9 @@ bool probeLegacyDeviceInfo(hid_device *device, LegacyDeviceInfo &info)
     if (!device)
         return false;
 
+    // A current-protocol keypad that answered the information request too late must not
+    // pass for a legacy one.
+    drainLegacyInput(device);
     if (writeLegacyReport(device, infoRequest()) != REPORT_SIZE) {
         qDebug() << "Legacy probe: request failed";
         return false;

@@ -131,6 +131,7 @@ bool readLegacyRgbConfig(hid_device *device, const LegacyDeviceInfo &info,
     const int layers = qMin(int(info.layerCount), 4);
     unsigned char buffer[REPORT_SIZE];
     for (int i = 0; i < layers; ++i) {
+        drainLegacyInput(device);
         if (writeLegacyReport(device, legacyRgbReadRequest(i)) != REPORT_SIZE) {
             qDebug() << "Legacy RGB read request failed layer=" << i;
             continue;
