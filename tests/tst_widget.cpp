@@ -80,6 +80,7 @@ private slots:
     void layerSwitchClearsSelectionAndShowsThatLayer();
     void ledColourDisplayWhileLightingPageShows();
     void layerButtonsFollowTheKeypad();
+    void hoveredKeyGrowsInsideItsCell();
 };
 
 void TstWidget::startsDisconnectedInEnglish()
@@ -570,6 +571,30 @@ void TstWidget::layerButtonsFollowTheKeypad()
     old.valid = true;
     w.setDeviceKind(true, none, old);
     QCOMPARE(w.effectiveLayerDisplayCount(), 3);
+}
+
+void TstWidget::hoveredKeyGrowsInsideItsCell()
+{
+    Widget w(config(""));
+    w.applyPhysicalLayout(w.buildDefault16Plus3Layout());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto *key = static_cast<KeyButton *>(w.buttonAt(5));
+    QWidget *cell = key->parentWidget();
+    const QRect before = key->geometry();
+    QCOMPARE(before.size(), QSize(80, 80));
+    QCOMPARE(cell->size(), QSize(84, 84));
+
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(key, &enter);
+    QCOMPARE(key->geometry(), QRect(0, 0, 84, 84)); // grown, centred, still in its cell
+    QCOMPARE(cell->size(), QSize(84, 84));           // the neighbours did not move
+    const QRect neighbour(w.buttonAt(6)->mapTo(&w, QPoint(0, 0)), w.buttonAt(6)->size());
+    QVERIFY(!QRect(key->mapTo(&w, QPoint(0, 0)), key->size()).intersects(neighbour));
+
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(key, &leave);
+    QCOMPARE(key->geometry(), before);
 }
 
 QTEST_MAIN(TstWidget)
