@@ -22,6 +22,7 @@
 #include <QThreadPool>
 #include <QtTest>
 
+#include <atomic>
 #include <memory>
 
 using Fw = sim::CurrentFirmware;
@@ -72,6 +73,31 @@ std::shared_ptr<Fw> sixteenKeyKeypad(quint8 layers = 4)
     fw->setKeyRecord(1, 0, Fw::basicRecord(0x1E));
     return fw;
 }
+
+// Wraps a keypad's firmware and notes, for every report the program writes, whether the
+// device link was marked busy at that moment: every exchange must run under the device lock.
+class BusyWitness : public sim::Firmware
+{
+public:
+    explicit BusyWitness(std::shared_ptr<sim::Firmware> inner)
+        : m_inner(std::move(inner))
+    {
+    }
+    QVector<QByteArray> handleReport(const QByteArray &report) override
+    {
+        if (!HIDManager::instance()->isBusy())
+            m_unguarded.fetch_add(1);
+        m_reports.fetch_add(1);
+        return m_inner->handleReport(report);
+    }
+    int unguarded() const { return m_unguarded.load(); }
+    int reports() const { return m_reports.load(); }
+
+private:
+    std::shared_ptr<sim::Firmware> m_inner;
+    std::atomic<int> m_unguarded{0};
+    std::atomic<int> m_reports{0};
+};
 
 bool loaded(const LogCapture &log)
 {
@@ -413,7 +439,8 @@ void TstConnection::legacyKeypads()
 
     GapMeter gaps;
     gaps.start();
-    const int id = SimBus::plug(0x1189, 0x8840, fw);
+    auto witness = std::make_shared<BusyWitness>(fw);
+    const int id = SimBus::plug(0x1189, 0x8840, witness);
     QVERIFY(spinUntil([&] { return loaded(log); }, 10000));
     gaps.stop();
     qInfo("longest GUI gap while connecting a legacy keypad: %lld ms", gaps.longestGapMs());
@@ -493,6 +520,10 @@ void TstConnection::legacyKeypads()
     QCOMPARE(m->keyDataAt(0, 0)->keyCode, quint8(0x1B));
     for (const QByteArray &r : SimBus::writtenReports(id))
         QVERIFY2(quint8(r.at(1)) >= 0xFA, r.toHex().constData()); // legacy commands only
+
+    // Probe, reads, writes and commit all ran holding the device.
+    QVERIFY(witness->reports() >= 10);
+    QCOMPARE(witness->unguarded(), 0);
 }
 
 void TstConnection::keypadAnsweringNeitherProtocol()
