@@ -1,12 +1,19 @@
 // A keypad that is present but may not be opened (no udev rule, so the hidraw node is
 // root's) must be reported as such, once, and the report must go away when the keypad
 // opens or leaves the bus.
+#include "app/appconfig.h"
+#include "app/uitext.h"
+#include "app/widget.h"
+#include "controls/knobbutton.h"
 #include "device/deviceaccess.h"
 #include "device/hidmanager.h"
 #include "sim/currentfirmware.h"
 #include "sim/simbus.h"
 #include "support/devicefixture.h"
 
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,6 +32,7 @@ class TstAccessDenied : public QObject
     HIDManager *mgr() const { return HIDManager::instance(); }
 
 private slots:
+    void initTestCase() { initKnobResources(); }
     void cleanup();
     void classifiesOpenFailures_data();
     void classifiesOpenFailures();
@@ -32,6 +40,8 @@ private slots:
     void refusedKeypadIsReportedOnceThenOpens();
     void removingRefusedKeypadClearsTheReport();
     void anOpenableInterfaceOrKeypadWins();
+    void windowShowsTheRefusal_data();
+    void windowShowsTheRefusal();
 };
 
 void TstAccessDenied::cleanup()
@@ -176,6 +186,74 @@ void TstAccessDenied::anOpenableInterfaceOrKeypadWins()
     QCOMPARE(mgr()->vendorId(), quint16(0x514C));
     QVERIFY(!mgr()->isAccessDenied());
     QCOMPARE(denied.count(), 0);
+}
+
+void TstAccessDenied::windowShowsTheRefusal_data()
+{
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<QString>("deniedText");
+    QTest::addColumn<QString>("connectText");
+    QTest::addColumn<QString>("connectedText");
+    QTest::newRow("English") << QByteArray("language=en")
+                             << QStringLiteral("Keypad found, but access was denied: install the udev rule")
+                             << QStringLiteral("Connect the device with a usb cable")
+                             << QStringLiteral("Device connected");
+    QTest::newRow("Chinese") << QByteArray("language=ch")
+                             << QStringLiteral("已找到键盘，但没有访问权限：请安装udev规则")
+                             << QStringLiteral("请用USB线连接设备") << QStringLiteral("设备已连接");
+}
+
+void TstAccessDenied::windowShowsTheRefusal()
+{
+    QFETCH(QByteArray, settings);
+    QFETCH(QString, deniedText);
+    QFETCH(QString, connectText);
+    QFETCH(QString, connectedText);
+    AppConfig config;
+    config.parse(settings);
+
+    // A keypad without the rule, plugged in before the program starts.
+    int id = SimBus::plug(0x1189, 0x8842, std::make_shared<sim::CurrentFirmware>());
+    SimBus::setRefuseOpen(id, true);
+    {
+        Widget w(config);
+        w.show();
+        QLabel *status = w.statusLabel();
+        QTRY_COMPARE_WITH_TIMEOUT(status->text(), deniedText, 3000);
+        QVERIFY(status->styleSheet().contains(QLatin1String("#FF0000"), Qt::CaseInsensitive));
+        QVERIFY(!w.saveSettingsButton()->isEnabled());
+        QVERIFY(!w.viewSettingsButton()->isEnabled());
+        // MPS_SHOTS=<dir> keeps a picture of the window in this state.
+        const QString shots = qEnvironmentVariable("MPS_SHOTS");
+        if (!shots.isEmpty() && QDir().mkpath(shots))
+            w.grab().save(QStringLiteral("%1/access-denied-%2.png").arg(shots, QLatin1String(QTest::currentDataTag())));
+
+        // The rule is installed and the keypad re-plugged: it opens and the texts are the
+        // usual ones again, through a later removal too.
+        SimBus::setRefuseOpen(id, false);
+        QTRY_COMPARE_WITH_TIMEOUT(status->text(), connectedText, 3000);
+        SimBus::unplug(id);
+        QTRY_COMPARE_WITH_TIMEOUT(status->text(), connectText, 5000);
+
+        // Refused again, then taken away while refused: back to asking for a keypad.
+        id = SimBus::plug(0x1189, 0x8842, std::make_shared<sim::CurrentFirmware>());
+        SimBus::setRefuseOpen(id, true);
+        QTRY_COMPARE_WITH_TIMEOUT(status->text(), deniedText, 3000);
+        SimBus::unplug(id);
+        QTRY_COMPARE_WITH_TIMEOUT(status->text(), connectText, 3000);
+        QCOMPARE(status->styleSheet(), QStringLiteral("color: #FF0000;"));
+        QVERIFY(!HIDManager::instance()->isConnected());
+    }
+    testsupport::resetDeviceLink();
+
+    // The refusal already known when a window is built (the link outlives windows) is shown
+    // from the start.
+    id = SimBus::plug(0x514C, 0x8830, std::make_shared<sim::CurrentFirmware>());
+    SimBus::setRefuseOpen(id, true);
+    mgr()->tryOpenDevice();
+    QVERIFY(mgr()->isAccessDenied());
+    Widget late(config);
+    QCOMPARE(late.statusLabel()->text(), deniedText);
 }
 
 QTEST_MAIN(TstAccessDenied)

@@ -103,6 +103,7 @@ void Widget::construct(const AppConfig &config)
     // 10. Device monitoring.
     updateLayerButtonsVisibility();
     initHIDCommunication();
+    connectDeviceAccessStatus();
 }
 
 QSize Widget::initialWindowSize(const QSize &available)

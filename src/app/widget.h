@@ -186,11 +186,15 @@ public slots:
     void initHIDCommunication();
     void onDeviceConnected();
     void onDeviceDisconnected();
+    // A keypad is present but may not be opened (no udev rule); widgetaccess.cpp.
+    void onDeviceAccessDenied();
+    void onDeviceAccessDeniedCleared();
     void onFunctionPageChanged(int row);
     void onResizeTimeout();
 
 private:
     void construct(const AppConfig &config);
+    void connectDeviceAccessStatus();
 
     // start-up
     void initUI();
