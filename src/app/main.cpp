@@ -2,6 +2,7 @@
 #include "controls/knobbutton.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #ifdef MACROPAD_DEMO
 #include "sim/demokeypads.h"
@@ -10,6 +11,12 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // Lets the desktop (Wayland compositors in particular) match the window to its launcher
+    // and icon; the built-in copy serves when the icon theme has none installed.
+    Q_INIT_RESOURCE(appicon); // lives in a static library: pull it in by name
+    QApplication::setDesktopFileName(QStringLiteral("org.macropadstudio.MacropadStudio"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.macropadstudio.MacropadStudio"),
+                                                 QIcon(QStringLiteral(":/icons/macropad-studio.svg"))));
     initKnobResources();
 #ifdef MACROPAD_DEMO
     // The demo's keypad is on the simulated bus before the window starts looking for one.
