@@ -11,9 +11,9 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    Q_INIT_RESOURCE(appicon); // lives in a static library: pull it in by name
     // Lets the desktop (Wayland compositors in particular) match the window to its launcher
     // and icon; the built-in copy serves when the icon theme has none installed.
-    Q_INIT_RESOURCE(appicon); // lives in a static library: pull it in by name
     QApplication::setDesktopFileName(QStringLiteral("org.macropadstudio.MacropadStudio"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.macropadstudio.MacropadStudio"),
                                                  QIcon(QStringLiteral(":/icons/macropad-studio.svg"))));
