@@ -8,6 +8,7 @@
 #include "device/deviceaccess.h"
 #include "device/hidmanager.h"
 #include "sim/currentfirmware.h"
+#include "sim/demokeypads.h"
 #include "sim/simbus.h"
 #include "support/devicefixture.h"
 
@@ -40,6 +41,7 @@ private slots:
     void refusedKeypadIsReportedOnceThenOpens();
     void removingRefusedKeypadClearsTheReport();
     void anOpenableInterfaceOrKeypadWins();
+    void demoKeypadCanRefuse();
     void windowShowsTheRefusal_data();
     void windowShowsTheRefusal();
 };
@@ -186,6 +188,19 @@ void TstAccessDenied::anOpenableInterfaceOrKeypadWins()
     QCOMPARE(mgr()->vendorId(), quint16(0x514C));
     QVERIFY(!mgr()->isAccessDenied());
     QCOMPARE(denied.count(), 0);
+}
+
+void TstAccessDenied::demoKeypadCanRefuse()
+{
+    // scripts/demo --no-access shows the refusal without hardware.
+    QVERIFY(sim::installDemoKeypad({QStringLiteral("macropad-studio-demo"), QStringLiteral("--no-access")}));
+    QVERIFY(!mgr()->tryOpenDevice());
+    QVERIFY(mgr()->isAccessDenied());
+    testsupport::resetDeviceLink();
+
+    QVERIFY(sim::installDemoKeypad({QStringLiteral("macropad-studio-demo")}));
+    QVERIFY(mgr()->tryOpenDevice());
+    QVERIFY(!mgr()->isAccessDenied());
 }
 
 void TstAccessDenied::windowShowsTheRefusal_data()

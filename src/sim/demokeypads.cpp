@@ -227,6 +227,7 @@ bool installDemoKeypad(const QStringList &args)
 {
     QString name = defaultDemoKeypadName();
     int latencyMs = 1; // a full-speed USB endpoint delivers one report per millisecond
+    bool noAccess = false; // as without the udev rule: the keypad is seen but refuses to open
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
         if (a == QLatin1String("--keypad") && i + 1 < args.size())
@@ -237,6 +238,8 @@ bool installDemoKeypad(const QStringList &args)
             latencyMs = args[++i].toInt();
         else if (a.startsWith(QLatin1String("--latency=")))
             latencyMs = a.mid(10).toInt();
+        else if (a == QLatin1String("--no-access"))
+            noAccess = true;
     }
     name = name.trimmed().toLower();
     std::shared_ptr<Firmware> fw = makeDemoFirmware(name);
@@ -256,6 +259,7 @@ bool installDemoKeypad(const QStringList &args)
         name == QLatin1String("old") ? SimBus::interfaceZeroOnly() : SimBus::standardInterfaces();
     const int id = SimBus::plug(demo->vendorId, demo->productId, fw, itfs, demo->description);
     SimBus::setLatency(id, latencyMs);
+    SimBus::setRefuseOpen(id, noAccess);
     qDebug().noquote() << "Demo: simulated keypad" << name << "plugged in," << demo->description;
     return true;
 }

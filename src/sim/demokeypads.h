@@ -28,9 +28,9 @@ QString defaultDemoKeypadName();
 // null for an unknown name.
 std::shared_ptr<Firmware> makeDemoFirmware(const QString &name);
 
-// Reads "--keypad NAME" (or "--keypad=NAME") and "--latency MS" from the program's
-// arguments, and plugs that keypad into the simulated bus (the default one without
-// --keypad). An unknown name plugs nothing, prints the choices and returns false.
+// Reads "--keypad NAME" (or "--keypad=NAME"), "--latency MS" and "--no-access" (the keypad
+// refuses to be opened, as without the udev rule) from the program's arguments, and plugs
+// that keypad into the simulated bus (the default one without --keypad). An unknown name plugs nothing, prints the choices and returns false.
 bool installDemoKeypad(const QStringList &args);
 
 } // namespace sim
