@@ -8,6 +8,7 @@
 #include "pages/rgbledpage.h"
 
 #include <QButtonGroup>
+#include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLayout>
@@ -15,6 +16,7 @@
 #include <QVariant>
 
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -22,6 +24,40 @@ int nearest(double v)
 {
     return int(std::lround(v));
 }
+
+// The LED column sits outside the panel's layouts, so it does not move with the panel frame
+// by itself (window resizes and late layout passes shift the frame). This watches the frame
+// and asks for one re-placement per event-loop turn.
+class FrameFollower : public QObject
+{
+public:
+    FrameFollower(QObject *parent, std::function<void()> follow)
+        : QObject(parent)
+        , m_follow(std::move(follow))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const QEvent::Type t = event->type();
+        if ((t == QEvent::Move || t == QEvent::Resize || t == QEvent::Show) && !m_pending) {
+            m_pending = true;
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    m_pending = false;
+                    m_follow();
+                },
+                Qt::QueuedConnection);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_follow;
+    bool m_pending = false;
+};
 
 } // namespace
 
@@ -53,6 +89,11 @@ void Widget::ensureStandaloneLedWidgets()
         m_standaloneLedContainer->setAttribute(Qt::WA_TranslucentBackground);
         m_standaloneLedContainer->setAttribute(Qt::WA_NoSystemBackground);
         m_standaloneLedContainer->hide();
+        if (m_panelFrame)
+            m_panelFrame->installEventFilter(new FrameFollower(m_standaloneLedContainer, [this] {
+                if (hasStandaloneLedLayout())
+                    refreshStandaloneLedDisplay(-1);
+            }));
     }
     if (!m_standaloneLedGroup) {
         m_standaloneLedGroup = new QButtonGroup(this);
