@@ -159,8 +159,8 @@ private slots:
         // A layer switch shows that layer's colours.
         QTest::mouseClick(w.layerButton(1), Qt::LeftButton);
         QVERIFY(style(1).contains(QLatin1String("background-color:#0afa0a;")));
-        w.resize(1500, 1000);
-        QTest::qWait(50);
+        w.setFixedSize(1500, 1000);
+        QTest::qWait(100);
         saveShot(&w, QStringLiteral("standalone-leds-rgb-page"));
 
         // Leaving the page: checks go, colours stay.
