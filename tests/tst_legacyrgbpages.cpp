@@ -207,7 +207,10 @@ private slots:
         // The second layer has its own mode.
         QTest::mouseClick(w.layerButton(1), Qt::LeftButton);
         QVERIFY(highlighted(page->modeButtons().at(1)));
-        saveShot(page, QStringLiteral("legacy-r10udav-page"));
+        QTest::mouseClick(w.layerButton(0), Qt::LeftButton);
+        w.setFixedSize(1500, 1000);
+        QTest::qWait(50);
+        saveShot(&w, QStringLiteral("legacy-r10udav-window"));
 
         // The keypad leaves: the page stays routed but goes inert.
         w.onDeviceDisconnected();
@@ -261,7 +264,6 @@ private slots:
 
         // The other layer shows its own state; the R10Udav handlers do nothing here.
         QTest::mouseClick(w.layerButton(1), Qt::LeftButton);
-        w.updateFunctionPagesForDevice();
         QCOMPARE(page->currentColorIndex(), 5);
         QCOMPARE(page->currentModeIndex(), 2);
         w.legacyRgbLedPage()->setLegacyRgbMode(4);
