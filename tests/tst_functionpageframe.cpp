@@ -12,6 +12,9 @@
 #include "pages/multimediapage.h"
 #include "pages/placeholderpage.h"
 #include "pages/procreatepage.h"
+#include "sim/legacyfirmware.h"
+#include "sim/simbus.h"
+#include "support/devicefixture.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -84,6 +87,7 @@ class TestFunctionPageFrame : public QObject
 
 private slots:
     void initTestCase() { initKnobResources(); }
+    void cleanup() { testsupport::resetDeviceLink(); }
 
     void pagesInTheirPlaces()
     {
@@ -302,6 +306,32 @@ private slots:
         QCOMPARE(model->keyDataAt(0, 0)->type, quint8(KeyType::Empty));
         QTest::mouseClick(buttonWith(w.mousePage(), "mouseAction", 0), Qt::LeftButton);
         QCOMPARE(model->keyDataAt(0, 0)->type, quint8(KeyType::Mouse));
+    }
+
+    void realKeypadRoutingOutlivesItsUnplug()
+    {
+        Widget w(config(""));
+        QListWidget *list = w.functionList();
+        QStackedWidget *stack = w.functionStack();
+        list->setCurrentRow(5);
+        QCOMPARE(stack->currentIndex(), 5);
+
+        // An "Old" keypad: the page in view turns into its delay page once the read is done.
+        auto fw = std::make_shared<sim::LegacyFirmware>(sim::LegacyFirmware::Generation::Old);
+        const int id = sim::SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
+        QVERIFY(QTest::qWaitFor([&] { return stack->currentIndex() == 8; }, 10000));
+        QCOMPARE(list->item(5)->text(), QStringLiteral("DelaySetting"));
+        for (QPushButton *b : w.mousePage()->swipeAndLikeButtons())
+            QVERIFY(b->isHidden());
+
+        // Unplugged: the rows keep the routing of the last keypad read.
+        sim::SimBus::unplug(id);
+        QVERIFY(QTest::qWaitFor([&] { return !w.isDeviceConnected(); }, 5000));
+        QCOMPARE(stack->currentIndex(), 8);
+        list->setCurrentRow(3);
+        QCOMPARE(stack->currentIndex(), 10);
+        QVERIFY(!w.isRgbLedPageActive());
+        QCOMPARE(list->item(5)->text(), QStringLiteral("DelaySetting"));
     }
 };
 
