@@ -4,6 +4,9 @@
 #include "controls/keybutton.h"
 #include "pages/basekeyspage.h"
 #include "pages/extrakeyspage.h"
+#include "pages/legacydelaypage.h"
+#include "pages/legacyolddelaypage.h"
+#include "pages/macropage.h"
 #include "pages/mousepage.h"
 #include "pages/multimediapage.h"
 #include "pages/pagecaptions.h"
@@ -11,6 +14,7 @@
 #include "pages/procreatepage.h"
 
 #include <QBoxLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QStackedWidget>
@@ -101,11 +105,18 @@ QWidget *Widget::createFunctionPageFrame()
     m_rgbLedPage = createRGBLEDPage();
     m_functionStack->addWidget(m_rgbLedPage);
     m_functionStack->addWidget(createMousePage());
-    m_functionStack->addWidget(createPlaceholderPage(QStringLiteral("Macro Key")));
+    auto *macroPage = new MacroPage(&m_keyboardData, m_functionStack);
+    m_functionStack->addWidget(macroPage);
     m_functionStack->addWidget(createProcreatePage());
-    m_legacyDelayPage = createPlaceholderPage(QStringLiteral("DelaySetting"));
+    auto *legacyDelayPage = new LegacyDelayPage(&m_keyboardData, m_functionStack);
+    legacyDelayPage->setDeviceCheck(
+        [this] { return m_legacyDevice && m_legacyInfo.format == LegacyDeviceInfo::R10Udav; });
+    m_legacyDelayPage = legacyDelayPage;
     m_functionStack->addWidget(m_legacyDelayPage);
-    m_legacyOldDelayPage = createPlaceholderPage(QStringLiteral("DelaySetting"));
+    auto *legacyOldDelayPage = new LegacyOldDelayPage(&m_keyboardData, m_functionStack);
+    legacyOldDelayPage->setDeviceCheck(
+        [this] { return m_legacyDevice && m_legacyInfo.format == LegacyDeviceInfo::Old; });
+    m_legacyOldDelayPage = legacyOldDelayPage;
     m_functionStack->addWidget(m_legacyOldDelayPage);
     m_legacyRgbLedPage = createLegacyRgbLedPage();
     m_functionStack->addWidget(m_legacyRgbLedPage);
@@ -115,6 +126,28 @@ QWidget *Widget::createFunctionPageFrame()
 
     connect(m_functionList, &QListWidget::currentRowChanged, this, &Widget::onFunctionPageChanged);
     m_functionList->setCurrentRow(0);
+
+    // Macro recording: the window's keys go to the page, everything that could change the
+    // selection or the layer (or start a device exchange) is locked meanwhile, and the
+    // recorded key is saved as soon as the recording ends.
+    macroPage->setRecordingWindow(this);
+    macroPage->setWindowLockHandler([this, macroPage](bool recording) {
+        const bool enable = !recording;
+        for (QWidget *w : {m_layerColumn, static_cast<QWidget *>(m_keyKnobGroup),
+                           static_cast<QWidget *>(m_functionList), static_cast<QWidget *>(m_clearAllButton)})
+            if (w)
+                w->setEnabled(enable);
+        if (m_saveButton)
+            m_saveButton->setEnabled(enable && m_deviceConnected);
+        if (m_viewButton)
+            m_viewButton->setEnabled(enable && m_deviceConnected);
+        for (int i = 0; i < m_functionStack->count(); ++i)
+            if (m_functionStack->widget(i) != macroPage)
+                m_functionStack->widget(i)->setEnabled(enable);
+        updateLayerButtonsVisibility();
+    });
+    macroPage->setRecordingStoppedHandler([this] { startAutoSaveAfterRecording(); });
+    connect(m_functionList, &QListWidget::currentRowChanged, macroPage, &MacroPage::onFunctionRowChanged);
     return frame;
 }
 
@@ -194,9 +227,17 @@ bool Widget::isProcreatePageActive() const
     return m_functionList && m_functionList->currentRow() == 6;
 }
 
-// The legacy delay pages arrive with their pages; until then there is nothing to refresh.
-void Widget::refreshLegacyDelayPage() {}
-void Widget::refreshLegacyOldDelayPage() {}
+void Widget::refreshLegacyDelayPage()
+{
+    if (auto *page = qobject_cast<LegacyDelayPage *>(m_legacyDelayPage))
+        page->refreshLegacyDelayPage();
+}
+
+void Widget::refreshLegacyOldDelayPage()
+{
+    if (auto *page = qobject_cast<LegacyOldDelayPage *>(m_legacyOldDelayPage))
+        page->refreshLegacyOldDelayPage();
+}
 
 QString Widget::procreateCaption(const KeyData &key, bool full) const
 {
@@ -260,4 +301,6 @@ void Widget::updateOtherFunctionPageStyles(double scale)
         m_mousePage->updateMouseStyleSheet(scale);
     if (m_procreatePage)
         m_procreatePage->updateProcreateStyleSheet(scale);
+    if (auto *macro = m_functionStack ? m_functionStack->findChild<MacroPage *>() : nullptr)
+        macro->updateMacroPageStyle(scale);
 }
