@@ -147,6 +147,7 @@ private slots:
     void keypadAnsweringNeitherProtocol();
     void resultsOfALostKeypadAreDropped();
     void autoSaveAfterRecording();
+    void plainRereadAndChineseStatus();
 };
 
 void TstConnection::connectLoadsTheKeypad()
@@ -638,6 +639,46 @@ void TstConnection::autoSaveAfterRecording()
     QVERIFY(!m->keyDataAt(0, 2)->dirty);
     for (const QByteArray &r : SimBus::writtenReports(id))
         QVERIFY2(quint8(r.at(1)) >= 0xFA, r.toHex().constData());
+}
+
+void TstConnection::plainRereadAndChineseStatus()
+{
+    LogCapture log;
+    Widget w(configFrom("language=CH\n"));
+    QVERIFY(w.isChinese());
+    QCOMPARE(w.statusLabel()->text(), QStringLiteral("请用USB线连接设备"));
+
+    // No keypad: the re-read reports its failure and leaves the model alone.
+    KeyboardData *m = w.keyboardData();
+    m->selectKey(0);
+    QVERIFY(m->applyBaseKey(0x04));
+    w.readConfigFromDevice();
+    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("readConfigFromDevice failed")); }));
+    QVERIFY(m->keyDataAt(0, 0)->dirty);
+
+    auto fw = sixteenKeyKeypad();
+    SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
+    QVERIFY(spinUntil([&] { return loaded(log); }, 8000));
+    QCOMPARE(w.statusLabel()->text(), QStringLiteral("设备已连接"));
+
+    // The re-read runs on a worker and loads what the keypad holds now.
+    fw->setKeyRecord(0, 9, Fw::basicRecord(0x1C)); // Y
+    log.clear();
+    w.readConfigFromDevice();
+    QVERIFY(log.contains(QStringLiteral("=== readConfigFromDevice called ===")));
+    QVERIFY(!log.contains(QStringLiteral("Config loaded from device"))); // not on the caller's thread
+    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("Config loaded from device")); }));
+    QCOMPARE(m->keyDataAt(0, 9)->keyCode, quint8(0x1C));
+    QCOMPARE(w.buttonAt(9)->text(), QStringLiteral("Y"));
+    QVERIFY(!log.contains(QStringLiteral("readConfigFromDevice completed with fallback/default data")));
+
+    // Status texts of a save in the chosen language.
+    QVERIFY(spinUntil([&] { return !w.isDeviceTaskRunning(); }));
+    m->selectKey(9);
+    QVERIFY(m->applyBaseKey(0x1D));
+    QTest::mouseClick(w.saveSettingsButton(), Qt::LeftButton);
+    QVERIFY(spinUntil([&] { return w.statusLabel()->text() == QStringLiteral("保存成功"); }, 5000));
+    QVERIFY(spinUntil([&] { return w.statusLabel()->text() == QStringLiteral("设备已连接"); }, 3000));
 }
 
 QTEST_MAIN(TstConnection)
