@@ -196,6 +196,31 @@ private slots:
                 QVERIFY2(b->height() >= b->sizeHint().height(), qPrintable(b->text()));
     }
 
+    void labelsFitSmallWindows()
+    {
+        // Room enough: the page keeps its full-size look.
+        QCOMPARE(m_page->styleSheet(), ProcreatePage::styleSheetFor(10, 12, 17, 16));
+        // The smallest window: scaled sizes, and smaller text where three-line labels would
+        // be cut; every label keeps the room its text needs.
+        for (const QSize &size : {QSize(860, 330), QSize(700, 300), QSize(1000, 400)}) {
+            m_page->updateProcreateStyleSheet(0.8);
+            m_page->resize(size);
+            QTest::qWait(1);
+            for (QPushButton *b : m_page->findChildren<QPushButton *>()) {
+                if (b->text().isEmpty())
+                    continue;
+                const QString what = QStringLiteral("%1x%2 %3").arg(size.width()).arg(size.height()).arg(b->text());
+                QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(what));
+                QVERIFY2(b->height() >= b->sizeHint().height(), qPrintable(what));
+                QVERIFY2(b->font().pixelSize() >= 9, qPrintable(what));
+            }
+        }
+        // Growing again brings the scaled sizes back.
+        m_page->resize(1500, 600);
+        QTest::qWait(1);
+        QCOMPARE(m_page->styleSheet(), ProcreatePage::styleSheetFor(8, 10, 14, 13));
+    }
+
     void everyClickBuildsItsKey()
     {
         m_model->selectKey(11);

@@ -6,6 +6,7 @@
 #include "pages/procreatetable.h"
 
 #include <QDebug>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHash>
 #include <QPushButton>
@@ -61,6 +62,7 @@ ProcreatePage::ProcreatePage(KeyboardData *model, QWidget *parent)
     for (int r = 0; r < ROWS; ++r) {
         auto *rowLayout = new QHBoxLayout;
         rowLayout->setSpacing(6);
+        m_rows.append(QVector<QPushButton *>());
         for (int k = 0; k < COLUMNS; ++k) {
             const int index = r * COLUMNS + k;
             auto *button = new QPushButton(this);
@@ -86,11 +88,12 @@ ProcreatePage::ProcreatePage(KeyboardData *model, QWidget *parent)
                 button->setFont(pageFont(16));
             }
             rowLayout->addWidget(button);
+            m_rows.last().append(button);
         }
         pageLayout->addLayout(rowLayout, 1);
     }
 
-    setStyleSheet(styleSheetFor(10, 12, 17, 16));
+    applyFittingStyle();
 }
 
 QString ProcreatePage::wrapProcreateLabel(const QString &label)
@@ -177,8 +180,75 @@ QString ProcreatePage::styleSheetFor(int paddingV, int paddingH, int fontPx, int
 
 void ProcreatePage::updateProcreateStyleSheet(double scale)
 {
-    setStyleSheet(styleSheetFor(std::max(KeyCaption::roundHalfAway(10 * scale), 4),
-                                std::max(KeyCaption::roundHalfAway(12 * scale), 4),
-                                std::max(KeyCaption::roundHalfAway(17 * scale), 10),
-                                std::max(KeyCaption::roundHalfAway(16 * scale), 10)));
+    m_paddingV = std::max(KeyCaption::roundHalfAway(10 * scale), 4);
+    m_paddingH = std::max(KeyCaption::roundHalfAway(12 * scale), 4);
+    m_fontPx = std::max(KeyCaption::roundHalfAway(17 * scale), 10);
+    m_emptyFontPx = std::max(KeyCaption::roundHalfAway(16 * scale), 10);
+    applyFittingStyle();
+}
+
+void ProcreatePage::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    applyFittingStyle();
+}
+
+bool ProcreatePage::labelsFit(int fontPx, int paddingV, int paddingH) const
+{
+    // The layouts give every row and every button at least the size its text asks for
+    // whenever the sum of those sizes fits, so the labels fit when each row's widths and
+    // the rows' heights add up to no more than the page offers. Measured from the fonts,
+    // not from the buttons, so that the outcome depends on the page size alone.
+    const int availW = width() - 2 * 8 - (COLUMNS - 1) * 6;
+    const int availH = height() - 2 * 8 - (ROWS - 1) * 6;
+    const QFontMetrics metrics(pageFont(fontPx));
+    const QFontMetrics emptyMetrics(pageFont(m_emptyFontPx));
+    const int frameW = 2 * paddingH + 2; // padding and a 1 px border on each side
+    const int frameH = 2 * paddingV + 2;
+    int totalH = 0;
+    for (const QVector<QPushButton *> &row : m_rows) {
+        int rowW = 0;
+        int rowH = 0;
+        for (const QPushButton *button : row) {
+            if (button->text().isEmpty()) {
+                rowW += frameW;
+                rowH = std::max(rowH, emptyMetrics.height() + frameH);
+                continue;
+            }
+            const QSize text = metrics.size(0, button->text());
+            rowW += text.width() + frameW;
+            rowH = std::max(rowH, text.height() + frameH);
+        }
+        if (rowW > availW)
+            return false;
+        totalH += rowH;
+    }
+    return totalH <= availH;
+}
+
+void ProcreatePage::applyFittingStyle()
+{
+    // Before the first layout the page has no size to fit; keep the scaled sizes.
+    int fontPx = m_fontPx;
+    int paddingV = m_paddingV;
+    int paddingH = m_paddingH;
+    if (width() > 1 && height() > 1 && !labelsFit(fontPx, paddingV, paddingH)) {
+        // A little smaller text first, then less padding, then smaller text down to a
+        // readable minimum.
+        const int comfortable = std::min(m_fontPx, 13);
+        while (fontPx > comfortable && !labelsFit(fontPx, paddingV, paddingH))
+            --fontPx;
+        if (!labelsFit(fontPx, paddingV, paddingH)) {
+            paddingV = std::min(paddingV, 2);
+            paddingH = std::min(paddingH, 3);
+            const int smallest = std::min(m_fontPx, 9);
+            while (fontPx > smallest && !labelsFit(fontPx, paddingV, paddingH))
+                --fontPx;
+        }
+    }
+    const QString style = styleSheetFor(paddingV, paddingH, fontPx, m_emptyFontPx);
+    if (style != m_appliedStyle) {
+        m_appliedStyle = style;
+        setStyleSheet(style);
+    }
 }

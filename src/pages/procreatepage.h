@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <QVector>
 #include <QWidget>
 
 class KeyboardData;
+class QPushButton;
 
 // 32 ready-made shortcuts of the Procreate drawing application on a 5 x 8 grid. A shortcut
 // of one key becomes a plain key, one of several keys a macro that presses them in order
@@ -31,6 +33,21 @@ public:
 public slots:
     void onProcreateClicked();
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
+    // Sets the page style for the scaled sizes, shrunk where the labels would not fit the
+    // cells of the page at its present size.
+    void applyFittingStyle();
+    bool labelsFit(int fontPx, int paddingV, int paddingH) const;
+
     KeyboardData *m_model;
+    QVector<QVector<QPushButton *>> m_rows;
+    // Sizes for the window scale; the applied ones may be smaller on a small page.
+    int m_paddingV = 10;
+    int m_paddingH = 12;
+    int m_fontPx = 17;
+    int m_emptyFontPx = 16;
+    QString m_appliedStyle;
 };
