@@ -5,6 +5,7 @@
 #include "pages/basekeyspage.h"
 #include "pages/extrakeyspage.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -232,6 +233,29 @@ private slots:
         QTest::mouseClick(qobject_cast<QPushButton *>(grid->itemAtPosition(4, 7)->widget()), Qt::LeftButton);
         QCOMPARE(key(2).type, quint8(KeyType::Empty));
         QVERIFY(!key(2).dirty);
+    }
+
+    void extraKeysFitSmallWindows()
+    {
+        QCOMPARE(m_extra->styleSheet(), ExtraKeysPage::styleSheetFor(10, 12, 19));
+        // The smallest window: the two-line modifier names still fit their equal cells.
+        for (const QSize &size : {QSize(860, 330), QSize(640, 280)}) {
+            m_extra->updateExtraKeysStyleSheet(0.8);
+            m_extra->resize(size);
+            QTest::qWait(1);
+            for (QPushButton *b : m_extra->findChildren<QPushButton *>()) {
+                if (b->text().isEmpty())
+                    continue;
+                const QSize text = QFontMetrics(b->font()).size(0, b->text());
+                const QString what = QStringLiteral("%1x%2 %3").arg(size.width()).arg(size.height()).arg(b->text());
+                QVERIFY2(text.width() + 2 <= b->width(), qPrintable(what));
+                QVERIFY2(text.height() + 2 <= b->height(), qPrintable(what));
+                QVERIFY2(b->font().pixelSize() >= 9, qPrintable(what));
+            }
+        }
+        m_extra->resize(1500, 600);
+        QTest::qWait(1);
+        QCOMPARE(m_extra->styleSheet(), ExtraKeysPage::styleSheetFor(8, 10, 15));
     }
 
     void singleKeyAndSignals()

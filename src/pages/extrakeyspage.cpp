@@ -6,6 +6,7 @@
 #include "pages/basekeyinput.h"
 #include "pages/pagekeytables.h"
 
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QPushButton>
 #include <QVariant>
@@ -55,7 +56,7 @@ ExtraKeysPage::ExtraKeysPage(KeyboardData *model, QWidget *parent)
         }
     }
 
-    setStyleSheet(styleSheetFor(10, 12, 19));
+    applyFittingStyle();
 }
 
 QString ExtraKeysPage::styleSheetFor(int paddingV, int paddingH, int fontPx)
@@ -77,9 +78,59 @@ QString ExtraKeysPage::styleSheetFor(int paddingV, int paddingH, int fontPx)
 
 void ExtraKeysPage::updateExtraKeysStyleSheet(double scale)
 {
-    setStyleSheet(styleSheetFor(std::max(KeyCaption::roundHalfAway(10 * scale), 4),
-                                std::max(KeyCaption::roundHalfAway(12 * scale), 4),
-                                std::max(KeyCaption::roundHalfAway(19 * scale), 10)));
+    m_paddingV = std::max(KeyCaption::roundHalfAway(10 * scale), 4);
+    m_paddingH = std::max(KeyCaption::roundHalfAway(12 * scale), 4);
+    m_fontPx = std::max(KeyCaption::roundHalfAway(19 * scale), 10);
+    applyFittingStyle();
+}
+
+void ExtraKeysPage::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    applyFittingStyle();
+}
+
+bool ExtraKeysPage::labelsFit(int fontPx, int paddingV, int paddingH) const
+{
+    // The grid shares the page into equal cells whatever the texts ask for.
+    const int cellW = (width() - 2 * 8 - (COLUMNS - 1) * 6) / COLUMNS;
+    const int cellH = (height() - 2 * 8 - (ROWS - 1) * 6) / ROWS;
+    QFont font = this->font();
+    font.setPixelSize(fontPx);
+    const QFontMetrics metrics(font);
+    const auto buttons = findChildren<QPushButton *>();
+    for (const QPushButton *button : buttons) {
+        if (button->text().isEmpty())
+            continue;
+        const QSize text = metrics.size(0, button->text());
+        if (text.width() + 2 * paddingH + 2 > cellW || text.height() + 2 * paddingV + 2 > cellH)
+            return false;
+    }
+    return true;
+}
+
+void ExtraKeysPage::applyFittingStyle()
+{
+    int fontPx = m_fontPx;
+    int paddingV = m_paddingV;
+    int paddingH = m_paddingH;
+    if (width() > 1 && height() > 1 && !labelsFit(fontPx, paddingV, paddingH)) {
+        const int comfortable = std::min(m_fontPx, 13);
+        while (fontPx > comfortable && !labelsFit(fontPx, paddingV, paddingH))
+            --fontPx;
+        if (!labelsFit(fontPx, paddingV, paddingH)) {
+            paddingV = std::min(paddingV, 2);
+            paddingH = std::min(paddingH, 3);
+            const int smallest = std::min(m_fontPx, 9);
+            while (fontPx > smallest && !labelsFit(fontPx, paddingV, paddingH))
+                --fontPx;
+        }
+    }
+    const QString style = styleSheetFor(paddingV, paddingH, fontPx);
+    if (style != m_appliedStyle) {
+        m_appliedStyle = style;
+        setStyleSheet(style);
+    }
 }
 
 void ExtraKeysPage::onBaseKeyClicked()

@@ -25,6 +25,18 @@ public:
 public slots:
     void onBaseKeyClicked();
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
+    // Sets the page style for the scaled sizes, with smaller text (then less padding)
+    // where the two-line modifier names would be cut in the page's equal cells.
+    void applyFittingStyle();
+    bool labelsFit(int fontPx, int paddingV, int paddingH) const;
+
     KeyboardData *m_model;
+    int m_paddingV = 10;
+    int m_paddingH = 12;
+    int m_fontPx = 19;
+    QString m_appliedStyle;
 };
