@@ -4,6 +4,7 @@
 //
 //   bench_startup [--warm N]   also time N more window constructions in the same process
 #include "app/appconfig.h"
+#include "app/layoutpresets.h"
 #include "app/widget.h"
 #include "controls/knobbutton.h"
 
@@ -91,6 +92,19 @@ int main(int argc, char *argv[])
         std::printf("memory:  resident before app     %8.1f MB\n", rssBefore / 1024.0);
         std::printf("memory:  resident, window up     %8.1f MB  (target <= 60)\n",
                     rssUp / 1024.0);
+
+        // What a connection costs the window when the keypad's panel differs: applying a
+        // preset and repainting it.
+        const int rounds = 5;
+        QElapsedTimer t;
+        t.start();
+        for (int r = 0; r < rounds; ++r)
+            for (int code = 0; code <= 9; ++code) {
+                window.applyPhysicalLayout(LayoutPresets::buildForCode(code));
+                window.repaint();
+            }
+        std::printf("layout:  apply preset + repaint  %8.2f ms per preset (%d presets)\n",
+                    t.nsecsElapsed() / 1e6 / (rounds * 10), rounds * 10);
     }
 
     if (warm > 0) {
