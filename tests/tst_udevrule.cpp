@@ -12,6 +12,9 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 struct Identity {
