@@ -10,7 +10,6 @@
 #include "pages/extrakeyspage.h"
 #include "pages/mousepage.h"
 #include "pages/multimediapage.h"
-#include "pages/placeholderpage.h"
 #include "pages/procreatepage.h"
 #include "sim/legacyfirmware.h"
 #include "sim/simbus.h"

@@ -10,7 +10,6 @@
 #include "pages/mousepage.h"
 #include "pages/multimediapage.h"
 #include "pages/pagecaptions.h"
-#include "pages/placeholderpage.h"
 #include "pages/procreatepage.h"
 
 #include <QBoxLayout>
@@ -24,11 +23,6 @@ namespace {
 const char *const kRowTexts[] = {"BaseKeys", "Ext Keys", "MultiMedia", "RGB LED",
                                  "Mouse",    "Macro Key", "Procreate"};
 } // namespace
-
-QWidget *Widget::createPlaceholderPage(const QString &title)
-{
-    return new PlaceholderPage(title, m_functionStack);
-}
 
 QWidget *Widget::createBaseKeysPage()
 {
@@ -97,8 +91,7 @@ QWidget *Widget::createFunctionPageFrame()
     m_functionStack->setMinimumHeight(BOTTOM_STACKED_MIN_HEIGHT);
     m_functionStack->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     // Fixed order: the index of a page is the row that shows it for rows 0..6; pages 7..10
-    // are reached only through the routing of rows 3 and 5. The macro and delay
-    // pages hold their places until their contents exist.
+    // are reached only through the routing of rows 3 and 5.
     m_functionStack->addWidget(createBaseKeysPage());
     m_functionStack->addWidget(createCtrlShiftAltPage());
     m_functionStack->addWidget(createMultiMediaPage());
