@@ -133,16 +133,6 @@ QString ProcreatePage::wrapProcreateLabel(const QString &label)
     return lines.join(QLatin1Char('\n'));
 }
 
-void ProcreatePage::retranslate()
-{
-    const auto buttons = findChildren<QPushButton *>();
-    for (QPushButton *button : buttons) {
-        const QVariant label = button->property("procreateLabel");
-        if (label.isValid())
-            button->setText(wrapProcreateLabel(UiText::text(label.toString())));
-    }
-}
-
 void ProcreatePage::onProcreateClicked()
 {
     auto *button = qobject_cast<QPushButton *>(sender());

@@ -23,9 +23,6 @@ public:
     // Breaks a shortcut name onto at most three lines for its button.
     static QString wrapProcreateLabel(const QString &label);
 
-    // Button texts in the current interface language.
-    void retranslate();
-
     static QString styleSheetFor(int paddingV, int paddingH, int fontPx, int emptyFontPx);
     // Window scaling: padding and font sizes follow the scale.
     void updateProcreateStyleSheet(double scale);
