@@ -1,8 +1,11 @@
+#include "app/profilecli.h"
 #include "app/widget.h"
 #include "controls/knobbutton.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QIcon>
+#include <QLoggingCategory>
 
 #ifdef MACROPAD_DEMO
 #include "sim/demokeypads.h"
@@ -10,6 +13,19 @@
 
 int main(int argc, char *argv[])
 {
+    if (ProfileCli::requested(argc, argv)) {
+        // Profiles from a script: no window, so no display is needed.
+        QCoreApplication app(argc, argv);
+        // The link's diagnostic log would bury the progress lines; --verbose keeps it.
+        if (!app.arguments().contains(QStringLiteral("--verbose")))
+            QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
+#ifdef MACROPAD_DEMO
+        if (!sim::installDemoKeypad(app.arguments()))
+            return ProfileCli::BadFileOrUsage;
+#endif
+        ProfileCli cli;
+        return cli.run(app.arguments());
+    }
     QApplication app(argc, argv);
     Q_INIT_RESOURCE(appicon); // lives in a static library: pull it in by name
     // Lets the desktop (Wayland compositors in particular) match the window to its launcher

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "app/connectresult.h"
+#include "model/profile.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class HIDManager;
+class KeyboardData;
+
+// The headless side of profiles: `--export FILE` reads the connected keypad and writes its
+// whole configuration to FILE; `--import FILE` writes what differs between FILE and the
+// keypad, reads the keypad back and checks it holds the profile. Meant for a console process
+// (or a test): it blocks its thread while it talks to the keypad and spins an event loop only
+// while it waits for the keypad to appear.
+class ProfileCli : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum ExitCode {
+        Success = 0,
+        DeviceFailure = 1, // no keypad, a failed read or write, or a read-back that differs
+        BadFileOrUsage = 2, // the file cannot be read, parsed or written, or bad arguments
+    };
+    enum class Mode { None, Export, Import };
+
+    static constexpr int DEFAULT_WAIT_MS = 5000;
+
+    explicit ProfileCli(QObject *parent = nullptr);
+
+    // True when the raw program arguments ask for a profile run, so main() can start without
+    // a window (and without a display).
+    static bool requested(int argc, char **argv);
+    static bool requested(const QStringList &args);
+
+    // Reads "--export FILE", "--import FILE" (also "--export=FILE"); every other argument is
+    // left to others (the demo's keypad choice, Qt's own). False with a usage message in
+    // usageError() when the request is malformed.
+    bool parseArguments(const QStringList &args);
+    Mode mode() const { return m_mode; }
+    QString path() const { return m_path; }
+    QString usageError() const { return m_usageError; }
+    static QString usageText();
+
+    // How long to wait for a keypad that is not connected yet.
+    void setWaitTimeoutMs(int ms) { m_waitMs = ms; }
+
+    // Where progress and result lines go; by default standard output (standard error for
+    // failures). Every line is also kept in lines().
+    using LineSink = std::function<void(const QString &line, bool failure)>;
+    void setLineSink(LineSink sink) { m_sink = std::move(sink); }
+    const QStringList &lines() const { return m_lines; }
+
+    // parseArguments + the requested run; the process's exit status.
+    int run(const QStringList &args);
+    int exportProfile(const QString &path);
+    int importProfile(const QString &path);
+
+private:
+    struct Keypad {
+        ConnectResult read;
+        ProfileDevice device;
+        bool legacy = false;
+    };
+
+    void say(const QString &line);
+    void fail(const QString &line);
+    bool waitForKeypad();
+    // Reads the whole keypad (`known`: the same keypad read before, whose kind is settled);
+    // false, with a message, when it did not answer or a read failed.
+    bool readKeypad(Keypad *out, const Keypad *known);
+    static void loadInto(KeyboardData &model, const ConnectResult &read);
+    bool save(KeyboardData &model, const Keypad &keypad);
+
+    HIDManager *m_hid;
+    Mode m_mode = Mode::None;
+    QString m_path;
+    QString m_usageError;
+    int m_waitMs = DEFAULT_WAIT_MS;
+    LineSink m_sink;
+    QStringList m_lines;
+};
