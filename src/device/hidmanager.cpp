@@ -200,6 +200,7 @@ bool HIDManager::tryOpenDevice()
     if (!m_device.load()) {
         scanned = true;
         m_scanSawDenied = false;
+        m_deniedPath.clear();
         // One walk of the whole HID bus per tick, then the candidates in their order: the
         // same choice as asking per pair, at a seventeenth of the cost while nothing is there.
         hid_device_info *devs = hid_enumerate(0, 0);
@@ -223,7 +224,8 @@ void HIDManager::setAccessDenied(bool denied)
     if (m_accessDenied.exchange(denied) == denied)
         return;
     if (denied) {
-        qDebug().noquote() << "HIDManager: keypad present but access denied (udev rule not installed?)";
+        qDebug().noquote() << "HIDManager: access denied path=" << m_deniedPath
+                           << "(keypad present; is the udev rule installed?)";
         emit deviceAccessDenied();
     } else {
         qDebug().noquote() << "HIDManager: keypad access no longer denied";
@@ -255,8 +257,11 @@ bool HIDManager::openCandidate(const hid_device_info *devs, const Candidate &c)
                 const int openErrno = errno;
                 const wchar_t *err = hid_error(nullptr);
                 if (DeviceAccess::isPermissionDenied(openErrno, err ? QString::fromWCharArray(err) : QString(),
-                                                     path.constData()))
+                                                     path.constData())) {
+                    if (!m_scanSawDenied)
+                        m_deniedPath = path;
                     m_scanSawDenied = true;
+                }
                 continue;
             }
             hid_set_nonblocking(dev, 0);

@@ -183,6 +183,7 @@ private:
     bool m_closePending = false; // a deferred disconnectDevice, manager's thread only
     std::atomic<bool> m_accessDenied{false};
     bool m_scanSawDenied = false; // during one tryOpenDevice pass, under m_mutex
+    QByteArray m_deniedPath;      // the first refused path of that pass, for the log
     void setAccessDenied(bool denied);
 
     static std::atomic<HIDManager *> m_instance;
