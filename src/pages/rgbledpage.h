@@ -21,10 +21,10 @@ struct RgbModeOption {
     QString name;
 };
 
-// The lighting page of current keypads (and of "R10Udav" ones for the keys' colours): a
-// colour picker for the selected key's base colour beside a grid of effect buttons for the
-// whole layer. The page changes the layer's mode itself; where a picked colour goes depends
-// on what is selected on the panel, so the window routes colorPicked.
+// The lighting page of current keypads: a colour picker for the selected key's base colour
+// beside a grid of effect buttons for the whole layer. The page changes the layer's mode
+// itself; where a picked colour goes (a key, a separate LED, nowhere) depends on what is
+// selected on the panel, so the window routes colorPicked.
 class RgbLedPage : public QScrollArea
 {
     Q_OBJECT
