@@ -31,6 +31,7 @@ private slots:
     void clearHidesAtOnce();
     void wideItemsAndMixedHeights();
     void blockDeletedByItsOwner();
+    void removeTrailingItems();
 };
 
 void TstMacroFlow::tenBlocksWrapAndReflow()
@@ -143,6 +144,40 @@ void TstMacroFlow::blockDeletedByItsOwner()
     QCOMPARE(flow.itemAt(0)->pos(), QPoint(6, 6));
     flow.clear();
     QCOMPARE(flow.count(), 0);
+}
+
+void TstMacroFlow::removeTrailingItems()
+{
+    MacroFlowWidget flow(6);
+    flow.resize(200, 100);
+    QList<QPointer<QWidget>> blocks;
+    for (int i = 0; i < 10; ++i) {
+        blocks << block(58);
+        flow.addItem(blocks.last());
+    }
+    flow.show();
+    QCOMPARE(flow.minimumHeight(), 262);
+
+    // The first four stay where they were; the rest leave sight at once.
+    flow.removeItemsFrom(4);
+    QCOMPARE(flow.count(), 4);
+    QCOMPARE(flow.itemAt(3), blocks.at(3).data());
+    QCOMPARE(flow.itemAt(3)->pos(), QPoint(6, 70));
+    QCOMPARE(flow.minimumHeight(), 6 + 2 * 58 + 6 + 6);
+    for (int i = 4; i < 10; ++i)
+        QVERIFY(!blocks.at(i)->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (int i = 0; i < 10; ++i)
+        QCOMPARE(blocks.at(i).isNull(), i >= 4);
+
+    // Past the end changes nothing; from 0 is a clear.
+    flow.removeItemsFrom(9);
+    QCOMPARE(flow.count(), 4);
+    flow.addItem(block(58));
+    QCOMPARE(flow.itemAt(4)->pos(), QPoint(70, 70));
+    flow.removeItemsFrom(0);
+    QCOMPARE(flow.count(), 0);
+    QCOMPARE(flow.minimumHeight(), 0);
 }
 
 QTEST_MAIN(TstMacroFlow)

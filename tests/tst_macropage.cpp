@@ -51,7 +51,7 @@ struct Recorder {
     {
         page = window.findChild<MacroPage *>();
         page->setClock([this] { return now; });
-        window.resize(1200, 900);
+        window.resize(Widget::DESIGN_WIDTH, Widget::DESIGN_HEIGHT); // window scale 1
         window.show();
     }
     // Key events as the window gets them from the platform: one event per key, with the
@@ -357,6 +357,19 @@ void TstMacroPage::stopsOnOtherPageAndNeedsSelection()
     QVERIFY(!r.page->isRecording());
     QVERIFY(r.window.functionList()->isEnabled());
     QCOMPARE(r.steps(3), (QVector<MacroStepData>{step(0, 0x1D, 0)}));
+
+    // The recorded key changed from outside (a keypad read its keys, or left): the
+    // recording ends and the window is unlocked, not left waiting for the button.
+    KeyboardData *m = r.window.keyboardData();
+    r.window.functionList()->setCurrentRow(MacroPage::PAGE_ROW);
+    r.page->startMacroRecording();
+    QVERIFY(r.page->isRecording());
+    m->loadLayers(QVector<QVector<KeyData>>(KeyboardData::LAYER_COUNT,
+                                            QVector<KeyData>(KeyboardData::KEYS_PER_LAYER)));
+    QVERIFY(!r.page->isRecording());
+    QVERIFY(r.window.functionList()->isEnabled());
+    r.press(Qt::Key_Z);
+    QCOMPARE(m->keyDataAt(0, 3)->type, KeyType::Empty);
 }
 
 void TstMacroPage::blocksShowAndEditSteps()
@@ -365,7 +378,8 @@ void TstMacroPage::blocksShowAndEditSteps()
     KeyboardData *m = r.window.keyboardData();
     QVector<QVector<KeyData>> layers(KeyboardData::LAYER_COUNT, QVector<KeyData>(KeyboardData::KEYS_PER_LAYER));
     layers[0][4].setMacro({step(0, 0xE0, 0), step(0, 0x06, 80), step(1, 0x06, 50), step(1, 0xE0, 60)});
-    layers[0][7].setBasicKey(0x04);
+    layers[0][1].setBasicKey(0x04);
+    layers[0][2].setMacro({step(1, 0x1B, 7), step(0, 0x1B, 8)});
     m->loadLayers(layers);
     QVERIFY(!m->keyDataAt(0, 4)->dirty);
     r.window.functionList()->setCurrentRow(MacroPage::PAGE_ROW);
@@ -408,8 +422,30 @@ void TstMacroPage::blocksShowAndEditSteps()
 
     saveShot(&r.window, QStringLiteral("macropage_blocks"));
 
+    // Another macro reuses the blocks: they show its steps and edit that key only.
+    const QVector<MacroStepData> before = m->keyDataAt(0, 4)->macroSteps;
+    r.window.selectButton(r.window.buttonIndexFromDataIndex(2));
+    QCOMPARE(m->selectedKey(), 2);
+    QCOMPARE(flow->count(), 4);
+    QCOMPARE(flow->itemAt(1)->findChild<QLabel *>(QStringLiteral("macroBlockTitle"))->text(), QStringLiteral("Release"));
+    QVERIFY(flow->itemAt(1)->findChild<QLabel *>(QStringLiteral("macroBlockTitle"))->styleSheet().contains(
+        QStringLiteral("#ff7755")));
+    QCOMPARE(flow->itemAt(3)->findChild<QLabel *>(QStringLiteral("macroBlockTitle"))->text(), QStringLiteral("Press"));
+    QCOMPARE(flow->itemAt(3)->findChild<QLabel *>(QStringLiteral("macroBlockKey"))->text(), QStringLiteral("X"));
+    QCOMPARE(delayBoxes(r.page).at(0)->value(), 7);
+    QCOMPARE(delayBoxes(r.page).at(1)->value(), 8);
+    QVERIFY(!m->keyDataAt(0, 2)->dirty);
+    delayBoxes(r.page).at(1)->setValue(90);
+    QCOMPARE(m->keyDataAt(0, 2)->macroSteps, (QVector<MacroStepData>{step(1, 0x1B, 7), step(0, 0x1B, 90)}));
+    QCOMPARE(m->keyDataAt(0, 4)->macroSteps, before);
+    r.window.selectButton(r.window.buttonIndexFromDataIndex(4));
+    QCOMPARE(flow->count(), 8);
+    QCOMPARE(delayBoxes(r.page).at(1)->value(), 80);
+    QCOMPARE(flow->itemAt(3)->findChild<QLabel *>(QStringLiteral("macroBlockKey"))->text(), QStringLiteral("C"));
+
     // A basic key shows no blocks; clearing the macro key empties the flow at once.
-    r.window.selectButton(r.window.buttonIndexFromDataIndex(7));
+    r.window.selectButton(r.window.buttonIndexFromDataIndex(1));
+    QCOMPARE(m->selectedKey(), 1);
     QCOMPARE(flow->count(), 0);
     r.window.selectButton(r.window.buttonIndexFromDataIndex(4));
     QCOMPARE(flow->count(), 8);
@@ -544,6 +580,18 @@ void TstMacroPage::busyLinkLeavesKeyForNextSave()
     QVERIFY(fw->keyRecord(0, 0).isEmpty());
     QVERIFY(r.window.keyboardData()->keyDataAt(0, 0)->dirty);
     QCOMPARE(r.window.keyboardData()->keyDataAt(0, 0)->macroSteps.size(), 2);
+
+    // The keypad leaves during a recording: the recording ends with the window unlocked
+    // and nothing to save to.
+    r.page->startMacroRecording();
+    r.press(Qt::Key_L);
+    sim::SimBus::unplug(id);
+    QVERIFY(spinUntil([&] { return !r.page->isRecording(); }, 5000));
+    QVERIFY(r.window.functionList()->isEnabled());
+    QVERIFY(r.window.clearAllButton()->isEnabled());
+    QVERIFY(!r.window.saveSettingsButton()->isEnabled());
+    QCOMPARE(QWidget::keyboardGrabber(), nullptr);
+    QVERIFY(log.contains(QStringLiteral("Auto-save: device not connected")));
 }
 
 QTEST_MAIN(TstMacroPage)

@@ -2,6 +2,7 @@
 #include "app/widget.h"
 
 #include "controls/keybutton.h"
+#include "device/hidmanager.h"
 #include "pages/basekeyspage.h"
 #include "pages/extrakeyspage.h"
 #include "pages/legacydelaypage.h"
@@ -140,6 +141,10 @@ QWidget *Widget::createFunctionPageFrame()
         updateLayerButtonsVisibility();
     });
     macroPage->setRecordingStoppedHandler([this] { startAutoSaveAfterRecording(); });
+    // A keypad that leaves takes the recorded key with it (the model is reset); queued, so
+    // the window has taken note of the loss before the recording ends.
+    connect(HIDManager::instance(), &HIDManager::deviceDisconnected, macroPage,
+            &MacroPage::stopMacroRecording, Qt::QueuedConnection);
     connect(m_functionList, &QListWidget::currentRowChanged, macroPage, &MacroPage::onFunctionRowChanged);
     return frame;
 }

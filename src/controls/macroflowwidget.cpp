@@ -32,6 +32,23 @@ void MacroFlowWidget::clear()
     updateGeometry();
 }
 
+void MacroFlowWidget::removeItemsFrom(int index)
+{
+    dropDeletedItems();
+    if (index <= 0) {
+        clear();
+        return;
+    }
+    while (m_items.size() > index) {
+        QPointer<QWidget> item = m_items.takeLast();
+        if (item) {
+            item->hide();
+            item->deleteLater();
+        }
+    }
+    relayout();
+}
+
 int MacroFlowWidget::count() const
 {
     return items().size();

@@ -18,6 +18,8 @@ public:
     void addItem(QWidget* widget);
     // Hides every item at once and deletes them later; the flow becomes empty.
     void clear();
+    // The same for the items from `index` on; the ones before it stay where they are.
+    void removeItemsFrom(int index);
 
     int spacing() const { return m_spacing; }
     int count() const;

@@ -142,7 +142,9 @@ void MacroPage::startMacroRecording()
         return;
     m_macroRecording = true;
     m_lastMacroEventMs = -1;
+    m_ownEdit = true;
     m_model->clearSelectedKey();
+    m_ownEdit = false;
     clearMacroStepsDisplay();
     if (m_lockHandler)
         m_lockHandler(true);
@@ -228,11 +230,15 @@ void MacroPage::appendMacroStep(int qtKey, bool pressed, qint64 elapsedMs)
     step.action = pressed ? 0 : 1;
     step.keyCode = quint8(usage);
     step.delayMs = quint16(delay);
-    if (!m_model->appendSelectedMacroStep(step)) {
+    m_ownEdit = true;
+    const bool appended = m_model->appendSelectedMacroStep(step);
+    if (appended)
+        m_model->refreshSelectedKeyTexts();
+    m_ownEdit = false;
+    if (!appended) {
         stopMacroRecording();
         return;
     }
-    m_model->refreshSelectedKeyTexts();
 
     key = m_model->selectedKeyData();
     const int count = key ? key->macroSteps.size() : 0;
@@ -246,23 +252,78 @@ double MacroPage::blockScale() const
     return m_scale > 0 ? m_scale : 1.0;
 }
 
+namespace {
+
+QString titleStyle(const QString &colour, int px)
+{
+    return QStringLiteral("color: %1; font-size: %2px; font-weight: bold;").arg(colour).arg(px);
+}
+
+QString keyLabelStyle(int px)
+{
+    return QStringLiteral("color: #ffffff; font-size: %1px; font-weight: bold;").arg(px);
+}
+
+// Restyling is the costly part of an update; skip it when nothing changes.
+void setStyleIfChanged(QWidget *widget, const QString &style)
+{
+    if (widget && widget->styleSheet() != style)
+        widget->setStyleSheet(style);
+}
+
+void setTextIfChanged(QLabel *label, const QString &text)
+{
+    if (label && label->text() != text)
+        label->setText(text);
+}
+
+struct BlockSizes {
+    int side;
+    int titleFont;
+    int labelFont;
+    int spinFont;
+    int room; // for text inside a block: its side less the layout margins and a little air
+};
+
+BlockSizes blockSizes(double s)
+{
+    BlockSizes b;
+    b.side = scaled(70, s, 58);
+    b.titleFont = scaled(11 * 1.5, s, 10);
+    b.labelFont = scaled(14 * 1.5, s, 12);
+    b.spinFont = scaled(10 * 1.5, s, 9);
+    b.room = b.side - 4 * 2 - 2;
+    return b;
+}
+
+QString actionTitle(const MacroStepData &step)
+{
+    return UiText::text(step.action == 0 ? QStringLiteral("Press") : QStringLiteral("Release"));
+}
+
+QString actionColour(const MacroStepData &step)
+{
+    return step.action == 0 ? QStringLiteral("#5599ff") : QStringLiteral("#ff7755");
+}
+
+} // namespace
+
 void MacroPage::addMacroStepBlock(int index, const MacroStepData &step)
 {
     if (!m_macroFlow)
         return;
-    const double s = blockScale();
-    const int side = scaled(70, s, 58);
-    const int titleFont = scaled(11 * 1.5, s, 10);
-    const int labelFont = scaled(14 * 1.5, s, 12);
-    const int spinFont = scaled(10 * 1.5, s, 9);
-    // Room for text inside a block: its side less the layout margins and a little air.
-    const int room = side - 4 * 2 - 2;
+    const BlockSizes size = blockSizes(blockScale());
+    m_blocksScale = blockScale();
+    if (m_model) {
+        m_blocksLayer = m_model->currentLayer();
+        m_blocksKey = m_model->selectedKey();
+    }
 
-    auto makeBlock = [&](const QString &title, const QString &colour) {
+    auto makeBlock = [&](const QString &title, const QString &colour, QLabel **titleOut) {
         auto *block = new QWidget(m_macroFlow);
         block->setObjectName(QStringLiteral("macroBlock"));
         block->setAttribute(Qt::WA_StyledBackground, true);
-        block->setFixedSize(side, side);
+        block->setFixedSize(size.side, size.side);
         block->setStyleSheet(QStringLiteral(
             "QWidget#macroBlock { background-color: #3a3a3a; border-radius: 6px; }"
             "QLabel { background-color: transparent; border: none; }"
@@ -274,14 +335,14 @@ void MacroPage::addMacroStepBlock(int index, const MacroStepData &step)
         auto *titleLabel = new QLabel(title, block);
         titleLabel->setObjectName(QStringLiteral("macroBlockTitle"));
         titleLabel->setAlignment(Qt::AlignCenter);
-        titleLabel->setStyleSheet(QStringLiteral("color: %1; font-size: %2px; font-weight: bold;")
-                                      .arg(colour)
-                                      .arg(fittedFontPx(title, titleFont, room)));
+        titleLabel->setStyleSheet(titleStyle(colour, fittedFontPx(title, size.titleFont, size.room)));
         layout->addWidget(titleLabel);
+        if (titleOut)
+            *titleOut = titleLabel;
         return block;
     };
 
-    QWidget *delayBlock = makeBlock(UiText::text(QStringLiteral("delay")), QStringLiteral("#aaaaaa"));
+    QWidget *delayBlock = makeBlock(UiText::text(QStringLiteral("delay")), QStringLiteral("#aaaaaa"), nullptr);
     auto *spin = new QSpinBox(delayBlock);
     spin->setObjectName(QStringLiteral("macroDelaySpin"));
     spin->setRange(0, MAX_DELAY_MS);
@@ -290,57 +351,89 @@ void MacroPage::addMacroStepBlock(int index, const MacroStepData &step)
     spin->setAlignment(Qt::AlignCenter);
     spin->setButtonSymbols(QAbstractSpinBox::NoButtons);
     spin->setStyleSheet(QStringLiteral("QSpinBox { color: #ffffff; font-size: %1px; font-weight: bold; }")
-                            .arg(fittedFontPx(QStringLiteral("%1ms").arg(MAX_DELAY_MS), spinFont, room - 4)));
-    // The block belongs to the key it was drawn for; the flow is rebuilt when that changes.
-    const int layer = m_model ? m_model->currentLayer() : 0;
-    const int keyIdx = m_model ? m_model->selectedKey() : -1;
+                            .arg(fittedFontPx(QStringLiteral("%1ms").arg(MAX_DELAY_MS), size.spinFont,
+                                              size.room - 4)));
     connect(spin, qOverload<int>(&QSpinBox::valueChanged), this,
-            [this, layer, keyIdx, index](int value) { setStepDelay(layer, keyIdx, index, value); });
+            [this, index](int value) { setStepDelay(index, value); });
     delayBlock->layout()->addWidget(spin);
 
-    const bool press = step.action == 0;
-    QWidget *keyBlock = makeBlock(UiText::text(press ? QStringLiteral("Press") : QStringLiteral("Release")),
-                                  press ? QStringLiteral("#5599ff") : QStringLiteral("#ff7755"));
+    QLabel *action = nullptr;
+    QWidget *keyBlock = makeBlock(actionTitle(step), actionColour(step), &action);
     const QString keyText = keyName(step.keyCode);
     auto *name = new QLabel(keyText, keyBlock);
     name->setObjectName(QStringLiteral("macroBlockKey"));
     name->setAlignment(Qt::AlignCenter);
-    name->setStyleSheet(QStringLiteral("color: #ffffff; font-size: %1px; font-weight: bold;")
-                            .arg(fittedFontPx(keyText, labelFont, room)));
+    name->setStyleSheet(keyLabelStyle(fittedFontPx(keyText, size.labelFont, size.room)));
     keyBlock->layout()->addWidget(name);
 
     m_macroFlow->addItem(delayBlock);
     m_macroFlow->addItem(keyBlock);
+    m_blocks.append(StepBlocks{delayBlock, spin, action, name});
 }
 
-void MacroPage::setStepDelay(int layer, int keyIdx, int index, int delay)
+void MacroPage::updateStepBlocks(int index, const MacroStepData &step)
+{
+    const StepBlocks &blocks = m_blocks.at(index);
+    const BlockSizes size = blockSizes(blockScale());
+    if (blocks.delay) {
+        const QSignalBlocker quiet(blocks.delay);
+        blocks.delay->setValue(step.delayMs);
+    }
+    const QString title = actionTitle(step);
+    setTextIfChanged(blocks.action, title);
+    setStyleIfChanged(blocks.action, titleStyle(actionColour(step), fittedFontPx(title, size.titleFont, size.room)));
+    const QString keyText = keyName(step.keyCode);
+    setTextIfChanged(blocks.name, keyText);
+    setStyleIfChanged(blocks.name, keyLabelStyle(fittedFontPx(keyText, size.labelFont, size.room)));
+}
+
+void MacroPage::setStepDelay(int index, int delay)
 {
     if (!m_model)
         return;
-    KeyData *key = m_model->keyDataAt(layer, keyIdx);
+    KeyData *key = m_model->keyDataAt(m_blocksLayer, m_blocksKey);
     if (!key || key->type != KeyType::Macro || index < 0 || index >= key->macroSteps.size())
         return;
     const quint16 value = quint16(std::clamp(delay, 0, MAX_DELAY_MS));
     if (key->macroSteps[index].delayMs == value)
         return;
     key->macroSteps[index].delayMs = value;
-    m_model->markKeyChanged(layer, keyIdx);
+    m_model->markKeyChanged(m_blocksLayer, m_blocksKey);
 }
 
 void MacroPage::clearMacroStepsDisplay()
 {
     if (m_macroFlow)
         m_macroFlow->clear();
+    m_blocks.clear();
 }
 
 void MacroPage::refreshMacroStepsDisplay()
 {
-    clearMacroStepsDisplay();
     const KeyData *key = keySelected() ? m_model->selectedKeyData() : nullptr;
-    if (!key || key->type != KeyType::Macro)
+    if (!m_macroFlow || !key || key->type != KeyType::Macro) {
+        clearMacroStepsDisplay();
         return;
-    for (int i = 0; i < key->macroSteps.size(); ++i)
-        addMacroStepBlock(i, key->macroSteps.at(i));
+    }
+    // Blocks of another scale, or blocks the flow no longer holds, cannot be reused.
+    bool intact = m_blocksScale == blockScale() && m_macroFlow->count() == 2 * m_blocks.size();
+    for (const StepBlocks &b : qAsConst(m_blocks))
+        intact = intact && b.delayBlock && b.delay && b.action && b.name;
+    if (!intact)
+        clearMacroStepsDisplay();
+
+    m_blocksLayer = m_model->currentLayer();
+    m_blocksKey = m_model->selectedKey();
+    const QVector<MacroStepData> &steps = key->macroSteps;
+    const int reused = std::min(int(steps.size()), int(m_blocks.size()));
+    for (int i = 0; i < reused; ++i)
+        updateStepBlocks(i, steps.at(i));
+    if (m_blocks.size() > steps.size()) {
+        m_macroFlow->removeItemsFrom(2 * steps.size());
+        m_blocks.resize(steps.size());
+    }
+    for (int i = reused; i < steps.size(); ++i)
+        addMacroStepBlock(i, steps.at(i));
 }
 
 void MacroPage::updateMacroPageStyle(double scale)
@@ -362,12 +455,14 @@ void MacroPage::updateMacroPageStyle(double scale)
         style = QStringLiteral("QPushButton { background-color: #2d7a2d; color: white; border-radius: 6px; "
                                "font-size: %1px; font-weight: bold; }"
                                "QPushButton:hover { background-color: #3a9a3a; }");
-    m_macroRecordButton->setStyleSheet(style.arg(font));
+    setStyleIfChanged(m_macroRecordButton, style.arg(font));
     refreshMacroStepsDisplay();
 }
 
 void MacroPage::onSelectedKeyChanged(int keyIdx)
 {
+    if (m_macroRecording && !m_ownEdit)
+        stopMacroRecording();
     if (!m_macroRecording)
         m_macroRecordButton->setEnabled(keyIdx >= 0);
     updateMacroPageStyle(m_scale);
@@ -377,6 +472,8 @@ void MacroPage::onKeyButtonTextChanged(int keyIdx, const QString &)
 {
     if (!m_model || keyIdx != m_model->selectedKey())
         return;
+    if (m_macroRecording && !m_ownEdit)
+        stopMacroRecording();
     const KeyData *key = m_model->selectedKeyData();
     if (key && key->type == KeyType::Empty)
         clearMacroStepsDisplay();

@@ -3,14 +3,17 @@
 #include "model/records.h"
 
 #include <QPointer>
+#include <QVector>
 #include <QWidget>
 
 #include <functional>
 
 class KeyboardData;
 class MacroFlowWidget;
+class QLabel;
 class QPushButton;
 class QScrollArea;
+class QSpinBox;
 
 // Records a key sequence typed on the computer's keyboard as the selected key's macro and
 // shows the macro as a flow of blocks: an editable delay, then the pressed or released key.
@@ -69,7 +72,8 @@ private:
     void onSelectedKeyChanged(int keyIdx);
     void onKeyButtonTextChanged(int keyIdx, const QString &text);
     void handleKeyEvent(int qtKey, bool pressed);
-    void setStepDelay(int layer, int keyIdx, int index, int delay);
+    void setStepDelay(int index, int delay);
+    void updateStepBlocks(int index, const MacroStepData &step);
     bool keySelected() const;
     double blockScale() const;
 
@@ -78,8 +82,24 @@ private:
     QScrollArea *m_macroScrollArea = nullptr;
     MacroFlowWidget *m_macroFlow = nullptr;
     bool m_macroRecording = false;
+    // Set while the page itself changes the recorded key: any other change of that key or
+    // of the selection during a recording (a keypad read or lost) ends the recording.
+    bool m_ownEdit = false;
     qint64 m_lastMacroEventMs = -1;
     double m_scale = 1.0;
+
+    // The widgets of each shown step, so that showing another macro updates them in place
+    // (building 128 blocks anew takes a noticeable moment), and the key they belong to.
+    struct StepBlocks {
+        QPointer<QWidget> delayBlock;
+        QPointer<QSpinBox> delay;
+        QPointer<QLabel> action;
+        QPointer<QLabel> name;
+    };
+    QVector<StepBlocks> m_blocks;
+    int m_blocksLayer = -1;
+    int m_blocksKey = -1;
+    double m_blocksScale = 0;
 
     QPointer<QWidget> m_window;
     std::function<void(bool)> m_lockHandler;
