@@ -233,9 +233,14 @@ void LegacyDelayPage::refreshLegacyDelayPage()
         spin->setRange(minimumFor(i), MAX_DELAY_MS);
         spin->setValue(enabled ? int(entries.at(i).delayMs) : minimumFor(i));
         QPushButton *name = m_legacyDelayKeys.at(i);
-        name->setText(enabled ? legacyDelayButtonText(entries.at(i).keyCode) : QStringLiteral("NULL"));
-        name->setStyleSheet(QStringLiteral("background-color:#202020; color:%1; border:1px solid #101010; "
-                                           "font-size:18px; font-weight:500;")
-                                .arg(enabled ? QStringLiteral("#00ff00") : QStringLiteral("#ff0000")));
+        const QString text = enabled ? legacyDelayButtonText(entries.at(i).keyCode) : QStringLiteral("NULL");
+        if (name->text() != text)
+            name->setText(text);
+        // Restyling is what a refresh costs most; most refreshes change no colour.
+        const QString style = QStringLiteral("background-color:#202020; color:%1; border:1px solid #101010; "
+                                             "font-size:18px; font-weight:500;")
+                                  .arg(enabled ? QStringLiteral("#00ff00") : QStringLiteral("#ff0000"));
+        if (name->styleSheet() != style)
+            name->setStyleSheet(style);
     }
 }
