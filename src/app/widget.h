@@ -2,6 +2,7 @@
 
 #include "app/physicallayout.h"
 #include "model/keyboarddata.h"
+#include "model/profile.h"
 #include "model/records.h"
 
 #include <QPointer>
@@ -9,6 +10,8 @@
 #include <QSize>
 #include <QVector>
 #include <QWidget>
+
+#include <functional>
 
 class AppConfig;
 struct ConnectResult;
@@ -412,4 +415,25 @@ private:
     int m_deviceTasksRunning = 0;
     QTimer *m_statusRevertTimer = nullptr;
     // --- end of connection controller ------------------------------------------------
+
+    // --- profiles (widgetprofiles.cpp) ----------------------------------------------------
+public:
+    // Asks for the file to export to (`forExport`) or import from; empty when the user gave
+    // none. The default opens a file dialog; tests supply paths instead.
+    using ProfilePathChooser = std::function<QString(bool forExport)>;
+    void setProfilePathChooser(ProfilePathChooser chooser);
+    QPushButton *exportProfileButton() const { return m_exportProfileButton; }
+    QPushButton *importProfileButton() const { return m_importProfileButton; }
+    void onExportProfileClicked();
+    void onImportProfileClicked();
+
+private:
+    void addProfileButtons(QHBoxLayout *topBarLayout);
+    ProfileDevice profileTarget() const;
+    void showProfileOutcome(const QString &status, const QString &details, bool failed);
+
+    QPushButton *m_exportProfileButton = nullptr;
+    QPushButton *m_importProfileButton = nullptr;
+    ProfilePathChooser m_profilePathChooser;
+    // --- end of profiles ------------------------------------------------------------------
 };

@@ -43,6 +43,7 @@ QWidget *Widget::buildTopBar()
     m_statusLabel->setAlignment(Qt::AlignCenter);
     m_statusLabel->setFixedHeight(34);
     layout->addWidget(m_statusLabel, 1);
+    addProfileButtons(layout); // Export and Import, right of the status
     layout->addSpacing(84);
     return m_topBar;
 }

@@ -1,0 +1,168 @@
+// Profiles in the window: Export writes the configuration the window shows (unsaved edits
+// included) to a file, Import loads a file into the model as edits that Save then writes.
+// Only files are touched here, never the keypad, so both run on the GUI thread.
+#include "app/widget.h"
+
+#include <QBoxLayout>
+#include <QDebug>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QTimer>
+
+namespace {
+
+constexpr int PROFILE_BUTTON_WIDTH = 96;
+constexpr int PROFILE_BUTTON_HEIGHT = 34;
+
+QString profileButtonStyle()
+{
+    return QStringLiteral(
+        "QPushButton { background-color: #3c3c3c; color: white; border: 1px solid #5a5a5a;"
+        " border-radius: 4px; font-weight: bold; font-size: 15px; }"
+        "QPushButton:hover { background-color: #4a4a4a; }"
+        "QPushButton:pressed { background-color: #2a2a2a; }"
+        "QPushButton:disabled { color: #808080; }");
+}
+
+} // namespace
+
+void Widget::addProfileButtons(QHBoxLayout *topBarLayout)
+{
+    auto make = [this](const QString &text, const QString &name) {
+        auto *b = new QPushButton(text, m_topBar);
+        b->setObjectName(name);
+        b->setFixedSize(PROFILE_BUTTON_WIDTH, PROFILE_BUTTON_HEIGHT);
+        b->setStyleSheet(profileButtonStyle());
+        b->setCursor(Qt::PointingHandCursor);
+        return b;
+    };
+    m_exportProfileButton = make(QStringLiteral("Export"), QStringLiteral("exportProfileButton"));
+    m_importProfileButton = make(QStringLiteral("Import"), QStringLiteral("importProfileButton"));
+    topBarLayout->addWidget(m_exportProfileButton);
+    topBarLayout->addWidget(m_importProfileButton);
+    // As much room on the left of the status text as the buttons take on its right, so the
+    // status stays centred over the window; in a narrow window the room goes to the text.
+    topBarLayout->insertItem(0, new QSpacerItem(2 * PROFILE_BUTTON_WIDTH + topBarLayout->spacing(), 0,
+                                                QSizePolicy::Preferred, QSizePolicy::Minimum));
+
+    connect(m_exportProfileButton, &QPushButton::clicked, this, &Widget::onExportProfileClicked);
+    connect(m_importProfileButton, &QPushButton::clicked, this, &Widget::onImportProfileClicked);
+
+    m_profilePathChooser = [this](bool forExport) {
+        const QString filter = uiText(QStringLiteral("Keypad profiles (*.json)"));
+        if (forExport) {
+            QString path = QFileDialog::getSaveFileName(
+                this, uiText(QStringLiteral("Export Profile")),
+                QDir::home().filePath(QStringLiteral("keypad-profile.json")), filter);
+            if (!path.isEmpty() && !path.endsWith(QLatin1String(".json"), Qt::CaseInsensitive))
+                path += QStringLiteral(".json");
+            return path;
+        }
+        return QFileDialog::getOpenFileName(this, uiText(QStringLiteral("Import Profile")),
+                                            QDir::homePath(), filter);
+    };
+}
+
+void Widget::setProfilePathChooser(ProfilePathChooser chooser)
+{
+    m_profilePathChooser = std::move(chooser);
+}
+
+ProfileDevice Widget::profileTarget() const
+{
+    if (!m_deviceConnected)
+        return ProfileDevice();
+    return m_legacyDevice ? ProfileDevice::fromLegacyInfo(m_legacyInfo)
+                          : ProfileDevice::fromDeviceInfo(m_deviceInfo);
+}
+
+void Widget::showProfileOutcome(const QString &status, const QString &details, bool failed)
+{
+    m_statusRevertTimer->stop();
+    m_statusLabel->setText(status);
+    m_statusLabel->setStyleSheet(failed ? QStringLiteral("color: #FF0000; font-weight: bold;")
+                                        : QStringLiteral("color: #00FF00; font-weight: bold;"));
+    // Not exec(): the box must not run a nested loop inside the click that opened it.
+    auto *box = new QMessageBox(failed ? QMessageBox::Warning : QMessageBox::Information,
+                                uiText(QStringLiteral("Profile")), status, QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("profileMessageBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    if (!details.isEmpty())
+        box->setInformativeText(details);
+    box->open();
+}
+
+void Widget::onExportProfileClicked()
+{
+    qDebug() << "[UI][click] Export profile";
+    const QString path = m_profilePathChooser ? m_profilePathChooser(true) : QString();
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!Profile::exportToFile(path, m_keyboardData, profileTarget(), &error)) {
+        qDebug() << "Widget: profile export failed:" << error;
+        showProfileOutcome(uiText(QStringLiteral("Profile not exported")), error, true);
+        return;
+    }
+    qDebug() << "Widget: profile exported to" << path;
+    showProfileOutcome(uiText(QStringLiteral("Profile exported")), QDir::toNativeSeparators(path),
+                       false);
+}
+
+void Widget::onImportProfileClicked()
+{
+    qDebug() << "[UI][click] Import profile";
+    // Without a keypad there is nothing to save the edits to, and the next connection's read
+    // would replace them; while a read or save runs, its result would do the same.
+    if (!m_deviceConnected) {
+        showProfileOutcome(uiText(QStringLiteral("Connect the keypad before importing a profile")),
+                           QString(), true);
+        return;
+    }
+    if (isDeviceTaskRunning()) {
+        showProfileOutcome(uiText(QStringLiteral("The keypad is busy: import again in a moment")),
+                           QString(), true);
+        return;
+    }
+    const QString path = m_profilePathChooser ? m_profilePathChooser(false) : QString();
+    if (path.isEmpty())
+        return;
+
+    const ProfileImportResult r = Profile::importFromFile(path, profileTarget(), m_keyboardData);
+    if (!r.ok) {
+        qDebug() << "Widget: profile refused:" << r.error;
+        showProfileOutcome(uiText(QStringLiteral("Profile refused")), r.error, true);
+        return;
+    }
+    qDebug().nospace() << "Widget: profile imported keys=" << r.keysChanged
+                       << " lighting=" << r.lightingChanged << " notFitted=" << r.notFitted.size();
+
+    // Keys and lighting changed beneath every view of them.
+    refreshKeyButtonVisuals();
+    refreshPhysicalKeyDisplayMode();
+    refreshRgbModeButtons();
+    refreshLegacyRgbLedPage();
+    refreshLegacyOldRgbLedPage();
+    const int selected = m_keyboardData.selectedKey();
+    if (selected >= 0)
+        showFullTextInDisplay(displayFullTextForCurrentPage(selected));
+
+    QString status;
+    if (r.keysChanged == 0 && r.lightingChanged == 0)
+        status = uiText(QStringLiteral("The profile matches the keypad: nothing changed"));
+    else
+        status = uiText(QStringLiteral("Profile imported: %1 keys, %2 lighting layers changed"))
+                     .arg(r.keysChanged)
+                     .arg(r.lightingChanged);
+    QStringList details;
+    if (r.keysChanged > 0 || r.lightingChanged > 0)
+        details << uiText(QStringLiteral("Save Settings writes the changes to the keypad."));
+    if (!r.notFitted.isEmpty())
+        details << uiText(QStringLiteral("Not imported, this keypad cannot hold:")) + QLatin1Char('\n')
+                       + r.notFitted.join(QLatin1Char('\n'));
+    showProfileOutcome(status, details.join(QStringLiteral("\n\n")), false);
+}
