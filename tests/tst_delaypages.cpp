@@ -344,6 +344,9 @@ void TstDelayPages::oldSliderAndBox()
     slider->setValue(900);
     QCOMPARE(m->keyDataAt(0, 2)->type, KeyType::Multimedia);
     QVERIFY(!m->keyDataAt(0, 2)->dirty);
+    // Nothing took the delay, so the controls do not pretend it was kept.
+    QCOMPARE(slider->value(), 0);
+    QCOMPARE(box->value(), 0);
     saveShot(&w, QStringLiteral("delaypage_old"));
 }
 

@@ -144,8 +144,13 @@ void LegacyOldDelayPage::setLegacyOldDelayValue(int delay)
     if (!m_model || !deviceApplies())
         return;
     KeyData *key = m_model->selectedKeyData();
-    if (!key)
+    const bool takesDelay = key && ((key->type == KeyType::Basic && key->keyCode != 0) || key->type == KeyType::Macro);
+    if (!takesDelay) {
+        // Nothing stores this delay: the controls go back to what the key holds rather
+        // than show a value that will never be saved.
+        refreshLegacyOldDelayPage();
         return;
+    }
     const quint16 value = quint16(std::clamp(delay, 0, MAX_DELAY_MS));
 
     if (key->type == KeyType::Basic && key->keyCode != 0) {
