@@ -183,30 +183,59 @@ QByteArray SimBus::pathOf(int id, int interfaceNumber)
     return makePath(id, interfaceNumber);
 }
 
-#define SIMBUS_SET(field, value)                                                                   \
-    Bus &b = bus();                                                                                \
-    std::lock_guard<std::mutex> lock(b.mutex);                                                     \
-    if (auto k = find(b, id))                                                                      \
-        k->field = (value);
-
-void SimBus::setLatency(int id, int ms) { SIMBUS_SET(latencyMs, qMax(0, ms)) }
-void SimBus::setSilent(int id, bool silent) { SIMBUS_SET(silent, silent) }
-void SimBus::setRefuseOpen(int id, bool refuse) { SIMBUS_SET(refuseOpen, refuse) }
-void SimBus::unplugAfterReports(int id, int n) { SIMBUS_SET(unplugAfter, qMax(0, n)) }
-void SimBus::dropReplies(int id, int reports) { SIMBUS_SET(dropReplies, qMax(0, reports)) }
-void SimBus::garbleReplies(int id, int replies) { SIMBUS_SET(garbleReplies, qMax(0, replies)) }
-void SimBus::failWrites(int id, int writes) { SIMBUS_SET(failWrites, qMax(0, writes)) }
-
-#undef SIMBUS_SET
-
-void SimBus::truncateReplies(int id, int replies, int length)
+namespace {
+// Runs `f` on the keypad under the bus lock; nothing happens for an unknown id.
+template <typename F>
+void withKeypad(int id, F f)
 {
     Bus &b = bus();
     std::lock_guard<std::mutex> lock(b.mutex);
-    if (auto k = find(b, id)) {
-        k->truncateReplies = qMax(0, replies);
-        k->truncateLength = qMax(1, length);
-    }
+    if (auto k = find(b, id))
+        f(*k);
+}
+} // namespace
+
+void SimBus::setLatency(int id, int ms)
+{
+    withKeypad(id, [ms](Keypad &k) { k.latencyMs = qMax(0, ms); });
+}
+
+void SimBus::setSilent(int id, bool silent)
+{
+    withKeypad(id, [silent](Keypad &k) { k.silent = silent; });
+}
+
+void SimBus::setRefuseOpen(int id, bool refuse)
+{
+    withKeypad(id, [refuse](Keypad &k) { k.refuseOpen = refuse; });
+}
+
+void SimBus::unplugAfterReports(int id, int n)
+{
+    withKeypad(id, [n](Keypad &k) { k.unplugAfter = qMax(0, n); });
+}
+
+void SimBus::dropReplies(int id, int reports)
+{
+    withKeypad(id, [reports](Keypad &k) { k.dropReplies = qMax(0, reports); });
+}
+
+void SimBus::garbleReplies(int id, int replies)
+{
+    withKeypad(id, [replies](Keypad &k) { k.garbleReplies = qMax(0, replies); });
+}
+
+void SimBus::failWrites(int id, int writes)
+{
+    withKeypad(id, [writes](Keypad &k) { k.failWrites = qMax(0, writes); });
+}
+
+void SimBus::truncateReplies(int id, int replies, int length)
+{
+    withKeypad(id, [replies, length](Keypad &k) {
+        k.truncateReplies = qMax(0, replies);
+        k.truncateLength = qMax(1, length);
+    });
 }
 
 void SimBus::injectInput(int id, const QByteArray &report)
@@ -233,10 +262,7 @@ QVector<QByteArray> SimBus::writtenReports(int id)
 
 void SimBus::clearWrittenReports(int id)
 {
-    Bus &b = bus();
-    std::lock_guard<std::mutex> lock(b.mutex);
-    if (auto k = find(b, id))
-        k->written.clear();
+    withKeypad(id, [](Keypad &k) { k.written.clear(); });
 }
 
 int SimBus::pendingInputCount(int id)
