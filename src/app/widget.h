@@ -34,6 +34,8 @@ class QGroupBox;
 class QHBoxLayout;
 class QLabel;
 class QListWidget;
+class QResizeEvent;
+class QShowEvent;
 class QStackedWidget;
 class QTextEdit;
 class QTimer;
@@ -237,7 +239,6 @@ private:
 
     // function pages (widgetpages.cpp)
     QWidget *createFunctionPageFrame();
-    QWidget *createPlaceholderPage(const QString &title);
     void refreshLegacyDelayPage();
     void refreshLegacyOldDelayPage();
     void refreshLegacyRgbLedPage();
@@ -386,6 +387,32 @@ private:
     QVector<QPushButton *> m_standaloneLedButtons;
     int m_selectedStandaloneLed = 0;
     // --- end of lighting ----------------------------------------------------------------
+
+    // --- window scaling (widgetscaling.cpp) ---------------------------------------------
+public:
+    // The scale the window's elements are laid out at (1.0 at the design size).
+    double scaleRatio() const { return m_scaleRatio; }
+    // min(width / 1500, height / 1100), never below 0.8.
+    static double scaleForSize(const QSize &size);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void preUpdateFontsOnly(double scale);
+    void preUpdateAllElements(double scale);
+    void updateBottomSectionSizes(double scale);
+    void relayoutAt(double scale);
+    void applyRgbLedMaximizedRule();
+    // Own style sheet of Clear, Clear All, View Settings and Save Settings at a scale: the
+    // window sheet's font size and minimum height would otherwise outrank setFont.
+    static QString functionButtonStyleSheet(double scale);
+
+    bool m_wasMaximized = false;
+    bool m_firstShowDone = false;
+    int m_widthLaidOut = -1; // window width the width-bound elements were last sized for
+    // --- end of window scaling -------------------------------------------------------
 
     // --- connection controller (widgetconnection.cpp) -----------------------------------
 public:

@@ -46,6 +46,9 @@ void Widget::scaleButtons(double scale)
         f.setBold(true);
         f.setPointSize(scaled(INIT_FUNC_BTN_FONT_SIZE, scale, 20));
         b->setFont(f);
+        const QString sheet = functionButtonStyleSheet(scale);
+        if (b->styleSheet() != sheet)
+            b->setStyleSheet(sheet);
     }
 
     const PhysicalLayoutConfig &c = m_currentLayout;
@@ -137,8 +140,11 @@ void Widget::updatePhysicalPanelGeometry(double scale)
     const int mv = scaled(c.panelMarginV, scale);
     m_panelLayout->setContentsMargins(mh, mv, mh, mv);
     m_panelLayout->setSpacing(scaled(c.panelSpacing, scale));
-    m_keyKnobGroupLayout->setContentsMargins(scaled(20, scale), scaled(c.groupTopMargin, scale),
-                                             scaled(20, scale), scaled(20, scale));
+    // No side margins: the stretches beside the frame centre it anyway, and on a narrow
+    // window (small scale, where the display area and the command column stop shrinking)
+    // the widest panel needs every pixel of the group to stay whole.
+    m_keyKnobGroupLayout->setContentsMargins(0, scaled(c.groupTopMargin, scale), 0,
+                                             scaled(20, scale));
     m_panelLayout->activate();
     m_panelFrame->adjustSize();
 }

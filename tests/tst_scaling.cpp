@@ -1,0 +1,353 @@
+#include "app/appconfig.h"
+#include "app/layoutpresets.h"
+#include "app/widget.h"
+#include "controls/keybutton.h"
+#include "controls/knobbutton.h"
+#include "support/logcapture.h"
+
+#include <QDir>
+#include <QFrame>
+#include <QListWidget>
+#include <QStackedWidget>
+#include <QStyleOptionButton>
+#include <QTextEdit>
+#include <QtTest>
+
+namespace {
+
+AppConfig config(const char *text)
+{
+    AppConfig c;
+    c.parse(QByteArray(text));
+    return c;
+}
+
+QSize sizeAtScale(double s)
+{
+    return QSize(qRound(Widget::DESIGN_WIDTH * s), qRound(Widget::DESIGN_HEIGHT * s));
+}
+
+// Resizes the shown window and lets the debounced relayout run.
+bool resizeAndSettle(Widget &w, const QSize &size)
+{
+    w.resize(size);
+    QTest::qWait(40);
+    return QTest::qWaitFor([&] { return w.size() == size; }, 2000);
+}
+
+void saveShot(QWidget &w, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("MPS_SHOTS_DIR");
+    if (dir.isEmpty())
+        return;
+    QDir().mkpath(dir);
+    w.grab().save(QStringLiteral("%1/%2.png").arg(dir, name));
+}
+
+// The rectangle a push button leaves for its text (border and style-sheet padding taken off),
+// and the room the text needs in the button's own font.
+struct TextFit
+{
+    QRect room;
+    QSize need;
+};
+
+TextFit textFitOf(QPushButton *b)
+{
+    QStyleOptionButton opt;
+    opt.initFrom(b);
+    opt.text = b->text();
+    opt.icon = b->icon();
+    opt.iconSize = b->iconSize();
+    opt.features = b->isFlat() ? QStyleOptionButton::Flat : QStyleOptionButton::None;
+    TextFit fit;
+    fit.room = b->style()->subElementRect(QStyle::SE_PushButtonContents, &opt, b);
+    const QFontMetrics fm(b->font());
+    fit.need = fm.boundingRect(QRect(0, 0, 4000, 4000), Qt::AlignCenter | Qt::TextShowMnemonic,
+                               b->text())
+                   .size();
+    if (!b->icon().isNull())
+        fit.need.rwidth() += b->iconSize().width() + 4;
+    return fit;
+}
+
+} // namespace
+
+class TstScaling : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void scaleFromWindowSize_data();
+    void scaleFromWindowSize();
+    void smallChangesAndBurstsOfResizes();
+    void widthBoundElements();
+    void presetsStayInsideTheFrame_data();
+    void presetsStayInsideTheFrame();
+    void pageTextsFitTheirButtons_data();
+    void pageTextsFitTheirButtons();
+};
+
+void TstScaling::initTestCase()
+{
+    initKnobResources();
+}
+
+void TstScaling::scaleFromWindowSize_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<double>("scale");
+    QTest::newRow("design") << QSize(1500, 1100) << 1.0;
+    QTest::newRow("narrow, floor") << QSize(1200, 1100) << 0.8;
+    QTest::newRow("minimum window, floor") << QSize(1000, 600) << 0.8;
+    QTest::newRow("double") << QSize(3000, 2200) << 2.0;
+    QTest::newRow("height decides") << QSize(3000, 1650) << 1.5;
+    QTest::newRow("width decides") << QSize(1800, 2200) << 1.2;
+    QTest::newRow("just above floor") << QSize(1275, 1100) << 0.85;
+}
+
+void TstScaling::scaleFromWindowSize()
+{
+    QFETCH(QSize, size);
+    QFETCH(double, scale);
+    QVERIFY(qAbs(Widget::scaleForSize(size) - scale) < 1e-9);
+
+    // The window itself: shown at the design size it starts at 1.0 and takes the new scale
+    // once the resizing pauses, with the function buttons' font following.
+    Widget w(config(""));
+    w.resize(Widget::DESIGN_WIDTH, Widget::DESIGN_HEIGHT);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.scaleRatio(), 1.0);
+    QVERIFY(resizeAndSettle(w, size));
+    QVERIFY(QTest::qWaitFor([&] { return qAbs(w.scaleRatio() - scale) < 1e-9; }, 2000));
+    const int fontPx = qMax(20, qRound(32 * scale));
+    QCOMPARE(w.saveSettingsButton()->font().pixelSize(), fontPx);
+    QCOMPARE(w.clearButton()->minimumHeight(), qMax(50, qRound(70 * scale)));
+    QCOMPARE(w.functionList()->width(), qBound(100, qRound(120 * scale * 1.5 * 0.8), 250));
+}
+
+void TstScaling::smallChangesAndBurstsOfResizes()
+{
+    testsupport::LogCapture log;
+    Widget w(config(""));
+    w.resize(Widget::DESIGN_WIDTH, Widget::DESIGN_HEIGHT);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTest::qWait(30);
+    log.clear();
+    const QString sheetAtOne = w.clearButton()->styleSheet();
+    const QString listSheetAtOne = w.functionList()->styleSheet();
+
+    // 1494 x 1100: scale 0.996, under the threshold. Neither fonts nor layout move.
+    w.resize(1494, 1100);
+    QCOMPARE(w.clearButton()->styleSheet(), sheetAtOne);
+    QCOMPARE(w.functionList()->styleSheet(), listSheetAtOne);
+    QTest::qWait(60);
+    QCOMPARE(log.count(QStringLiteral("[Scale] relayout")), 0);
+    QCOMPARE(w.scaleRatio(), 1.0);
+
+    // 1484 x 1100: scale 0.9893, just over the threshold: fonts change at once, before any
+    // event loop turn, and the relayout follows.
+    w.resize(1484, 1100);
+    QVERIFY(w.clearButton()->styleSheet() != sheetAtOne);
+    QCOMPARE(log.count(QStringLiteral("[Scale] relayout")), 0);
+    QVERIFY(QTest::qWaitFor([&] { return log.count(QStringLiteral("[Scale] relayout")) == 1; }, 2000));
+    QVERIFY(qAbs(w.scaleRatio() - 1484 / 1500.0) < 1e-9);
+
+    // A burst of resizes with no pause between them: one relayout, at the last size.
+    log.clear();
+    const QSize burst[] = {QSize(1600, 1200), QSize(1800, 1300), QSize(2100, 1500),
+                           QSize(2400, 1700), QSize(2250, 1650)};
+    for (const QSize &s : burst)
+        w.resize(s);
+    QTest::qWait(80);
+    QCOMPARE(log.count(QStringLiteral("[Scale] relayout")), 1);
+    QCOMPARE(w.scaleRatio(), 1.5);
+    QCOMPARE(w.buttonAt(0)->width(), qRound(w.currentLayout().keySize * 1.5));
+
+    // Back and forth inside the burst: ending near the applied scale still applies the
+    // last target (the fonts of the intermediate size must not stay).
+    log.clear();
+    w.resize(1500, 1100);
+    w.resize(2251, 1651);
+    QTest::qWait(80);
+    QVERIFY(log.count(QStringLiteral("[Scale] relayout")) <= 1);
+    QVERIFY(qAbs(w.scaleRatio() - 1.5) < 0.01);
+    QCOMPARE(w.clearButton()->styleSheet(),
+             QStringLiteral("QPushButton { font-size: 48px; font-weight: bold; min-height: 105px; }"));
+}
+
+void TstScaling::widthBoundElements()
+{
+    Widget w(config(""));
+    w.resize(Widget::DESIGN_WIDTH, Widget::DESIGN_HEIGHT);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.layerButton(0)->width(), 96);
+
+    struct Case { QSize size; int layer; int display; };
+    const Case cases[] = {
+        {QSize(800, 600), 80, 250},     // minimum window
+        {QSize(1252, 1100), 80, 250},   // 250.4 rounds to the lower bound
+        {QSize(1253, 1100), 80, 251},   // 250.6 rounds up, now above it
+        {QSize(1500, 1100), 96, 300},
+        {QSize(2000, 1100), 128, 400},  // wider only: the scale stays 1.0, the widths follow
+        {QSize(2497, 1900), 160, 499},
+        {QSize(2498, 1900), 160, 500},  // 499.6 rounds to the upper bound
+        {QSize(3000, 2200), 192, 500},
+    };
+    for (const Case &c : cases) {
+        QVERIFY(resizeAndSettle(w, c.size));
+        const QString where = QStringLiteral("%1x%2").arg(c.size.width()).arg(c.size.height());
+        QVERIFY2(QTest::qWaitFor([&] { return w.layerButton(0)->width() == c.layer; }, 1000),
+                 qPrintable(where + QStringLiteral(" layer ") + QString::number(w.layerButton(0)->width())));
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(w.layerButton(i)->maximumWidth(), c.layer);
+        QVERIFY2(w.keyFunctionDisplay()->parentWidget()->width() == c.display,
+                 qPrintable(where + QStringLiteral(" display ")
+                            + QString::number(w.keyFunctionDisplay()->parentWidget()->width())));
+    }
+}
+
+void TstScaling::presetsStayInsideTheFrame_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<double>("scale");
+    for (double s : {0.8, 1.0, 1.5, 2.0})
+        for (int code = 0; code <= 9; ++code)
+            QTest::newRow(qPrintable(QStringLiteral("%1 @%2")
+                                         .arg(LayoutPresets::buildForCode(code).name)
+                                         .arg(s)))
+                << code << s;
+}
+
+void TstScaling::presetsStayInsideTheFrame()
+{
+    QFETCH(int, code);
+    QFETCH(double, scale);
+    Widget w(config(""));
+    w.resize(Widget::DESIGN_WIDTH, Widget::DESIGN_HEIGHT);
+    const PhysicalLayoutConfig preset = LayoutPresets::buildForCode(code);
+    w.applyPhysicalLayout(preset);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+    KeyboardData *model = w.keyboardData();
+    for (int d : preset.usedDataIndices()) {
+        model->selectKey(d);
+        model->applyBaseKey(quint8(0x04 + (d % 26)));
+    }
+    model->selectKey(-1);
+
+    const QSize target = scale >= 1.0 ? sizeAtScale(scale) : QSize(1200, 1100);
+    QVERIFY(resizeAndSettle(w, target));
+    QVERIFY(QTest::qWaitFor([&] { return qAbs(w.scaleRatio() - scale) < 1e-9; }, 2000));
+    QCoreApplication::processEvents();
+
+    auto collect = [&]() {
+        QVector<QRect> rects(Widget::TOTAL_BUTTON_COUNT);
+        for (int b = 0; b < Widget::TOTAL_BUTTON_COUNT; ++b)
+            if (QPushButton *button = w.buttonAt(b))
+                rects[b] = QRect(button->mapTo(w.physicalPanelFrame(), QPoint(0, 0)), button->size());
+        return rects;
+    };
+
+    QFrame *frame = w.physicalPanelFrame();
+    const QRect frameRect = frame->rect();
+    QVERIFY2(frame->parentWidget()->rect().contains(frame->geometry()),
+             qPrintable(QStringLiteral("frame %1x%2 in group %3x%4")
+                            .arg(frame->width()).arg(frame->height())
+                            .arg(frame->parentWidget()->width()).arg(frame->parentWidget()->height())));
+
+    const int keyEdge = qRound((preset.keySize > 0 ? preset.keySize : 80) * scale);
+    const QVector<QRect> rects = collect();
+    QVector<QRect> placed;
+    for (int b = 0; b < Widget::TOTAL_BUTTON_COUNT; ++b) {
+        QPushButton *button = w.buttonAt(b);
+        if (!button)
+            continue;
+        const QRect r = rects.at(b);
+        QVERIFY2(button->isVisible(), qPrintable(QString::number(b)));
+        if (qobject_cast<KeyButton *>(button))
+            QCOMPARE(r.width(), keyEdge);
+        QVERIFY2(frameRect.adjusted(5, 5, -5, -5).contains(r),
+                 qPrintable(QStringLiteral("slot %1 at %2,%3 %4x%5 outside frame %6x%7")
+                                .arg(b).arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height())
+                                .arg(frameRect.width()).arg(frameRect.height())));
+        for (const QRect &other : qAsConst(placed))
+            QVERIFY2(!other.intersects(r), qPrintable(QStringLiteral("slot %1 overlaps").arg(b)));
+        placed.append(r);
+    }
+
+    // A preset applied to an already scaled window (a keypad plugged in after the resize)
+    // lands where the relayout put it.
+    w.applyPhysicalLayout(preset);
+    QCoreApplication::processEvents();
+    QCOMPARE(collect(), rects);
+
+    saveShot(w, QStringLiteral("scale_%1_%2").arg(preset.name).arg(scale));
+}
+
+void TstScaling::pageTextsFitTheirButtons_data()
+{
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<bool>("chinese");
+    for (double s : {0.8, 1.0, 1.5, 2.0}) {
+        QTest::newRow(qPrintable(QStringLiteral("en @%1").arg(s))) << s << false;
+        QTest::newRow(qPrintable(QStringLiteral("zh @%1").arg(s))) << s << true;
+    }
+}
+
+void TstScaling::pageTextsFitTheirButtons()
+{
+    QFETCH(double, scale);
+    QFETCH(bool, chinese);
+    Widget w(config(chinese ? "language=ch" : "language=en"));
+    w.resize(Widget::DESIGN_WIDTH, Widget::DESIGN_HEIGHT);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QSize target = sizeAtScale(scale);
+    QVERIFY(resizeAndSettle(w, target));
+    QVERIFY(QTest::qWaitFor([&] { return qAbs(w.scaleRatio() - scale) < 1e-9; }, 2000));
+
+    QStringList misfits;
+    auto check = [&](QPushButton *b, const QString &where) {
+        if (!b->isVisible() || b->text().isEmpty())
+            return;
+        const TextFit fit = textFitOf(b);
+        // One pixel of slack for rounding in the style's own arithmetic.
+        if (fit.need.width() > fit.room.width() + 1 || fit.need.height() > fit.room.height() + 1)
+            misfits << QStringLiteral("%1 \"%2\": needs %3x%4, has %5x%6")
+                           .arg(where, b->text().replace(QLatin1Char('\n'), QLatin1Char('|')))
+                           .arg(fit.need.width()).arg(fit.need.height())
+                           .arg(fit.room.width()).arg(fit.room.height());
+    };
+
+    for (QPushButton *b : {w.clearButton(), w.clearAllButton(), w.viewSettingsButton(), w.saveSettingsButton(),
+                           w.layerButton(0), w.layerButton(1), w.layerButton(2)})
+        check(b, QStringLiteral("window"));
+
+    QListWidget *list = w.functionList();
+    for (int row = 0; row < 7; ++row) {
+        list->setCurrentRow(row);
+        QTest::qWait(20);
+        QWidget *page = w.functionStack()->currentWidget();
+        const auto buttons = page->findChildren<QPushButton *>();
+        for (QPushButton *b : buttons)
+            check(b, QStringLiteral("page %1").arg(row));
+
+        // The page list: every row's text inside its item.
+        const QListWidgetItem *item = list->item(row);
+        const QRect itemRect = list->visualItemRect(item);
+        const int textWidth = QFontMetrics(list->font()).horizontalAdvance(item->text());
+        if (textWidth > itemRect.width())
+            misfits << QStringLiteral("list row %1 \"%2\": needs %3, has %4")
+                           .arg(row).arg(item->text()).arg(textWidth).arg(itemRect.width());
+        saveShot(w, QStringLiteral("scale_page%1_%2_%3").arg(row).arg(chinese ? "zh" : "en").arg(scale));
+    }
+    QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join(QLatin1Char('\n'))));
+}
+
+QTEST_MAIN(TstScaling)
+#include "tst_scaling.moc"
