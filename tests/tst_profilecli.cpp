@@ -222,6 +222,36 @@ void TstProfileCli::roundTripLegacy()
     QVERIFY(fresh->commitCount() > 0);
     fresh->powerCycle();
     QCOMPARE(legacyContents(*fresh, r10udav), legacyContents(*source, r10udav));
+    testsupport::resetDeviceLink();
+
+    // The file holds only what the keypad has: its three layers, and lighting only where the
+    // keypad can report it. Loaded into a 4-layer keypad it leaves the rest alone.
+    const QJsonArray layers = QJsonDocument::fromJson(readFile(path)).object().value(QStringLiteral("layers")).toArray();
+    int keyObjects = 0, lightingObjects = 0;
+    for (const QJsonValue &v : layers) {
+        const QJsonObject l = v.toObject();
+        const int n = l.value(QStringLiteral("keys")).toArray().size();
+        const bool lit = l.contains(QStringLiteral("lighting"));
+        if (l.value(QStringLiteral("layer")).toInt() == 3)
+            QVERIFY(n == 0 && !lit);
+        keyObjects += n;
+        lightingObjects += lit ? 1 : 0;
+    }
+    QCOMPARE(keyObjects, 3 * 25);
+    QCOMPARE(lightingObjects, r10udav ? 3 : 0);
+
+    auto current = std::make_shared<Fw>();
+    current->fillFullConfiguration(4);
+    const QByteArray layer3Key = current->keyRecord(3, 0);
+    const QByteArray lighting0 = current->lighting(0);
+    const QByteArray lighting3 = current->lighting(3);
+    QVERIFY(testsupport::plugAndConnect(current) > 0);
+    Runner into;
+    QCOMPARE(into.cli.importProfile(path), 0);
+    QCOMPARE(current->keyRecord(3, 0), layer3Key);
+    QCOMPARE(current->lighting(3), lighting3);
+    if (!r10udav)
+        QCOMPARE(current->lighting(0), lighting0);
 }
 
 void TstProfileCli::badFilesRefusedBeforeTheKeypad_data()
@@ -316,6 +346,21 @@ void TstProfileCli::exitStatuses()
         QCOMPARE(r.cli.importProfile(dir.filePath(QStringLiteral("missing.json"))), 2);
         QVERIFY(t.elapsed() < 5000);
         QVERIFY(r.said(QStringLiteral("cannot read")));
+    }
+
+    // A keypad the system refuses to open ends the wait at once.
+    {
+        const int id = sim::SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId,
+                                         std::make_shared<Fw>());
+        sim::SimBus::setRefuseOpen(id, true);
+        Runner r(20000);
+        QElapsedTimer t;
+        t.start();
+        QCOMPARE(r.cli.exportProfile(path), 1);
+        QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
+        QVERIFY2(r.said(QStringLiteral("access was denied: install the udev rule")), qPrintable(r.text()));
+        QVERIFY(!QFile::exists(path));
+        testsupport::resetDeviceLink();
     }
 
     // No keypad: a device failure after the wait, and no file left behind.

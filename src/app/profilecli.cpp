@@ -1,6 +1,7 @@
 #include "app/profilecli.h"
 
 #include "app/devicetasks.h"
+#include "app/profilefiles.h"
 #include "device/hidmanager.h"
 #include "device/legacyhidmanager.h"
 #include "model/keyboarddata.h"
@@ -138,6 +139,8 @@ bool ProfileCli::waitForKeypad()
     timeout.setSingleShot(true);
     connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
     connect(m_hid, &HIDManager::deviceConnected, &loop, &QEventLoop::quit);
+    // A keypad the system will not let us open stays refused: no use waiting out the time.
+    connect(m_hid, &HIDManager::deviceAccessDenied, &loop, &QEventLoop::quit);
     timeout.start(m_waitMs);
     if (!m_hid->isConnected())
         loop.exec();
@@ -210,7 +213,8 @@ int ProfileCli::exportProfile(const QString &path)
     KeyboardData model;
     loadInto(model, keypad.read);
     QString error;
-    if (!Profile::exportToFile(path, model, keypad.device, &error)) {
+    const ProfileData profile = ProfileFiles::keypadProfile(model, keypad.device);
+    if (!ProfileFiles::write(path, profile, &error)) {
         fail(QStringLiteral("Error: %1").arg(error));
         return BadFileOrUsage;
     }

@@ -3,6 +3,8 @@
 // Only files are touched here, never the keypad, so both run on the GUI thread.
 #include "app/widget.h"
 
+#include "app/profilefiles.h"
+
 #include <QBoxLayout>
 #include <QDebug>
 #include <QDir>
@@ -103,7 +105,8 @@ void Widget::onExportProfileClicked()
     if (path.isEmpty())
         return;
     QString error;
-    if (!Profile::exportToFile(path, m_keyboardData, profileTarget(), &error)) {
+    const ProfileData profile = ProfileFiles::keypadProfile(m_keyboardData, profileTarget());
+    if (!ProfileFiles::write(path, profile, &error)) {
         qDebug() << "Widget: profile export failed:" << error;
         showProfileOutcome(uiText(QStringLiteral("Profile not exported")), error, true);
         return;
