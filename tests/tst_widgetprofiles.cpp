@@ -131,6 +131,7 @@ private slots:
     void exportHoldsUnsavedEdits();
     void importBecomesEditsThatSaveWrites();
     void refusedImportLeavesModelUntouched();
+    void importIntoLegacyKeypad();
 };
 
 void TstWidgetProfiles::buttonsInTheTopBar()
@@ -352,6 +353,58 @@ void TstWidgetProfiles::refusedImportLeavesModelUntouched()
         takeMessageBox(cw.w);
     }
     QVERIFY(spinUntil([&] { return !cw.w.isDeviceTaskRunning(); }, 8000));
+}
+
+void TstWidgetProfiles::importIntoLegacyKeypad()
+{
+    LogCapture log;
+    Widget w(configFrom(""));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("legacy.json"));
+    w.setProfilePathChooser([&](bool) { return path; });
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto fw = std::make_shared<sim::LegacyFirmware>(sim::LegacyFirmware::Generation::R10Udav);
+    fw->loadDemoConfiguration();
+    SimBus::plug(0x1189, 0x8840, fw);
+    QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 10000));
+    QVERIFY(w.isLegacyDevice());
+    KeyboardData *m = w.keyboardData();
+
+    // A profile made without a keypad: two keys for layers this keypad has, one for a fourth
+    // layer it lacks.
+    ProfileData p = Profile::fromModel(*m, ProfileDevice());
+    KeyData space;
+    space.type = KeyType::Basic;
+    space.keyCode = 0x2C;
+    p.layers[0][2] = space;
+    KeyData copy;
+    copy.type = KeyType::Combination;
+    copy.modifierBits = 0x01;
+    copy.comboKeys = QByteArray(1, 0x06);
+    p.layers[1][0] = copy;
+    p.layers[3][0] = space;
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(Profile::toJson(p));
+    f.close();
+
+    QTest::mouseClick(w.importProfileButton(), Qt::LeftButton);
+    QVERIFY2(w.statusLabel()->text().startsWith(QStringLiteral("Profile imported: 2 keys")),
+             qPrintable(w.statusLabel()->text()));
+    QVERIFY(takeMessageBox(w).value(1).contains(QStringLiteral("layer 3")));
+    QCOMPARE(dirtyKeys(*m), 2);
+
+    // Saved the legacy way and committed: the keypad still has both after a power cycle.
+    QTest::mouseClick(w.saveSettingsButton(), Qt::LeftButton);
+    QVERIFY(spinUntil([&] { return w.statusLabel()->text() == QStringLiteral("Saved successfully"); }, 10000));
+    QVERIFY(!m->hasUnsavedChanges());
+    fw->powerCycle();
+    QTest::mouseClick(w.viewSettingsButton(), Qt::LeftButton);
+    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")); }, 10000));
+    const auto R10 = ProfileDevice::Protocol::LegacyR10Udav;
+    QVERIFY(Profile::sameOnKeypad(*m->keyDataAt(0, 2), space, R10));
+    QVERIFY(Profile::sameOnKeypad(*m->keyDataAt(1, 0), copy, R10));
 }
 
 QTEST_MAIN(TstWidgetProfiles)
