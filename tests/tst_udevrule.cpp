@@ -69,6 +69,18 @@ bool patternMatches(const QString &pattern, const QString &value)
     return false;
 }
 
+// Files of the source tree: CTest names the tree; run by hand, fall back to the path of
+// this file.
+QString sourceFile(const QString &relative)
+{
+    const QString root = qEnvironmentVariable("MPS_SOURCE_DIR");
+    if (!root.isEmpty()) {
+        const QString path = root + QLatin1Char('/') + relative;
+        return QFileInfo::exists(path) ? path : QString();
+    }
+    return QFINDTESTDATA(QStringLiteral("../") + relative);
+}
+
 bool parseRules(const QString &text, QVector<Rule> *rules, QString *error)
 {
     static const QSet<QString> matchOnly = {
@@ -283,7 +295,7 @@ private:
 
 void TstUdevRule::initTestCase()
 {
-    const QString path = QFINDTESTDATA("../packaging/70-macropad-studio.rules");
+    const QString path = sourceFile(QStringLiteral("packaging/70-macropad-studio.rules"));
     QVERIFY2(!path.isEmpty(), "packaging/70-macropad-studio.rules not found");
     const QString text = readSource(path);
     QVERIFY(!text.isEmpty());
@@ -411,7 +423,7 @@ void TstUdevRule::metainfoNamesEveryKeypad()
 {
     // Software centres offer the program when a keypad is plugged in by matching the
     // kernel's modalias (upper-case hex) against the metainfo's list.
-    const QString path = QFINDTESTDATA("../packaging/org.macropadstudio.MacropadStudio.metainfo.xml");
+    const QString path = sourceFile(QStringLiteral("packaging/org.macropadstudio.MacropadStudio.metainfo.xml"));
     QVERIFY2(!path.isEmpty(), "metainfo not found");
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
