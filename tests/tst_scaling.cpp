@@ -82,6 +82,7 @@ private slots:
     void scaleFromWindowSize();
     void smallChangesAndBurstsOfResizes();
     void widthBoundElements();
+    void lightingPageAfterMaximised();
     void presetsStayInsideTheFrame_data();
     void presetsStayInsideTheFrame();
     void pageTextsFitTheirButtons_data();
@@ -207,6 +208,43 @@ void TstScaling::widthBoundElements()
         QVERIFY2(w.keyFunctionDisplay()->parentWidget()->width() == c.display,
                  qPrintable(where + QStringLiteral(" display ")
                             + QString::number(w.keyFunctionDisplay()->parentWidget()->width())));
+    }
+}
+
+void TstScaling::lightingPageAfterMaximised()
+{
+    struct Case { const char *name; int row; bool maximiseFirst; int expectedHeight; };
+    const Case cases[] = {
+        {"lighting page, restored from maximised", 3, true, 1100},
+        {"lighting page, never maximised", 3, false, 1400},
+        {"other page, restored from maximised", 0, true, 1400},
+    };
+    for (const Case &c : cases) {
+        Widget w(config(""));
+        w.resize(Widget::DESIGN_WIDTH, Widget::DESIGN_HEIGHT);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.functionList()->setCurrentRow(c.row);
+        QCOMPARE(w.isRgbLedPageActive(), c.row == 3);
+        // A tall normal geometry: what the window manager hands back on restore.
+        QVERIFY(resizeAndSettle(w, QSize(1600, 1400)));
+        if (c.maximiseFirst) {
+            w.setWindowState(Qt::WindowMaximized);
+            QVERIFY(QTest::qWaitFor([&] { return w.isMaximized(); }, 2000));
+            QTest::qWait(40);
+            w.setWindowState(Qt::WindowNoState);
+            QVERIFY(QTest::qWaitFor([&] { return !w.isMaximized(); }, 2000));
+        }
+        QTest::qWait(80);
+        QVERIFY2(QTest::qWaitFor([&] { return w.height() == c.expectedHeight; }, 1000),
+                 qPrintable(QStringLiteral("%1: height %2").arg(QLatin1String(c.name)).arg(w.height())));
+        QCOMPARE(w.width(), 1600);
+        // Once only: a later tall resize on the same page is the user's choice.
+        if (c.expectedHeight == 1100) {
+            QVERIFY(resizeAndSettle(w, QSize(1600, 1300)));
+            QTest::qWait(40);
+            QCOMPARE(w.height(), 1300);
+        }
     }
 }
 

@@ -410,6 +410,7 @@ private:
     static QString functionButtonStyleSheet(double scale);
 
     bool m_wasMaximized = false;
+    QSize m_maximizedSize; // the last size seen while maximised on the lighting page
     bool m_firstShowDone = false;
     int m_widthLaidOut = -1; // window width the width-bound elements were last sized for
     // --- end of window scaling -------------------------------------------------------

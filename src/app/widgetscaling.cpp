@@ -6,6 +6,7 @@
 #include "pages/rgbledpage.h"
 
 #include <QDebug>
+#include <QLabel>
 #include <QLayout>
 #include <QListWidget>
 #include <QResizeEvent>
@@ -49,8 +50,10 @@ void Widget::resizeEvent(QResizeEvent *event)
 {
     // Remembered so that leaving the maximised state on the lighting page can bring the
     // window back to a usable height (see applyRgbLedMaximizedRule).
-    if (m_rgbLedPageActive && isMaximized())
+    if (m_rgbLedPageActive && isMaximized()) {
         m_wasMaximized = true;
+        m_maximizedSize = event->size();
+    }
 
     const double ratio = scaleForSize(event->size());
     m_targetScaleRatio = ratio;
@@ -96,6 +99,8 @@ void Widget::onResizeTimeout()
             updateLayerBtnWidth();
             updateInputFrameWidth();
         }
+        // A restore from maximised may keep the scale (same aspect) yet still be too tall.
+        applyRgbLedMaximizedRule();
         return;
     }
     m_scaleRatio = m_targetScaleRatio;
@@ -126,6 +131,9 @@ void Widget::applyRgbLedMaximizedRule()
 {
     if (!m_rgbLedPageActive || !m_wasMaximized || isMaximized() || isFullScreen())
         return;
+    // The state may turn normal before the restored geometry arrives; judge that geometry.
+    if (size() == m_maximizedSize)
+        return;
     m_wasMaximized = false;
     // Restored from maximised on the lighting page: the window manager may hand back the
     // maximised height, taller than the page can use.
@@ -150,6 +158,11 @@ void Widget::preUpdateFontsOnly(double scale)
             QStringLiteral("QTextEdit#keyFunctionDisplay { font-size: %1px; }")
                 .arg(qMax(14, nearestPx(18 * scale))));
 
+    // The status line: its own rule on the bar outranks the window sheet's 24 px.
+    if (m_topBar)
+        m_topBar->setStyleSheet(QStringLiteral("QLabel#topTipBar { font-size: %1px; }")
+                                    .arg(qMax(18, nearestPx(24 * scale))));
+
     updateBaseKeysFonts(scale);
     updateBaseKeysStyleSheet(scale);
     updateMediaPageStyleSheet(scale);
@@ -169,6 +182,11 @@ void Widget::preUpdateAllElements(double scale)
     // may still be those of an earlier, slightly different scale.
     preUpdateFontsOnly(scale);
     scaleButtons(scale);
+    if (m_topBar) {
+        m_topBar->setFixedHeight(qMax(50, nearestPx(50 * scale)));
+        if (m_statusLabel)
+            m_statusLabel->setFixedHeight(qMax(34, nearestPx(34 * scale)));
+    }
     updateKnobGroupAbsoluteLayout(scale);
     updateWidgetSizes();
     updatePhysicalPanelGeometry(scale);
