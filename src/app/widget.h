@@ -5,6 +5,7 @@
 #include "model/profile.h"
 #include "model/records.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QPushButton>
 #include <QSize>
@@ -408,9 +409,14 @@ private:
     // Own style sheet of Clear, Clear All, View Settings and Save Settings at a scale: the
     // window sheet's font size and minimum height would otherwise outrank setFont.
     static QString functionButtonStyleSheet(double scale);
+    // Restyles the function pages for a scale: only the page in view while a drag is on
+    // (the rest are hidden), all of them on the relayout; a page already styled for that
+    // scale is skipped.
+    void updatePageStyles(double scale, bool pageInViewOnly);
 
     bool m_wasMaximized = false;
     QSize m_maximizedSize; // the last size seen while maximised on the lighting page
+    QHash<const QWidget *, double> m_pageStyleScale; // scale each page was last styled for
     bool m_firstShowDone = false;
     int m_widthLaidOut = -1; // window width the width-bound elements were last sized for
     // --- end of window scaling -------------------------------------------------------

@@ -3,6 +3,11 @@
 // the last resize event, so a drag costs one relayout instead of one per event.
 #include "app/widget.h"
 
+#include "pages/extrakeyspage.h"
+#include "pages/macropage.h"
+#include "pages/mousepage.h"
+#include "pages/multimediapage.h"
+#include "pages/procreatepage.h"
 #include "pages/rgbledpage.h"
 
 #include <QDebug>
@@ -163,10 +168,36 @@ void Widget::preUpdateFontsOnly(double scale)
         m_topBar->setStyleSheet(QStringLiteral("QLabel#topTipBar { font-size: %1px; }")
                                     .arg(qMax(18, nearestPx(24 * scale))));
 
-    updateBaseKeysFonts(scale);
-    updateBaseKeysStyleSheet(scale);
-    updateMediaPageStyleSheet(scale);
-    updateOtherFunctionPageStyles(scale);
+    updatePageStyles(scale, true);
+}
+
+void Widget::updatePageStyles(double scale, bool pageInViewOnly)
+{
+    const QWidget *inView = m_functionStack ? m_functionStack->currentWidget() : nullptr;
+    auto due = [&](const QWidget *page) {
+        if (!page || (pageInViewOnly && page != inView))
+            return false;
+        const auto it = m_pageStyleScale.constFind(page);
+        if (it != m_pageStyleScale.constEnd() && qFuzzyCompare(it.value(), scale))
+            return false;
+        m_pageStyleScale.insert(page, scale);
+        return true;
+    };
+    if (due(m_baseKeysPage)) {
+        updateBaseKeysFonts(scale);
+        updateBaseKeysStyleSheet(scale);
+    }
+    if (due(m_multiMediaPage))
+        m_multiMediaPage->updateMediaPageStyleSheet(scale);
+    if (due(m_extraKeysPage))
+        m_extraKeysPage->updateExtraKeysStyleSheet(scale);
+    if (due(m_mousePage))
+        m_mousePage->updateMouseStyleSheet(scale);
+    if (due(m_procreatePage))
+        m_procreatePage->updateProcreateStyleSheet(scale);
+    MacroPage *macro = m_functionStack ? m_functionStack->findChild<MacroPage *>() : nullptr;
+    if (due(macro))
+        macro->updateMacroPageStyle(scale);
 }
 
 QString Widget::functionButtonStyleSheet(double scale)
@@ -181,6 +212,7 @@ void Widget::preUpdateAllElements(double scale)
     // Fonts again: the last resize event may have been below the threshold, so the fonts
     // may still be those of an earlier, slightly different scale.
     preUpdateFontsOnly(scale);
+    updatePageStyles(scale, false);
     scaleButtons(scale);
     if (m_topBar) {
         m_topBar->setFixedHeight(qMax(50, nearestPx(50 * scale)));
