@@ -407,8 +407,10 @@ private:
     void relayoutAt(double scale);
     void applyRgbLedMaximizedRule();
     // Own style sheet of Clear, Clear All, View Settings and Save Settings at a scale: the
-    // window sheet's font size and minimum height would otherwise outrank setFont.
-    static QString functionButtonStyleSheet(double scale);
+    // window sheet's font size and minimum height would otherwise outrank setFont. The font
+    // steps down (not below 20 px) while a text would be cut in the buttons' current width.
+    QString functionButtonStyleSheet(double scale) const;
+    void refitFunctionButtons();
     // Restyles the function pages for a scale: only the page in view while a drag is on
     // (the rest are hidden), all of them on the relayout; a page already styled for that
     // scale is skipped.

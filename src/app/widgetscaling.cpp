@@ -103,6 +103,7 @@ void Widget::onResizeTimeout()
             m_widthLaidOut = width();
             updateLayerBtnWidth();
             updateInputFrameWidth();
+            refitFunctionButtons();
         }
         // A restore from maximised may keep the scale (same aspect) yet still be too tall.
         applyRgbLedMaximizedRule();
@@ -130,6 +131,7 @@ void Widget::relayoutAt(double scale)
     updateKnobGroupAbsoluteLayout(scale);
     updateInputFrameWidth();
     updateRgbLedPageStyle(scale);
+    refitFunctionButtons();
 }
 
 void Widget::applyRgbLedMaximizedRule()
@@ -200,11 +202,40 @@ void Widget::updatePageStyles(double scale, bool pageInViewOnly)
         macro->updateMacroPageStyle(scale);
 }
 
-QString Widget::functionButtonStyleSheet(double scale)
+QString Widget::functionButtonStyleSheet(double scale) const
 {
+    constexpr int kFloorPx = 20;
+    constexpr int kSideRoom = 0; // the buttons have neither border nor padding
+    int px = qMax(kFloorPx, nearestPx(INIT_FUNC_BTN_FONT_SIZE * scale));
+    const QPushButton *buttons[] = {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton};
+    auto fits = [&](int size) {
+        for (const QPushButton *b : buttons) {
+            if (!b || !b->isVisible() || b->width() <= kSideRoom)
+                continue;
+            QFont f = b->font();
+            f.setBold(true);
+            f.setPixelSize(size);
+            if (QFontMetrics(f).horizontalAdvance(b->text()) > b->width() - kSideRoom)
+                return false;
+        }
+        return true;
+    };
+    while (px > kFloorPx && !fits(px))
+        --px;
     return QStringLiteral("QPushButton { font-size: %1px; font-weight: bold; min-height: %2px; }")
-        .arg(qMax(20, nearestPx(INIT_FUNC_BTN_FONT_SIZE * scale)))
+        .arg(px)
         .arg(qMax(50, nearestPx(INIT_FUNC_BTN_HEIGHT * scale)));
+}
+
+void Widget::refitFunctionButtons()
+{
+    // Measured against the widths the layout gives now, so settle it first.
+    if (m_mainLayout)
+        m_mainLayout->activate();
+    const QString sheet = functionButtonStyleSheet(m_scaleRatio);
+    for (QPushButton *b : {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton})
+        if (b && b->styleSheet() != sheet)
+            b->setStyleSheet(sheet);
 }
 
 void Widget::preUpdateAllElements(double scale)
