@@ -3,6 +3,7 @@
 #include "app/widget.h"
 #include "controls/keybutton.h"
 #include "controls/knobbutton.h"
+#include "pages/multimediapage.h"
 #include "support/logcapture.h"
 
 #include <QDir>
@@ -154,9 +155,12 @@ void TstScaling::smallChangesAndBurstsOfResizes()
     QCOMPARE(w.scaleRatio(), 1.0);
 
     // 1484 x 1100: scale 0.9893, just over the threshold: fonts change at once, before any
-    // event loop turn, and the relayout follows.
+    // event loop turn (the page in view too), and the relayout follows.
+    const QString pageSheetAtOne = w.functionStack()->currentWidget()->styleSheet();
+    const QString mediaSheetAtOne = w.multiMediaPage()->styleSheet();
     w.resize(1484, 1100);
     QVERIFY(w.clearButton()->styleSheet() != sheetAtOne);
+    QVERIFY(w.functionStack()->currentWidget()->styleSheet() != pageSheetAtOne);
     QCOMPARE(log.count(QStringLiteral("[Scale] relayout")), 0);
     QVERIFY(QTest::qWaitFor([&] { return log.count(QStringLiteral("[Scale] relayout")) == 1; }, 2000));
     QVERIFY(qAbs(w.scaleRatio() - 1484 / 1500.0) < 1e-9);
@@ -171,6 +175,9 @@ void TstScaling::smallChangesAndBurstsOfResizes()
     QCOMPARE(log.count(QStringLiteral("[Scale] relayout")), 1);
     QCOMPARE(w.scaleRatio(), 1.5);
     QCOMPARE(w.buttonAt(0)->width(), qRound(w.currentLayout().keySize * 1.5));
+    // Pages out of view were restyled by the relayout: 18 px x 1.5 on the media page.
+    QVERIFY(w.multiMediaPage()->styleSheet() != mediaSheetAtOne);
+    QVERIFY(w.multiMediaPage()->styleSheet().contains(QLatin1String("font-size: 27px")));
 
     // Back and forth inside the burst: ending near the applied scale still applies the
     // last target (the fonts of the intermediate size must not stay).
