@@ -4,6 +4,7 @@
 #include "controls/keycaption.h"
 #include "model/keyboarddata.h"
 #include "pages/basekeyinput.h"
+#include "pages/labelfitting.h"
 #include "pages/pagekeytables.h"
 
 #include <QFontMetrics>
@@ -111,22 +112,12 @@ bool ExtraKeysPage::labelsFit(int fontPx, int paddingV, int paddingH) const
 
 void ExtraKeysPage::applyFittingStyle()
 {
-    int fontPx = m_fontPx;
-    int paddingV = m_paddingV;
-    int paddingH = m_paddingH;
-    if (width() > 1 && height() > 1 && !labelsFit(fontPx, paddingV, paddingH)) {
-        const int comfortable = std::min(m_fontPx, 13);
-        while (fontPx > comfortable && !labelsFit(fontPx, paddingV, paddingH))
-            --fontPx;
-        if (!labelsFit(fontPx, paddingV, paddingH)) {
-            paddingV = std::min(paddingV, 2);
-            paddingH = std::min(paddingH, 3);
-            const int smallest = std::min(m_fontPx, 9);
-            while (fontPx > smallest && !labelsFit(fontPx, paddingV, paddingH))
-                --fontPx;
-        }
-    }
-    const QString style = styleSheetFor(paddingV, paddingH, fontPx);
+    const LabelStyleSizes sizes = LabelFitting::shrinkToFit(
+        LabelStyleSizes{m_fontPx, m_paddingV, m_paddingH}, width() > 1 && height() > 1,
+        [this](int fontPx, int paddingV, int paddingH) {
+            return labelsFit(fontPx, paddingV, paddingH);
+        });
+    const QString style = styleSheetFor(sizes.paddingV, sizes.paddingH, sizes.fontPx);
     if (style != m_appliedStyle) {
         m_appliedStyle = style;
         setStyleSheet(style);
