@@ -2,8 +2,8 @@
 
 #include "app/uitext.h"
 #include "model/keyboarddata.h"
+#include "pages/legacyledpagekit.h"
 #include "pages/legacyrgbpalette.h"
-#include "pages/rgbledpage.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -14,28 +14,12 @@ LegacyOldRgbLedPage::LegacyOldRgbLedPage(KeyboardData *model, QWidget *parent)
     : QScrollArea(parent)
     , m_model(model)
 {
-    RgbLedPage::setUpScrollWrapper(this);
-
-    auto *content = new QWidget(this);
-    content->setObjectName(QStringLiteral("legacyOldRgbLedContent"));
-    content->setStyleSheet(QStringLiteral("QWidget { background-color:#202020; }"));
-    auto *layout = new QVBoxLayout(content);
-    layout->setContentsMargins(12, 0, 12, 14);
-    layout->setSpacing(10);
-
-    auto *modeRow = new QHBoxLayout();
-    modeRow->setSpacing(10);
-    for (int i = 0; i < MODE_COUNT; ++i) {
-        auto *button = new QPushButton(UiText::text(QStringLiteral("LED Mode%1").arg(i)), content);
-        button->setCursor(Qt::PointingHandCursor);
-        button->setMinimumHeight(82);
-        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-        connect(button, &QPushButton::clicked, this, [this, i] { setLegacyOldRgbMode(i); });
-        modeRow->addWidget(button, 1);
-        m_modeButtons.append(button);
-    }
-    modeRow->addStretch();
-    layout->addLayout(modeRow);
+    QVBoxLayout *layout = LegacyLedPageKit::createContent(
+        this, QStringLiteral("legacyOldRgbLedContent"), QMargins(12, 0, 12, 14));
+    QWidget *content = layout->parentWidget();
+    LegacyLedPageKit::addModeRow(
+        this, layout, MODE_COUNT, 82, QSizePolicy::Expanding,
+        [this](int mode) { setLegacyOldRgbMode(mode); }, &m_modeButtons);
 
     auto *colorRow = new QHBoxLayout();
     colorRow->setSpacing(10);

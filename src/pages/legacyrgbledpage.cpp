@@ -2,8 +2,8 @@
 
 #include "app/uitext.h"
 #include "model/keyboarddata.h"
+#include "pages/legacyledpagekit.h"
 #include "pages/legacyrgbpalette.h"
-#include "pages/rgbledpage.h"
 
 #include <QDebug>
 #include <QGridLayout>
@@ -20,28 +20,12 @@ LegacyRgbLedPage::LegacyRgbLedPage(KeyboardData *model, QWidget *parent)
     : QScrollArea(parent)
     , m_model(model)
 {
-    RgbLedPage::setUpScrollWrapper(this);
-
-    auto *content = new QWidget(this);
-    content->setObjectName(QStringLiteral("legacyRgbLedContent"));
-    content->setStyleSheet(QStringLiteral("QWidget { background-color:#202020; }"));
-    auto *layout = new QVBoxLayout(content);
-    layout->setContentsMargins(12, 10, 12, 10);
-    layout->setSpacing(10);
-
-    auto *modeRow = new QHBoxLayout();
-    modeRow->setSpacing(10);
-    for (int i = 0; i < MODE_COUNT; ++i) {
-        auto *button = new QPushButton(UiText::text(QStringLiteral("LED Mode%1").arg(i)), content);
-        button->setCursor(Qt::PointingHandCursor);
-        button->setMinimumHeight(44);
-        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        connect(button, &QPushButton::clicked, this, [this, i] { setLegacyRgbMode(i); });
-        modeRow->addWidget(button, 1);
-        m_modeButtons.append(button);
-    }
-    modeRow->addStretch();
-    layout->addLayout(modeRow);
+    QVBoxLayout *layout = LegacyLedPageKit::createContent(
+        this, QStringLiteral("legacyRgbLedContent"), QMargins(12, 10, 12, 10));
+    QWidget *content = layout->parentWidget();
+    LegacyLedPageKit::addModeRow(
+        this, layout, MODE_COUNT, 44, QSizePolicy::Fixed,
+        [this](int mode) { setLegacyRgbMode(mode); }, &m_modeButtons);
 
     auto *grid = new QGridLayout();
     grid->setHorizontalSpacing(10);
