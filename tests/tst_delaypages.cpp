@@ -8,9 +8,9 @@
 #include "pages/clampeddelayspinbox.h"
 #include "pages/legacydelaypage.h"
 #include "pages/legacyolddelaypage.h"
+#include "support/pageharness.h"
 #include "support/windowharness.h"
 
-#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -19,40 +19,11 @@
 #include <QtTest>
 
 using testsupport::configFrom;
+using testsupport::saveShot;
+using testsupport::deviceRead;
+using Kind = testsupport::KeypadKind;
 
 namespace {
-
-void saveShot(QWidget *widget, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("MACROPAD_SHOTS_DIR");
-    if (dir.isEmpty())
-        return;
-    QDir().mkpath(dir);
-    widget->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
-}
-
-enum class Kind { Current, R10Udav, Old };
-
-// What the connection controller does once a read of the keypad completed.
-void deviceRead(Widget &w, Kind kind)
-{
-    DeviceInfo info;
-    info.valid = true;
-    info.keyCount = 16;
-    info.encoderCount = 3;
-    info.layerCount = 3;
-    LegacyDeviceInfo legacy;
-    legacy.valid = true;
-    legacy.keyCount = 16;
-    legacy.encoderCount = 3;
-    legacy.layerCount = 3;
-    legacy.version = kind == Kind::Old ? 8 : 10;
-    legacy.format = kind == Kind::Old ? LegacyDeviceInfo::Old : LegacyDeviceInfo::R10Udav;
-    w.setDeviceKind(kind != Kind::Current, info, legacy);
-    w.applyPhysicalLayout(w.buildDefault16Plus3Layout());
-    w.updatePageRoutingFlags();
-    w.updateFunctionPagesForDevice();
-}
 
 MacroStepData step(quint8 action, quint8 code, quint16 delay)
 {

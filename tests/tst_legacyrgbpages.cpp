@@ -9,12 +9,16 @@
 #include "pages/legacyoldrgbledpage.h"
 #include "pages/legacyrgbledpage.h"
 #include "pages/legacyrgbpalette.h"
+#include "support/pageharness.h"
 
-#include <QDir>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QtTest>
+
+using testsupport::saveShot;
+using testsupport::deviceRead;
+using Kind = testsupport::KeypadKind;
 
 namespace {
 
@@ -23,38 +27,6 @@ AppConfig config(const char *text)
     AppConfig c;
     c.parse(QByteArray(text));
     return c;
-}
-
-void saveShot(QWidget *widget, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("MACROPAD_SHOTS_DIR");
-    if (dir.isEmpty())
-        return;
-    QDir().mkpath(dir);
-    widget->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
-}
-
-enum class Kind { Current, R10Udav, Old };
-
-// What the connection controller does once a read of the keypad completed.
-void deviceRead(Widget &w, Kind kind)
-{
-    DeviceInfo info;
-    info.valid = true;
-    info.keyCount = 16;
-    info.encoderCount = 3;
-    info.layerCount = 3;
-    LegacyDeviceInfo legacy;
-    legacy.valid = true;
-    legacy.keyCount = 16;
-    legacy.encoderCount = 3;
-    legacy.layerCount = 3;
-    legacy.version = kind == Kind::Old ? 8 : 10;
-    legacy.format = kind == Kind::Old ? LegacyDeviceInfo::Old : LegacyDeviceInfo::R10Udav;
-    w.setDeviceKind(kind != Kind::Current, info, legacy);
-    w.applyPhysicalLayout(w.buildDefault16Plus3Layout());
-    w.updatePageRoutingFlags();
-    w.updateFunctionPagesForDevice();
 }
 
 bool highlighted(QPushButton *modeButton)

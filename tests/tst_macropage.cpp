@@ -13,9 +13,9 @@
 #include "sim/simbus.h"
 #include "support/devicefixture.h"
 #include "support/logcapture.h"
+#include "support/pageharness.h"
 #include "support/windowharness.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QScrollArea>
@@ -31,17 +31,9 @@ using Fw = sim::CurrentFirmware;
 using testsupport::configFrom;
 using testsupport::LogCapture;
 using testsupport::spinUntil;
+using testsupport::saveShot;
 
 namespace {
-
-void saveShot(QWidget *widget, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("MACROPAD_SHOTS_DIR");
-    if (dir.isEmpty())
-        return;
-    QDir().mkpath(dir);
-    widget->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
-}
 
 // The window with its clock under the test's control.
 struct Recorder {

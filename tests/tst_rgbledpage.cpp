@@ -8,13 +8,15 @@
 #include "controls/knobbutton.h"
 #include "controls/rgbcolorpickerwidget.h"
 #include "pages/rgbledpage.h"
+#include "support/pageharness.h"
 
 #include <QButtonGroup>
-#include <QDir>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QtTest>
+
+using testsupport::saveShot;
 
 namespace {
 
@@ -26,15 +28,6 @@ AppConfig config(const char *text)
 }
 
 // Renders go to $MACROPAD_SHOTS_DIR when it is set (for looking at the page by eye).
-void saveShot(QWidget *widget, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("MACROPAD_SHOTS_DIR");
-    if (dir.isEmpty())
-        return;
-    QDir().mkpath(dir);
-    widget->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
-}
-
 QStringList visibleModeTexts(RgbLedPage *page)
 {
     QStringList texts;

@@ -6,12 +6,14 @@
 #include "controls/knobbutton.h"
 #include "controls/rgbcolorpickerwidget.h"
 #include "pages/rgbledpage.h"
+#include "support/pageharness.h"
 
-#include <QDir>
 #include <QFrame>
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
+
+using testsupport::saveShot;
 
 namespace {
 
@@ -20,15 +22,6 @@ AppConfig config(const char *text)
     AppConfig c;
     c.parse(QByteArray(text));
     return c;
-}
-
-void saveShot(QWidget *widget, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("MACROPAD_SHOTS_DIR");
-    if (dir.isEmpty())
-        return;
-    QDir().mkpath(dir);
-    widget->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 QPushButton *led(const Widget &w, int i)
