@@ -4,7 +4,9 @@
 #include "sim/currentfirmware.h"
 #include "sim/simbus.h"
 #include "support/devicefixture.h"
+#include "support/keydatatestkit.h"
 #include "support/logcapture.h"
+#include "support/reportbytes.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
@@ -13,32 +15,11 @@
 
 using Fw = sim::CurrentFirmware;
 using sim::SimBus;
+using keydatatest::basic;
+using testsupport::hex;
+using testsupport::packet;
 
 namespace {
-
-// A 63-byte request: `head`, zero fill, XOR of bytes 0-61 in byte 62.
-QByteArray packet(const QByteArray &head)
-{
-    QByteArray p = head.left(62);
-    p.append(QByteArray(62 - p.size(), '\0'));
-    char x = 0;
-    for (char c : p)
-        x ^= c;
-    p.append(x);
-    return p;
-}
-
-QByteArray hex(const char *h)
-{
-    return QByteArray::fromHex(h);
-}
-
-KeyData basic(quint8 usage)
-{
-    KeyData k;
-    k.setBasicKey(usage);
-    return k;
-}
 
 KeyData macro(int steps)
 {

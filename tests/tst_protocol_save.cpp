@@ -7,7 +7,9 @@
 #include "sim/currentfirmware.h"
 #include "sim/simbus.h"
 #include "support/devicefixture.h"
+#include "support/keydatatestkit.h"
 #include "support/logcapture.h"
+#include "support/reportbytes.h"
 
 #include <QSignalSpy>
 #include <QtConcurrent>
@@ -17,20 +19,11 @@
 
 using Fw = sim::CurrentFirmware;
 using sim::SimBus;
+using keydatatest::basic;
+using testsupport::hex;
+using testsupport::packet;
 
 namespace {
-
-QByteArray hex(const char *h)
-{
-    return QByteArray::fromHex(h);
-}
-
-KeyData basic(quint8 usage)
-{
-    KeyData k;
-    k.setBasicKey(usage);
-    return k;
-}
 
 KeyData macro(int steps)
 {
@@ -60,17 +53,6 @@ KeyData stored(const Fw &fw, int layer, int key)
     KeyData k;
     KeyRecord::decode(reinterpret_cast<const unsigned char *>(r.constData()), r.size(), k);
     return k;
-}
-
-QByteArray packet(const QByteArray &head)
-{
-    QByteArray p = head.left(62);
-    p.append(QByteArray(62 - p.size(), '\0'));
-    char x = 0;
-    for (char c : p)
-        x ^= c;
-    p.append(x);
-    return p;
 }
 
 QByteArray yellowLighting(quint8 mode)
