@@ -1,41 +1,17 @@
 // Byte level of the legacy link: record decoders of both generations on raw buffers, the
 // key-write encoder, lighting reports and the packet/slot/key-number mappings.
 #include "device/legacyhidmanager.h"
+#include "support/legacytestkit.h"
 
 #include <QtTest>
 
 using namespace LegacyHIDManager;
+using legacytest::describe;
+using legacytest::hex;
 
 Q_DECLARE_METATYPE(KeyData)
 
 namespace {
-
-QString hex(int value, int width)
-{
-    return QStringLiteral("%1").arg(value, width, 16, QLatin1Char('0')).toUpper();
-}
-
-// A compact, readable description of a decoded key: "empty", "basic 04", "media 00E9",
-// "mouse 9", "macro P04/0 R04/20".
-QString describe(const KeyData &key)
-{
-    switch (key.type) {
-    case KeyType::Empty: return QStringLiteral("empty");
-    case KeyType::Basic: return QStringLiteral("basic ") + hex(key.keyCode, 2);
-    case KeyType::Multimedia: return QStringLiteral("media ") + hex(key.mediaUsage, 4);
-    case KeyType::Mouse: return QStringLiteral("mouse %1").arg(key.mouseAction);
-    case KeyType::Macro: {
-        QStringList steps;
-        for (const MacroStepData &s : key.macroSteps)
-            steps << QStringLiteral("%1%2/%3")
-                         .arg(s.action ? QLatin1Char('R') : QLatin1Char('P'))
-                         .arg(hex(s.keyCode, 2))
-                         .arg(s.delayMs);
-        return QStringLiteral("macro ") + steps.join(QLatin1Char(' '));
-    }
-    default: return QStringLiteral("type %1").arg(key.type);
-    }
-}
 
 // A 65-byte report with the given bytes set; everything else 0.
 QByteArray report(std::initializer_list<std::pair<int, int>> bytes, int size = REPORT_SIZE)
