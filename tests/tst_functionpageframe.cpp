@@ -14,6 +14,7 @@
 #include "sim/legacyfirmware.h"
 #include "sim/simbus.h"
 #include "support/devicefixture.h"
+#include "support/windowharness.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -21,14 +22,9 @@
 #include <QTextEdit>
 #include <QtTest>
 
-namespace {
+using testsupport::configFrom;
 
-AppConfig config(const char *text)
-{
-    AppConfig c;
-    c.parse(QByteArray(text));
-    return c;
-}
+namespace {
 
 QPushButton *buttonWith(QWidget *page, const char *property, const QVariant &value)
 {
@@ -90,7 +86,7 @@ private slots:
 
     void pagesInTheirPlaces()
     {
-        Widget w(config(""));
+        Widget w(configFrom(""));
         QListWidget *list = w.functionList();
         QStackedWidget *stack = w.functionStack();
         QCOMPARE(list->count(), 7);
@@ -129,7 +125,7 @@ private slots:
 
     void routingPerKeypadKind()
     {
-        Widget w(config(""));
+        Widget w(configFrom(""));
         QListWidget *list = w.functionList();
         QStackedWidget *stack = w.functionStack();
         auto pageFor = [&](int row) {
@@ -196,7 +192,7 @@ private slots:
 
     void chineseRowsAndShortcuts()
     {
-        Widget w(config("language=ch\n"));
+        Widget w(configFrom("language=ch\n"));
         QListWidget *list = w.functionList();
         QCOMPARE(list->item(0)->text(), UiText::text(QStringLiteral("BaseKeys"), UiText::Language::Chinese));
         QCOMPARE(list->item(6)->text(), QStringLiteral("Procreate"));
@@ -221,7 +217,7 @@ private slots:
 
     void fromPanelClickToPageClick()
     {
-        Widget w(config(""));
+        Widget w(configFrom(""));
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         KeyboardData *model = w.keyboardData();
@@ -289,7 +285,7 @@ private slots:
 
     void oldKeypadRefusesSwipeInTheWindow()
     {
-        Widget w(config(""));
+        Widget w(configFrom(""));
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         deviceRead(w, Kind::Old);
@@ -309,7 +305,7 @@ private slots:
 
     void realKeypadRoutingOutlivesItsUnplug()
     {
-        Widget w(config(""));
+        Widget w(configFrom(""));
         QListWidget *list = w.functionList();
         QStackedWidget *stack = w.functionStack();
         list->setCurrentRow(5);

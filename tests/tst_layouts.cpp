@@ -3,11 +3,14 @@
 #include "app/widget.h"
 #include "controls/keybutton.h"
 #include "controls/knobbutton.h"
+#include "support/windowharness.h"
 
 #include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QtTest>
+
+using testsupport::configFrom;
 
 namespace {
 
@@ -38,13 +41,6 @@ LegacyDeviceInfo legacy(int k, int e)
 DeviceInfo fromLegacy(const LegacyDeviceInfo &l)
 {
     return info(l.valid, l.keyCount, l.encoderCount, 0, l.shape, l.layerCount);
-}
-
-AppConfig config(const char *text)
-{
-    AppConfig c;
-    c.parse(QByteArray(text));
-    return c;
 }
 
 } // namespace
@@ -109,13 +105,13 @@ void TstLayouts::presetForDevice()
     QFETCH(int, p);
     QFETCH(int, s);
     QFETCH(QString, expected);
-    Widget w(config(""));
+    Widget w(configFrom(""));
     QCOMPARE(w.layoutForDeviceInfo(info(valid, k, e, p, s)).name, expected);
 }
 
 void TstLayouts::legacyOverrides()
 {
-    Widget w(config(""));
+    Widget w(configFrom(""));
     struct Case {
         int k, e;
         const char *expected;
@@ -134,7 +130,7 @@ void TstLayouts::legacyOverrides()
 
 void TstLayouts::legacyIndexMaps()
 {
-    Widget w(config(""));
+    Widget w(configFrom(""));
 
     // Current-protocol keypad: button and data index are the same everywhere.
     w.setDeviceKind(false, info(true, 0, 1, 0, 0), LegacyDeviceInfo());
@@ -182,7 +178,7 @@ void TstLayouts::legacyIndexMaps()
 
 void TstLayouts::startupPresets()
 {
-    Widget w(config(""));
+    Widget w(configFrom(""));
     // A window without a device shows six keys and a knob.
     QCOMPARE(w.startupDisplayLayoutPreset(), Widget::Startup6Plus1);
     QCOMPARE(w.currentLayout().name, QStringLiteral("Layout_6K_1E_P0_S0"));
@@ -252,7 +248,7 @@ void TstLayouts::everyPresetDrawsItsButtons()
 {
     QFETCH(int, code);
     QFETCH(bool, chinese);
-    Widget w(config(chinese ? "language=ch" : "language=en"));
+    Widget w(configFrom(chinese ? "language=ch" : "language=en"));
     w.resize(Widget::DESIGN_WIDTH, Widget::DESIGN_HEIGHT);
     const PhysicalLayoutConfig preset = LayoutPresets::buildForCode(code);
     w.applyPhysicalLayout(preset);

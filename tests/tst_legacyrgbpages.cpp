@@ -10,6 +10,7 @@
 #include "pages/legacyrgbledpage.h"
 #include "pages/legacyrgbpalette.h"
 #include "support/pageharness.h"
+#include "support/windowharness.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -19,15 +20,9 @@
 using testsupport::saveShot;
 using testsupport::deviceRead;
 using Kind = testsupport::KeypadKind;
+using testsupport::configFrom;
 
 namespace {
-
-AppConfig config(const char *text)
-{
-    AppConfig c;
-    c.parse(QByteArray(text));
-    return c;
-}
 
 bool highlighted(QPushButton *modeButton)
 {
@@ -105,7 +100,7 @@ private slots:
 
     void disabledWithoutALegacyKeypad()
     {
-        Widget w(config(""));
+        Widget w(configFrom(""));
         // First with no keypad read at all, then after reading a current-protocol keypad.
         for (int round = 0; round < 2; ++round) {
             LegacyRgbLedPage *r10 = w.legacyRgbLedPage();
@@ -133,7 +128,7 @@ private slots:
 
     void r10UdavPage()
     {
-        Widget w(config(""));
+        Widget w(configFrom(""));
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         KeyboardData *m = w.keyboardData();
@@ -194,7 +189,7 @@ private slots:
 
     void oldPage()
     {
-        Widget w(config(""));
+        Widget w(configFrom(""));
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         KeyboardData *m = w.keyboardData();
@@ -246,7 +241,7 @@ private slots:
 
     void chineseTexts()
     {
-        Widget w(config("language=ch"));
+        Widget w(configFrom("language=ch"));
         deviceRead(w, Kind::Old);
         QCOMPARE(w.legacyOldRgbLedPage()->colorButtons().at(0)->text(), QStringLiteral("红色"));
         QCOMPARE(w.legacyOldRgbLedPage()->modeButtons().at(5)->text(), QStringLiteral("灯光模式5"));

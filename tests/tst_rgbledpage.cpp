@@ -9,6 +9,7 @@
 #include "controls/rgbcolorpickerwidget.h"
 #include "pages/rgbledpage.h"
 #include "support/pageharness.h"
+#include "support/windowharness.h"
 
 #include <QButtonGroup>
 #include <QListWidget>
@@ -17,15 +18,9 @@
 #include <QtTest>
 
 using testsupport::saveShot;
+using testsupport::configFrom;
 
 namespace {
-
-AppConfig config(const char *text)
-{
-    AppConfig c;
-    c.parse(QByteArray(text));
-    return c;
-}
 
 // Renders go to $MACROPAD_SHOTS_DIR when it is set (for looking at the page by eye).
 QStringList visibleModeTexts(RgbLedPage *page)
@@ -93,7 +88,7 @@ private slots:
     {
         QFETCH(bool, knobOnly);
         QFETCH(QStringList, names);
-        Widget w(config(""));
+        Widget w(configFrom(""));
         w.applyPhysicalLayout(knobOnly ? w.build0Plus1LayoutP1S1() : w.buildDefault16Plus3Layout());
         RgbLedPage *page = w.rgbLedPage();
         QVERIFY(page);
@@ -129,7 +124,7 @@ private slots:
 
     void unofferedStoredModeBecomesLightsOff()
     {
-        Widget w(config(""));
+        Widget w(configFrom(""));
         KeyboardData *m = w.keyboardData();
         m->loadLedConfigs({lit(7, Qt::red), lit(3, Qt::green), lit(9, Qt::blue), lit(5, Qt::red)});
         QVERIFY(!m->hasLedChanges());
@@ -163,7 +158,7 @@ private slots:
 
     void modeClicksSetOnlyTheModeFlag()
     {
-        Widget w(config(""));
+        Widget w(configFrom(""));
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         KeyboardData *m = w.keyboardData();
@@ -201,7 +196,7 @@ private slots:
 
     void colourEditsGoToTheSelectedKey()
     {
-        Widget w(config(""));
+        Widget w(configFrom(""));
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.applyPhysicalLayout(w.buildDefault16Plus3Layout());
@@ -256,7 +251,7 @@ private slots:
 
     void pickerFollowsSelectionAndLayer()
     {
-        Widget w(config(""));
+        Widget w(configFrom(""));
         w.applyPhysicalLayout(w.buildDefault16Plus3Layout());
         KeyboardData *m = w.keyboardData();
         m->setLedColor(0, 5, LedColorData{10, 200, 30});
@@ -279,7 +274,7 @@ private slots:
 
     void chineseEffectNames()
     {
-        Widget w(config("language=ch"));
+        Widget w(configFrom("language=ch"));
         w.applyPhysicalLayout(w.buildDefault16Plus3Layout());
         RgbLedPage *page = w.rgbLedPage();
         QCOMPARE(page->modeButtons().at(0)->text(), QStringLiteral("关闭灯光"));
@@ -297,7 +292,7 @@ private slots:
 
     void pageScaling()
     {
-        Widget w(config(""));
+        Widget w(configFrom(""));
         RgbLedPage *page = w.rgbLedPage();
         page->updateRgbLedPageStyle(0.5); // counts as 0.8
         QCOMPARE(page->modeButtons().at(0)->minimumHeight(), 42);
@@ -313,7 +308,7 @@ private slots:
 
     void rendersInEnglish()
     {
-        Widget w(config(""));
+        Widget w(configFrom(""));
         w.applyPhysicalLayout(w.buildDefault16Plus3Layout());
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));

@@ -7,6 +7,7 @@
 #include "controls/rgbcolorpickerwidget.h"
 #include "pages/rgbledpage.h"
 #include "support/pageharness.h"
+#include "support/windowharness.h"
 
 #include <QFrame>
 #include <QListWidget>
@@ -14,15 +15,9 @@
 #include <QtTest>
 
 using testsupport::saveShot;
+using testsupport::configFrom;
 
 namespace {
-
-AppConfig config(const char *text)
-{
-    AppConfig c;
-    c.parse(QByteArray(text));
-    return c;
-}
 
 QPushButton *led(const Widget &w, int i)
 {
@@ -52,7 +47,7 @@ private slots:
         QCOMPARE(c.leds.at(2).name, QStringLiteral("LED3"));
         QCOMPARE(c.leds.at(2).rect, QRect(QPoint(0, 184), QPoint(109, 253)));
 
-        Widget w(config(""));
+        Widget w(configFrom(""));
         w.applyPhysicalLayout(w.buildDefault16Plus3Layout());
         QVERIFY(!w.standaloneLedContainer()); // never needed, never made
         w.applyPhysicalLayout(w.build0Plus1LayoutP1S1());
@@ -69,7 +64,7 @@ private slots:
 
     void geometryAtScaleOne()
     {
-        Widget w(config(""));
+        Widget w(configFrom(""));
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.applyPhysicalLayout(w.build0Plus1LayoutP1S1());
@@ -93,7 +88,7 @@ private slots:
 
     void coloursAndSelection()
     {
-        Widget w(config(""));
+        Widget w(configFrom(""));
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         KeyboardData *m = w.keyboardData();

@@ -4,6 +4,7 @@
 #include "controls/keybutton.h"
 #include "controls/knobbutton.h"
 #include "model/keynames.h"
+#include "support/windowharness.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -11,14 +12,9 @@
 #include <QTextEdit>
 #include <QtTest>
 
-namespace {
+using testsupport::configFrom;
 
-AppConfig config(const char *text)
-{
-    AppConfig c;
-    c.parse(QByteArray(text));
-    return c;
-}
+namespace {
 
 MacroStepData step(quint8 action, quint8 code, quint16 delay = 20)
 {
@@ -85,7 +81,7 @@ private slots:
 
 void TstWidget::startsDisconnectedInEnglish()
 {
-    Widget w(config(""));
+    Widget w(configFrom(""));
     QVERIFY(!w.isChinese());
     QCOMPARE(w.statusLabel()->text(), QStringLiteral("Connect the device with a usb cable"));
     QCOMPARE(w.statusLabel()->styleSheet(), QStringLiteral("color: #FF0000;"));
@@ -119,7 +115,7 @@ void TstWidget::startsDisconnectedInEnglish()
 void TstWidget::settingsShapeTheWindow()
 {
     {
-        Widget w(config("\xEF\xBB\xBFLANGUAGE = CH\r\nlayernum=1\r\n"));
+        Widget w(configFrom("\xEF\xBB\xBFLANGUAGE = CH\r\nlayernum=1\r\n"));
         QVERIFY(w.isChinese());
         QCOMPARE(w.statusLabel()->text(), QStringLiteral("请用USB线连接设备"));
         QCOMPARE(w.clearButton()->text(), QStringLiteral("清除"));
@@ -144,7 +140,7 @@ void TstWidget::settingsShapeTheWindow()
         QCOMPARE(w.effectiveLayerDisplayCount(), 1);
     }
     {
-        Widget w(config("language=ch\nlanguage=fr\nlayernum=0\nlayernum=7\n"));
+        Widget w(configFrom("language=ch\nlanguage=fr\nlayernum=0\nlayernum=7\n"));
         QVERIFY(w.isChinese());
         QCOMPARE(w.effectiveLayerDisplayCount(), 0);
         for (int i = 0; i < 3; ++i) {
@@ -157,7 +153,7 @@ void TstWidget::settingsShapeTheWindow()
                  QStringLiteral("Clear"));
     }
     {
-        Widget w(config("language=ch\nlanguage=en\n#layernum=2\n"));
+        Widget w(configFrom("language=ch\nlanguage=en\n#layernum=2\n"));
         QVERIFY(!w.isChinese());
         QCOMPARE(w.uiText(QStringLiteral("清除")), QStringLiteral("Clear"));
         QCOMPARE(w.forcedLayerDisplayCount(), -1);
@@ -167,7 +163,7 @@ void TstWidget::settingsShapeTheWindow()
 
 void TstWidget::clickSelectsKeyAndHighlightsOnlyIt()
 {
-    Widget w(config(""));
+    Widget w(configFrom(""));
     w.applyPhysicalLayout(w.buildDefault16Plus3Layout());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -219,7 +215,7 @@ void TstWidget::clickSelectsKeyAndHighlightsOnlyIt()
 
 void TstWidget::knobActionsSixToEightSelectThroughForcedIndex()
 {
-    Widget w(config(""));
+    Widget w(configFrom(""));
     w.applyPhysicalLayout(w.buildDefault16Plus3Layout());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -276,7 +272,7 @@ void TstWidget::knobActionsSixToEightSelectThroughForcedIndex()
 
 void TstWidget::clearKeepsSelectionAndBlanksTheKey()
 {
-    Widget w(config(""));
+    Widget w(configFrom(""));
     KeyboardData *m = w.keyboardData();
     assign(w, 2, basic(0x04));
     assign(w, 3, basic(0x05));
@@ -314,7 +310,7 @@ void TstWidget::clearKeepsSelectionAndBlanksTheKey()
 
 void TstWidget::clearAllClearsOnlyTheCurrentLayer()
 {
-    Widget w(config(""));
+    Widget w(configFrom(""));
     KeyboardData *m = w.keyboardData();
     for (int d : {0, 3, 5, 6, 8})
         assign(w, d, basic(quint8(0x04 + d)));
@@ -346,7 +342,7 @@ void TstWidget::clearAllClearsOnlyTheCurrentLayer()
 
 void TstWidget::captionsOnButtonsAndDisplay()
 {
-    Widget w(config(""));
+    Widget w(configFrom(""));
     KeyboardData *m = w.keyboardData();
     w.functionList()->setCurrentRow(2); // a page without its own caption style
 
@@ -401,7 +397,7 @@ void TstWidget::captionsOnButtonsAndDisplay()
     QCOMPARE(m->keyDataAt(0, 5)->type, quint8(KeyType::Multimedia));
 
     // The same captions in Chinese.
-    Widget zh(config("language=ch"));
+    Widget zh(configFrom("language=ch"));
     zh.functionList()->setCurrentRow(2);
     assign(zh, 6, mouse);
     QCOMPARE(zh.buttonAt(6)->text(), QStringLiteral("鼠标滚轮向上"));
@@ -411,7 +407,7 @@ void TstWidget::captionsOnButtonsAndDisplay()
 
 void TstWidget::captionsFollowPageAndLayout()
 {
-    Widget w(config("language=ch"));
+    Widget w(configFrom("language=ch"));
     assign(w, 0, basic(0x50)); // "Left"
     assign(w, 1, basic(0x52)); // "Up"
     // Base keys page: direction words become arrows.
@@ -453,7 +449,7 @@ void TstWidget::captionsFollowPageAndLayout()
 
 void TstWidget::layerSwitchClearsSelectionAndShowsThatLayer()
 {
-    Widget w(config(""));
+    Widget w(configFrom(""));
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     KeyboardData *m = w.keyboardData();
@@ -477,7 +473,7 @@ void TstWidget::layerSwitchClearsSelectionAndShowsThatLayer()
 
 void TstWidget::ledColourDisplayWhileLightingPageShows()
 {
-    Widget w(config(""));
+    Widget w(configFrom(""));
     KeyboardData *m = w.keyboardData();
     assign(w, 0, basic(0x04));
     assign(w, 6, basic(0x05));
@@ -525,7 +521,7 @@ void TstWidget::ledColourDisplayWhileLightingPageShows()
 
 void TstWidget::layerButtonsFollowTheKeypad()
 {
-    Widget w(config(""));
+    Widget w(configFrom(""));
     KeyboardData *m = w.keyboardData();
     QTest::mouseClick(w.layerButton(2), Qt::LeftButton);
     QCOMPARE(m->currentLayer(), 2);
@@ -575,7 +571,7 @@ void TstWidget::layerButtonsFollowTheKeypad()
 
 void TstWidget::hoveredKeyGrowsInsideItsCell()
 {
-    Widget w(config(""));
+    Widget w(configFrom(""));
     w.applyPhysicalLayout(w.buildDefault16Plus3Layout());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
