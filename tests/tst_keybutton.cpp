@@ -1,12 +1,15 @@
 #include "controls/dualcharbutton.h"
 #include "controls/keybutton.h"
 #include "controls/keycaption.h"
+#include "support/hoverinput.h"
 
 #include <QEnterEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QtTest>
+
+using testsupport::hover;
 
 namespace {
 
@@ -29,17 +32,6 @@ public slots:
 QImage render(QWidget& w)
 {
     return w.grab().toImage().convertToFormat(QImage::Format_ARGB32);
-}
-
-void hover(QWidget& w, bool in)
-{
-    if (in) {
-        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-        QApplication::sendEvent(&w, &enter);
-    } else {
-        QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(&w, &leave);
-    }
 }
 
 bool isBlue(QRgb p)

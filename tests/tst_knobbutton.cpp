@@ -1,9 +1,12 @@
 #include "controls/knobbutton.h"
+#include "support/hoverinput.h"
 
 #include <QEnterEvent>
 #include <QImage>
 #include <QSignalSpy>
 #include <QtTest>
+
+using testsupport::hover;
 
 namespace {
 
@@ -24,17 +27,6 @@ QImage render(QWidget& w)
     img.fill(Qt::transparent);
     w.render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
     return img.convertToFormat(QImage::Format_ARGB32);
-}
-
-void hover(QWidget& w, bool in)
-{
-    if (in) {
-        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-        QApplication::sendEvent(&w, &enter);
-    } else {
-        QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(&w, &leave);
-    }
 }
 
 // Bounding box of the pixels that are not fully transparent.
