@@ -442,6 +442,8 @@ private:
     void loadReadConfiguration(const ConnectResult &result);
     void onOperationFinished(bool success, const QString &msg);
     void onLegacySaveFinished(bool success);
+    // Save Settings (everything changed) and the save after a macro recording (keys only).
+    void startSaveTask(bool keysOnly);
     void showConnectedStatus();
     // Called on the GUI thread when a task started under connection `serial` reports back;
     // false when the window must drop its result (the keypad left or was replaced since).

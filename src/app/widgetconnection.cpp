@@ -230,30 +230,7 @@ void Widget::onSaveSettingsClicked()
         return;
     }
 
-    // The worker writes this copy; the user may keep editing the live model meanwhile, and
-    // a key edited again before its acknowledgement arrives stays dirty.
-    const KeyboardSnapshot snapshot = m_keyboardData.snapshot();
-    const QPointer<KeyboardData> model(&m_keyboardData);
-    const quint64 serial = m_connectionSerial;
-    QPointer<Widget> self(this);
-    ++m_deviceTasksRunning;
-    if (m_legacyDevice) {
-        const LegacyDeviceInfo info = m_legacyInfo;
-        runOnWorker([hid, info, model, snapshot] {
-                        return DeviceTasks::saveLegacy(hid, info, model, snapshot);
-                    },
-                    [self, serial](bool ok) {
-                        if (self && self->endDeviceTask(serial))
-                            self->onLegacySaveFinished(ok);
-                    });
-    } else {
-        // The outcome arrives through operationFinished.
-        runOnWorker([hid, model, snapshot] { return hid->saveDirtyConfiguration(model, snapshot); },
-                    [self](bool) {
-                        if (self)
-                            self->endDeviceTask(self->m_connectionSerial);
-                    });
-    }
+    startSaveTask(false);
 }
 
 void Widget::onOperationFinished(bool success, const QString &msg)
@@ -295,14 +272,22 @@ void Widget::startAutoSaveAfterRecording()
         qDebug() << "Auto-save: device busy";
         return;
     }
+    startSaveTask(true);
+}
+
+void Widget::startSaveTask(bool keysOnly)
+{
+    HIDManager *hid = HIDManager::instance();
+    // The worker writes this copy; the user may keep editing the live model meanwhile, and
+    // a key edited again before its acknowledgement arrives stays dirty.
     const KeyboardSnapshot snapshot = m_keyboardData.snapshot();
     const QPointer<KeyboardData> model(&m_keyboardData);
     const quint64 serial = m_connectionSerial;
     QPointer<Widget> self(this);
     ++m_deviceTasksRunning;
     if (m_legacyDevice) {
-        // The current protocol's key save gets no answer from legacy firmware; its own save
-        // (keys, lighting, commit) is what makes the recording stick there.
+        // Legacy firmware answers no current-protocol write; its own save (keys, lighting,
+        // commit) is what makes a change stick there, also after a macro recording.
         const LegacyDeviceInfo info = m_legacyInfo;
         runOnWorker([hid, info, model, snapshot] {
                         return DeviceTasks::saveLegacy(hid, info, model, snapshot);
@@ -313,11 +298,16 @@ void Widget::startAutoSaveAfterRecording()
                     });
         return;
     }
-    runOnWorker([hid, model, snapshot] { return hid->saveDirtyKeys(model, snapshot); },
-                [self](bool) {
-                    if (self)
-                        self->endDeviceTask(self->m_connectionSerial);
-                });
+    // The outcome arrives through operationFinished.
+    runOnWorker(
+        [hid, model, snapshot, keysOnly] {
+            return keysOnly ? hid->saveDirtyKeys(model, snapshot)
+                            : hid->saveDirtyConfiguration(model, snapshot);
+        },
+        [self](bool) {
+            if (self)
+                self->endDeviceTask(self->m_connectionSerial);
+        });
 }
 
 void Widget::onViewSettingsClicked()
