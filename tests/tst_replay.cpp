@@ -1,7 +1,7 @@
 // The captures under tests/captures/ played back as keypads through the real window: what a
-// captured keypad held is read again, the recorded edit goes out as the same reports and reads
-// back, and a request the capture cannot answer is reported and fails as a silent keypad does.
-// scripts/record-captures re-makes the files.
+// captured keypad held is read again, the recorded change goes out as the same reports and
+// reads back, and a request the capture cannot answer is reported and fails as a silent keypad
+// does. scripts/record-captures re-makes the demo keypads' files.
 #include "app/widget.h"
 #include "controls/knobbutton.h"
 #include "model/keyboarddata.h"
@@ -55,30 +55,42 @@ private slots:
         testsupport::resetDeviceLink();
     }
 
-    void replaysDemoKeypads_data()
+    // Every capture of the folder, from a demo keypad or from the field: the connect read,
+    // the change the capture recorded, its save and the re-read.
+    void replaysCaptures_data()
     {
         QTest::addColumn<QString>("name");
-        for (const QString &name : testsupport::capturedDemoKeypads())
+        const QStringList names = testsupport::committedCaptures();
+        QVERIFY(names.size() >= testsupport::capturedDemoKeypads().size());
+        for (const QString &name : names)
             QTest::newRow(qPrintable(name)) << name;
     }
-    void replaysDemoKeypads()
+    void replaysCaptures()
     {
         QFETCH(QString, name);
         const QString path = testsupport::committedCapture(name);
         CaptureFile capture;
         QVERIFY2(capture.load(path), qPrintable(capture.errorString()));
 
-        // What the window reads from the demo keypad itself.
+        // The keypad as the capture leaves it, after the recorded change; and, for a demo
+        // keypad, what the window reads from the simulated keypad itself.
+        KeyboardData after;
         KeyboardData live;
-        {
+        bool demo = false;
+        for (bool atEnd : {true, false}) {
+            const int id = atEnd ? sim::installReplayKeypad(path) : sim::plugDemoKeypad(name);
+            if (!id)
+                continue;
+            if (atEnd)
+                replayOf(id)->jumpToEnd();
             LogCapture log;
             Widget w(testsupport::configFrom(""));
-            QVERIFY(sim::plugDemoKeypad(name) > 0);
             QVERIFY(testsupport::waitLoaded(log));
-            live.loadLayers(w.keyboardData()->snapshot().layers);
-            live.loadLedConfigs(w.keyboardData()->ledConfigs());
+            testsupport::copyConfiguration(*w.keyboardData(), atEnd ? after : live);
+            demo = !atEnd;
+            QThreadPool::globalInstance()->waitForDone();
+            testsupport::resetDeviceLink();
         }
-        testsupport::resetDeviceLink();
 
         QString error;
         const int id = sim::installReplayKeypad(path, &error);
@@ -86,26 +98,30 @@ private slots:
         LogCapture log;
         Widget w(testsupport::configFrom(""));
         QVERIFY(testsupport::waitLoaded(log));
-        QCOMPARE(testsupport::configurationDifference(*w.keyboardData(), live), QString());
+        KeyboardData *m = w.keyboardData();
+        if (demo)
+            QCOMPARE(testsupport::configurationDifference(*m, live), QString());
 
-        // The recorded edit: the same writes as in the capture, and the window believes them.
+        // The recorded change: the same writes as in the capture, and the window believes them.
+        QVERIFY(testsupport::editTowards(*m, after) > 0);
         SimBus::clearWrittenReports(id);
-        QVERIFY(testsupport::editAndSave(w));
+        QVERIFY(testsupport::saveSettings(w));
         QCOMPARE(changes(SimBus::writtenReports(id)), [&] {
             QVector<QByteArray> requests;
             for (const CaptureFile::Exchange &e : capture.exchanges())
                 requests << e.request;
             return changes(requests);
         }());
+        QVERIFY(!m->hasUnsavedChanges());
 
-        // Read again, the keypad holds the edit and nothing else changed.
+        // Read again: the keypad holds the change.
         QVERIFY(testsupport::viewSettings(w, log));
-        const KeyData *edited = w.keyboardData()->keyDataAt(0, testsupport::kEditedButton);
-        QCOMPARE(edited->keyCode, testsupport::kEditedUsage);
-        QVERIFY(!edited->dirty);
-        live.selectKey(testsupport::kEditedButton);
-        QVERIFY(live.applyBaseKey(testsupport::kEditedUsage));
-        QCOMPARE(testsupport::configurationDifference(*w.keyboardData(), live), QString());
+        QCOMPARE(testsupport::configurationDifference(*m, after), QString());
+        if (demo) {
+            live.selectKey(testsupport::kEditedButton);
+            QVERIFY(live.applyBaseKey(testsupport::kEditedUsage));
+            QCOMPARE(testsupport::configurationDifference(*m, live), QString());
+        }
         QVERIFY(replayOf(id)->unknownRequests().isEmpty());
     }
 

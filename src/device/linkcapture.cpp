@@ -11,7 +11,8 @@
 
 namespace {
 
-// Blocks of this size go to the file at once: a full read of a keypad fits twice.
+// Replies are handed to the file with the next request at the latest, or once this much is
+// waiting (a keypad that streams input reports nobody asked for).
 constexpr int FLUSH_THRESHOLD = 64 * 1024;
 
 struct State {
@@ -286,6 +287,9 @@ void LinkCapture::noteWrite(hid_device *dev, const unsigned char *data, size_t l
         beginLocked(s, "out");
         appendBytes(s, data, int(length));
         endLocked(s);
+        // Each request hands what came before it to the system: should the program crash
+        // while it waits for the answer, the file still shows how far it got.
+        writePendingLocked(s);
     }
     if (result != int(length))
         noteError("write", result, errorMessage(dev));

@@ -33,9 +33,10 @@
 // short.
 //
 // Thread-safe: the link's workers record from any thread. Lines are buffered in memory and
-// written in blocks, when the keypad closes, and when the capture stops (at the latest when
-// the process exits), so recording costs the exchange a few microseconds per report. Off, each
-// hook is one atomic load.
+// handed to the file with each request the program writes, when the keypad closes and when
+// the capture stops (at the latest when the process exits): a crash loses at most the answer
+// to the last request, and recording costs the exchange a few microseconds per report. Off,
+// each hook is one atomic load.
 class LinkCapture
 {
 public:

@@ -100,6 +100,12 @@ ReplayFirmware::UnknownRequest ReplayFirmware::nearestTo(const QByteArray &reque
     return best;
 }
 
+void ReplayFirmware::jumpToEnd()
+{
+    QMutexLocker locker(&m_mutex);
+    m_horizon = m_exchanges.size();
+}
+
 QVector<ReplayFirmware::UnknownRequest> ReplayFirmware::unknownRequests() const
 {
     QMutexLocker locker(&m_mutex);

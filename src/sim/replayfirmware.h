@@ -41,6 +41,10 @@ public:
 
     QVector<QByteArray> handleReport(const QByteArray &report) override;
 
+    // From now on every request gets the answer it got last in the capture: the keypad as the
+    // capture left it (after the recorded change), for telling what that change was.
+    void jumpToEnd();
+
     int requestCount() const;
     QVector<UnknownRequest> unknownRequests() const;
     // One line for a person: what was asked, what the capture has closest to it.

@@ -5,6 +5,8 @@
 #include "support/logcapture.h"
 #include "support/windowharness.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -14,6 +16,15 @@ namespace testsupport {
 QStringList capturedDemoKeypads()
 {
     return {QStringLiteral("16k3e"), QStringLiteral("r10udav"), QStringLiteral("old")};
+}
+
+QStringList committedCaptures()
+{
+    QStringList names;
+    const QString dir = qEnvironmentVariable("MPS_SOURCE_DIR") + QStringLiteral("/tests/captures");
+    for (const QFileInfo &f : QDir(dir).entryInfoList({QStringLiteral("*.capture")}, QDir::Files, QDir::Name))
+        names << f.completeBaseName();
+    return names;
 }
 
 QString committedCapture(const QString &name)
@@ -41,7 +52,12 @@ bool editAndSave(Widget &w, quint8 usage)
     if (!spinUntil([&] { return !w.isDeviceTaskRunning(); }))
         return false;
     QTest::mouseClick(w.buttonAt(kEditedButton), Qt::LeftButton);
-    if (!w.keyboardData()->applyBaseKey(usage))
+    return w.keyboardData()->applyBaseKey(usage) && saveSettings(w);
+}
+
+bool saveSettings(Widget &w)
+{
+    if (!spinUntil([&] { return !w.isDeviceTaskRunning(); }))
         return false;
     QTest::mouseClick(w.saveSettingsButton(), Qt::LeftButton);
     // The save is over when its task ends; the verdict is what the window shows then.
@@ -55,6 +71,33 @@ bool editAndSave(Widget &w, quint8 usage)
 bool runCaptureSession(Widget &w, LogCapture &log)
 {
     return waitLoaded(log) && viewSettings(w, log) && editAndSave(w) && viewSettings(w, log);
+}
+
+int editTowards(KeyboardData &model, const KeyboardData &target)
+{
+    int edits = 0;
+    for (int l = 0; l < KeyboardData::LAYER_COUNT; ++l) {
+        for (int k = 0; k < KeyboardData::KEYS_PER_LAYER; ++k)
+            edits += model.setKeyAt(l, k, *target.keyDataAt(l, k)) ? 1 : 0;
+        const LayerLedConfigData &want = target.ledConfig(l);
+        if (model.ledConfig(l).mode != want.mode) {
+            model.setLedMode(l, want.mode);
+            ++edits;
+        }
+        for (int i = 0; i < LayerLedConfigData::LED_COUNT; ++i) {
+            if (model.ledConfig(l).colors[size_t(i)] != want.colors[size_t(i)]) {
+                model.setLedColor(l, i, want.colors[size_t(i)]);
+                ++edits;
+            }
+        }
+    }
+    return edits;
+}
+
+void copyConfiguration(const KeyboardData &from, KeyboardData &to)
+{
+    to.loadLayers(from.layers());
+    to.loadLedConfigs(from.ledConfigs());
 }
 
 QString configurationDifference(const KeyboardData &a, const KeyboardData &b)

@@ -16,8 +16,11 @@ namespace testsupport {
 
 class LogCapture;
 
-// The demo keypads kept as captures: one of the current protocol and both legacy generations.
+// The demo keypads recorded into tests/captures/: one of the current protocol and both legacy
+// generations.
 QStringList capturedDemoKeypads();
+// Every capture in tests/captures/ (demo keypads and keypads from the field), by name.
+QStringList committedCaptures();
 // tests/captures/<name>.capture in the source tree.
 QString committedCapture(const QString &name);
 
@@ -29,11 +32,19 @@ constexpr quint8 kEditedUsage = 0x1B;
 bool waitLoaded(const LogCapture &log, int timeoutMs = 15000);
 // View Settings, and wait for the re-read.
 bool viewSettings(Widget &w, LogCapture &log);
-// Selects the edited key, gives it `usage`, clicks Save Settings and waits for the save task
-// to end; true when the window then says "Saved successfully".
+// Clicks Save Settings and waits for the save task to end; true when the window then says
+// "Saved successfully".
+bool saveSettings(Widget &w);
+// Selects the edited key, gives it `usage` and saves.
 bool editAndSave(Widget &w, quint8 usage = kEditedUsage);
 // Connect read, View Settings, the edit, Save, View Settings again: what a user is asked to do.
 bool runCaptureSession(Widget &w, LogCapture &log);
+
+// Makes `model` hold what `target` holds, as edits a save will write: every key that does
+// something else and every lighting that differs. Returns the number of edits.
+int editTowards(KeyboardData &model, const KeyboardData &target);
+// Replaces the whole configuration of `to` with that of `from`, nothing marked as changed.
+void copyConfiguration(const KeyboardData &from, KeyboardData &to);
 
 // Where two models differ in what their keys do, their captions or their lighting; empty when
 // they hold the same configuration.
