@@ -1,6 +1,7 @@
 #include "app/profilecli.h"
 #include "app/widget.h"
 #include "controls/knobbutton.h"
+#include "device/linkcapture.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -19,6 +20,8 @@ int main(int argc, char *argv[])
         // The link's diagnostic log would bury the progress lines; --verbose keeps it.
         if (!app.arguments().contains(QStringLiteral("--verbose")))
             QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
+        if (!LinkCapture::startFromArguments(app.arguments()))
+            return ProfileCli::BadFileOrUsage;
 #ifdef MACROPAD_DEMO
         if (!sim::installDemoKeypad(app.arguments()))
             return ProfileCli::BadFileOrUsage;
@@ -34,9 +37,12 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.macropadstudio.MacropadStudio"),
                                                  QIcon(QStringLiteral(":/icons/macropad-studio.svg"))));
     initKnobResources();
+    if (!LinkCapture::startFromArguments(app.arguments()))
+        return 2;
 #ifdef MACROPAD_DEMO
     // The demo's keypad is on the simulated bus before the window starts looking for one.
-    sim::installDemoKeypad(app.arguments());
+    if (!sim::installDemoKeypad(app.arguments()))
+        return 2;
 #endif
     int rc = 0;
     {

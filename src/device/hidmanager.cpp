@@ -1,6 +1,8 @@
 #include "device/hidmanager.h"
 
 #include "device/deviceaccess.h"
+#include "device/linkcapture.h"
+#include "device/linkio.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -247,6 +249,7 @@ bool HIDManager::openCandidate(const hid_device_info *devs, const Candidate &c)
             const QByteArray path(d->path ? d->path : "");
             qDebug().noquote() << "HIDManager: candidate path=" << path << "itf=" << d->interface_number
                                << "usagePage=" << d->usage_page << "usage=" << d->usage << "pass=" << pass;
+            LinkCapture::noteCandidate(d);
             const bool vendorPage = d->usage_page == 0xFF00 && d->usage == 1;
             const bool accepted = vendorPage || (pass == 1 && d->interface_number == 0);
             if (!accepted)
@@ -256,6 +259,7 @@ bool HIDManager::openCandidate(const hid_device_info *devs, const Candidate &c)
             if (!dev) {
                 const int openErrno = errno;
                 const wchar_t *err = hid_error(nullptr);
+                LinkCapture::noteOpenFailed(path.constData(), err ? QString::fromWCharArray(err) : QString());
                 if (DeviceAccess::isPermissionDenied(openErrno, err ? QString::fromWCharArray(err) : QString(),
                                                      path.constData())) {
                     if (!m_scanSawDenied)
@@ -264,6 +268,7 @@ bool HIDManager::openCandidate(const hid_device_info *devs, const Candidate &c)
                 }
                 continue;
             }
+            LinkCapture::noteOpen(path.constData());
             hid_set_nonblocking(dev, 0);
             {
                 QMutexLocker locker(&m_stateMutex);
@@ -293,7 +298,7 @@ void HIDManager::onAliveTimer()
     if (hid_device *dev = m_device.load()) {
         unsigned char buf[2];
         hid_set_nonblocking(dev, 1);
-        const int r = hid_read(dev, buf, sizeof buf);
+        const int r = LinkIo::read(dev, buf, sizeof buf);
         hid_set_nonblocking(dev, 0);
         if (r < 0)
             closeDevice();
@@ -308,6 +313,7 @@ void HIDManager::closeDevice()
     if (ownThread)
         m_aliveTimer->stop();
     if (hid_device *dev = m_device.exchange(nullptr)) {
+        LinkCapture::noteClose();
         hid_close(dev);
         {
             QMutexLocker locker(&m_stateMutex);
@@ -386,7 +392,7 @@ bool HIDManager::sendPacket(const void *data, int len)
     if (data && n > 0)
         std::memcpy(buf + 1, data, size_t(n));
     hid_set_nonblocking(dev, 0);
-    const int ret = hid_write(dev, buf, sizeof buf);
+    const int ret = LinkIo::write(dev, buf, sizeof buf);
     hid_set_nonblocking(dev, 1);
     if (ret != REPORT_SIZE) {
         qDebug().noquote() << "HIDManager: sendPacket failed ret=" << ret << "err=" << errorText(dev);
@@ -404,7 +410,7 @@ void HIDManager::flushRxBuffer()
     int discarded = 0;
     for (int i = 0; i < 33; ++i) {
         unsigned char buf[REPORT_SIZE];
-        if (hid_read(dev, buf, sizeof buf) <= 0)
+        if (LinkIo::read(dev, buf, sizeof buf) <= 0)
             break;
         ++discarded;
     }
@@ -424,7 +430,7 @@ bool HIDManager::waitAck(unsigned char layer, unsigned char key, unsigned char p
         unsigned char buf[REPORT_SIZE] = {};
         // At most the poll pause between empty polls, but an acknowledgement is taken the
         // moment it arrives instead of after the pause.
-        const int r = hid_read_timeout(dev, buf, sizeof buf, POLL_SLEEP_MS);
+        const int r = LinkIo::readTimeout(dev, buf, sizeof buf, POLL_SLEEP_MS);
         if (r == 0)
             continue;
         if (r < 0) {

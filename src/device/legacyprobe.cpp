@@ -1,4 +1,5 @@
 #include "device/legacyhidmanager.h"
+#include "device/linkio.h"
 
 #include <QDebug>
 
@@ -13,8 +14,8 @@ int writeLegacyReport(hid_device *device, const QByteArray &report)
     // The keypad may take a moment to accept an output report; a blocking write waits for it,
     // while every read afterwards must return on its own time-out.
     hid_set_nonblocking(device, 0);
-    const int written = hid_write(device, reinterpret_cast<const unsigned char *>(report.constData()),
-                                  size_t(report.size()));
+    const int written = LinkIo::write(device, reinterpret_cast<const unsigned char *>(report.constData()),
+                                      size_t(report.size()));
     hid_set_nonblocking(device, 1);
     return written;
 }
@@ -24,7 +25,7 @@ int readLegacyReport(hid_device *device, unsigned char *buffer, int timeoutMs)
     std::memset(buffer, 0, REPORT_SIZE);
     if (!device)
         return -1;
-    return hid_read_timeout(device, buffer, REPORT_SIZE, timeoutMs);
+    return LinkIo::readTimeout(device, buffer, REPORT_SIZE, timeoutMs);
 }
 
 int drainLegacyInput(hid_device *device)
@@ -35,7 +36,7 @@ int drainLegacyInput(hid_device *device)
     constexpr int MAX_STALE_REPORTS = 64;
     unsigned char buffer[REPORT_SIZE];
     int dropped = 0;
-    while (dropped < MAX_STALE_REPORTS && hid_read_timeout(device, buffer, REPORT_SIZE, 0) > 0)
+    while (dropped < MAX_STALE_REPORTS && LinkIo::readTimeout(device, buffer, REPORT_SIZE, 0) > 0)
         ++dropped;
     return dropped;
 }

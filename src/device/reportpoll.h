@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/linkio.h"
+
 #include <hidapi.h>
 
 namespace ReportPoll {
@@ -9,7 +11,7 @@ namespace ReportPoll {
 // leaving a report that arrived early waiting for the sleep to end.
 inline int read(hid_device *dev, unsigned char *buf, int len, int maxWaitMs = 2)
 {
-    return hid_read_timeout(dev, buf, size_t(len), maxWaitMs);
+    return LinkIo::readTimeout(dev, buf, size_t(len), maxWaitMs);
 }
 
 } // namespace ReportPoll

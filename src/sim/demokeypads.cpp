@@ -2,6 +2,7 @@
 
 #include "sim/currentfirmware.h"
 #include "sim/legacyfirmware.h"
+#include "sim/replayfirmware.h"
 #include "sim/simbus.h"
 
 #include <QDebug>
@@ -223,9 +224,52 @@ std::shared_ptr<Firmware> makeDemoFirmware(const QString &name)
     return fw;
 }
 
+int plugDemoKeypad(const QString &name)
+{
+    std::shared_ptr<Firmware> fw = makeDemoFirmware(name);
+    const DemoKeypad *demo = nullptr;
+    for (const DemoKeypad &d : demoKeypads())
+        if (d.name == name)
+            demo = &d;
+    if (!fw || !demo)
+        return 0;
+    // The old generation predates the vendor page: it is found on interface 0.
+    const QVector<InterfaceSpec> itfs =
+        name == QLatin1String("old") ? SimBus::interfaceZeroOnly() : SimBus::standardInterfaces();
+    const int id = SimBus::plug(demo->vendorId, demo->productId, fw, itfs, demo->description);
+    qDebug().noquote() << "Demo: simulated keypad" << name << "plugged in," << demo->description;
+    return id;
+}
+
+int installReplayKeypad(const QString &path, QString *error)
+{
+    CaptureFile capture;
+    if (!capture.load(path)) {
+        if (error)
+            *error = capture.errorString();
+        return 0;
+    }
+    const QVector<CaptureFile::Interface> keypad = capture.openedKeypad();
+    if (keypad.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("the capture never opened a keypad: there is nothing to replay");
+        return 0;
+    }
+    QVector<InterfaceSpec> itfs;
+    for (const CaptureFile::Interface &itf : keypad)
+        itfs.append(InterfaceSpec{itf.number, itf.usagePage, itf.usage, false});
+    const int id = SimBus::plug(keypad.first().vendorId, keypad.first().productId,
+                                std::make_shared<ReplayFirmware>(capture), itfs,
+                                QStringLiteral("Replayed keypad"));
+    qDebug().noquote() << "Demo: replaying" << capture.exchanges().size() << "requests of a keypad"
+                       << QString::number(keypad.first().vendorId, 16) << QString::number(keypad.first().productId, 16);
+    return id;
+}
+
 bool installDemoKeypad(const QStringList &args)
 {
     QString name = defaultDemoKeypadName();
+    QString replay;
     int latencyMs = 1; // a full-speed USB endpoint delivers one report per millisecond
     bool noAccess = false; // as without the udev rule: the keypad is seen but refuses to open
     for (int i = 0; i < args.size(); ++i) {
@@ -240,27 +284,33 @@ bool installDemoKeypad(const QStringList &args)
             latencyMs = a.mid(10).toInt();
         else if (a == QLatin1String("--no-access"))
             noAccess = true;
+        else if (a == QLatin1String("--replay") && i + 1 < args.size())
+            replay = args[++i];
+        else if (a.startsWith(QLatin1String("--replay=")))
+            replay = a.mid(9);
+    }
+    if (!replay.isEmpty()) {
+        QString why;
+        const int id = installReplayKeypad(replay, &why);
+        if (!id) {
+            std::fprintf(stderr, "Cannot replay %s: %s\n", qPrintable(replay), qPrintable(why));
+            return false;
+        }
+        SimBus::setLatency(id, latencyMs);
+        SimBus::setRefuseOpen(id, noAccess);
+        return true;
     }
     name = name.trimmed().toLower();
-    std::shared_ptr<Firmware> fw = makeDemoFirmware(name);
-    const DemoKeypad *demo = nullptr;
-    for (const DemoKeypad &d : demoKeypads())
-        if (d.name == name)
-            demo = &d;
-    if (!fw || !demo) {
+    const int id = plugDemoKeypad(name);
+    if (!id) {
         std::fprintf(stderr, "Unknown simulated keypad \"%s\". Choose one with --keypad NAME:\n",
                      qPrintable(name));
         for (const DemoKeypad &d : demoKeypads())
             std::fprintf(stderr, "  %-10s %s\n", qPrintable(d.name), qPrintable(d.description));
         return false;
     }
-    // The old generation predates the vendor page: it is found on interface 0.
-    const QVector<InterfaceSpec> itfs =
-        name == QLatin1String("old") ? SimBus::interfaceZeroOnly() : SimBus::standardInterfaces();
-    const int id = SimBus::plug(demo->vendorId, demo->productId, fw, itfs, demo->description);
     SimBus::setLatency(id, latencyMs);
     SimBus::setRefuseOpen(id, noAccess);
-    qDebug().noquote() << "Demo: simulated keypad" << name << "plugged in," << demo->description;
     return true;
 }
 
