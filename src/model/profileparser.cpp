@@ -355,7 +355,7 @@ bool parse(const QByteArray &json, ProfileData *out, QString *error)
         r.fail(QStringLiteral("top level"), QStringLiteral("expected an object"));
     } else if (JsonMembers::firstDuplicate(json, &place, &member, &offset)) {
         // The parsed document kept only the last of the two, so checking it would pass a
-        // file that means something else than it seems to (a second "layers": [] empties it).
+        // file that means something other than it seems to (a second "layers": [] empties it).
         r.fail(place.isEmpty() ? QStringLiteral("top level") : place,
                QStringLiteral("member \"%1\" appears twice (%2)").arg(member, syntaxPlace(json, offset)));
     } else {
