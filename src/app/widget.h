@@ -491,6 +491,7 @@ private:
     CloseQuestion m_closeQuestion;
     CloseAfterSave m_closeAfterSave = CloseAfterSave::No;
     bool m_closeApproved = false;
+    bool m_closeMayDropKept = false;
     // --- end of unsaved changes -----------------------------------------------------------
 
     // --- profiles (widgetprofiles.cpp) ----------------------------------------------------

@@ -122,6 +122,9 @@ void Widget::closeEvent(QCloseEvent *event)
     if (answer != QMessageBox::Save || situation != UnsavedChangesBox::Situation::CanSave)
         return;
     qDebug() << "Widget: closing after the save";
+    // Edits kept for another keypad were named as lost in the question; edits kept while a
+    // keypad is being read were counted as the ones this save takes.
+    m_closeMayDropKept = !reading;
     m_closeAfterSave = CloseAfterSave::Waiting;
     continueCloseAfterSave();
 }
@@ -144,7 +147,7 @@ void Widget::continueCloseAfterSave()
         startSaveTask(false);
         return;
     }
-    if (unsaved) {
+    if (unsaved || (!m_closeMayDropKept && !m_pendingEdits.isEmpty())) {
         refuseCloseAfterSave();
         return;
     }
