@@ -4,7 +4,7 @@
 #include "app/widget.h"
 
 #include "app/appconfig.h"
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 
 #include <QDebug>
 #include <QGuiApplication>

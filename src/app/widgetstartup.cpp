@@ -1,7 +1,7 @@
 // The window's composition, style sheet and language pass.
 #include "app/widget.h"
 
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 #include "controls/keybutton.h"
 
 #include <QBoxLayout>

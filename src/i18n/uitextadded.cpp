@@ -1,7 +1,7 @@
 // English/Chinese pairs for texts that came with the desktop integration (the status shown
 // when a keypad is present but may not be opened) and with profiles. Kept apart from the main table so that
 // table stays as the interface has always had it.
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 
 namespace UiText {
 
