@@ -241,6 +241,21 @@ bool installDemoKeypad(const QStringList &args)
         else if (a == QLatin1String("--no-access"))
             noAccess = true;
     }
+    return installDemoKeypad(name, latencyMs, noAccess);
+}
+
+QStringList demoKeypadChoices()
+{
+    QStringList lines;
+    for (const DemoKeypad &d : demoKeypads())
+        lines << QStringLiteral("%1 %2").arg(d.name, -10).arg(d.description);
+    return lines;
+}
+
+bool installDemoKeypad(QString name, int latencyMs, bool noAccess)
+{
+    if (name.isEmpty())
+        name = defaultDemoKeypadName();
     name = name.trimmed().toLower();
     std::shared_ptr<Firmware> fw = makeDemoFirmware(name);
     const DemoKeypad *demo = nullptr;
@@ -250,8 +265,8 @@ bool installDemoKeypad(const QStringList &args)
     if (!fw || !demo) {
         std::fprintf(stderr, "Unknown simulated keypad \"%s\". Choose one with --keypad NAME:\n",
                      qPrintable(name));
-        for (const DemoKeypad &d : demoKeypads())
-            std::fprintf(stderr, "  %-10s %s\n", qPrintable(d.name), qPrintable(d.description));
+        for (const QString &line : demoKeypadChoices())
+            std::fprintf(stderr, "  %s\n", qPrintable(line));
         return false;
     }
     // The old generation predates the vendor page: it is found on interface 0.

@@ -28,9 +28,15 @@ QString defaultDemoKeypadName();
 // null for an unknown name.
 std::shared_ptr<Firmware> makeDemoFirmware(const QString &name);
 
-// Reads "--keypad NAME" (or "--keypad=NAME"), "--latency MS" and "--no-access" (the keypad
-// refuses to be opened, as without the udev rule) from the program's arguments, and plugs
-// that keypad into the simulated bus (the default one without --keypad). An unknown name plugs nothing, prints the choices and returns false.
+// One "name  description" line per demo keypad, for a usage text.
+QStringList demoKeypadChoices();
+
+// Plugs the named keypad (the default one for an empty name) into the simulated bus, with
+// `latencyMs` per report; with `noAccess` it refuses to be opened, as without the udev rule.
+// An unknown name plugs nothing, prints the choices and returns false.
+bool installDemoKeypad(QString name, int latencyMs, bool noAccess);
+// The same from "--keypad NAME" (or "--keypad=NAME"), "--latency MS" and "--no-access"
+// among the program's arguments.
 bool installDemoKeypad(const QStringList &args);
 
 } // namespace sim
