@@ -36,10 +36,6 @@ public:
 
 private:
     friend void appendCapturedLine(const QString &line);
-
-// Turns the debug lines of the program's log categories (macropad.*) on or off; they start
-// off, as in the programs. Tests that read diagnostic lines turn them on.
-void enableDiagnosticLog(bool on);
     mutable std::mutex m_mutex;
     QStringList m_lines;
 };
