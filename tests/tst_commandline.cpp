@@ -185,6 +185,7 @@ void TstCommandLine::quietUnlessVerbose()
     }, 20000));
     QVERIFY(demoLog.contains(QLatin1String("HIDManager: opened path=")));
     QVERIFY(demoLog.contains(QLatin1String("HIDManager: readDeviceInfo request id=0x03 cmd=11 len=63")));
+    QVERIFY(demoLog.contains(QLatin1String("Settings: language zh from the command line")));
 
     for (auto *p : {quietDemo.get(), quietStudio.get(), ruledOut.get(), verboseDemo.get(), verboseStudio.get()}) {
         QCOMPARE(p->state(), QProcess::Running); // a window, not an early exit

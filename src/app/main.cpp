@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 #include "app/profilecli.h"
+#include "app/startupsettings.h"
 #include "app/widget.h"
 #include "controls/knobbutton.h"
 #include "model/logcategories.h"
@@ -90,7 +91,7 @@ int main(int argc, char *argv[])
     int rc = 0;
     {
         // The window goes before the application object.
-        Widget window;
+        Widget window(StartupSettings::resolve(options.language));
         window.show();
         rc = app.exec();
     }

@@ -10,6 +10,8 @@ const QVector<QPair<QString, QString>> &addedPairs()
     static const QVector<QPair<QString, QString>> table = {
         {QStringLiteral("Keypad found, but access was denied: install the udev rule"),
          QStringLiteral("已找到键盘，但没有访问权限：请安装udev规则")},
+        // The language switch of the top bar
+        {QStringLiteral("Interface language"), QStringLiteral("界面语言")},
         // Profiles
         {QStringLiteral("Export"), QStringLiteral("导出")},
         {QStringLiteral("Import"), QStringLiteral("导入")},
