@@ -4,7 +4,8 @@
 #include "app/widget.h"
 
 #include "app/appconfig.h"
-#include "app/uitext.h"
+#include "app/startupsettings.h"
+#include "i18n/uitext.h"
 
 #include <QDebug>
 #include <QGuiApplication>
@@ -17,15 +18,19 @@
 Widget::Widget(QWidget *parent)
     : QWidget(parent)
 {
-    AppConfig config;
-    config.load(AppConfig::defaultPath());
-    construct(config);
+    construct(StartupSettings::resolve());
 }
 
 Widget::Widget(const AppConfig &config, QWidget *parent)
     : QWidget(parent)
 {
-    construct(config);
+    construct(StartupSettings::fromConfig(config));
+}
+
+Widget::Widget(const StartupSettings &settings, QWidget *parent)
+    : QWidget(parent)
+{
+    construct(settings);
 }
 
 Widget::~Widget()
@@ -38,7 +43,7 @@ Widget::~Widget()
         delete child;
 }
 
-void Widget::construct(const AppConfig &config)
+void Widget::construct(const StartupSettings &config)
 {
     // 1. Members, the resize timer and the model.
     m_buttonSlots.fill(nullptr, TOTAL_BUTTON_COUNT);

@@ -6,7 +6,6 @@
 #include <QStringList>
 
 #include <array>
-#include <cstdio>
 
 namespace {
 
@@ -46,9 +45,8 @@ bool HIDManager::readDeviceInfo(DeviceInfo &info)
     std::array<unsigned char, PACKET_SIZE> req{};
     req[0] = CMD_INFO;
     req[62] = calcChecksum(req.data(), 62);
-    std::printf("HIDManager: readDeviceInfo request id=0x%02X cmd=%d len=%u\n", REPORT_ID, CMD_INFO,
-                unsigned(PACKET_SIZE));
-    std::fflush(stdout);
+    qDebug("HIDManager: readDeviceInfo request id=0x%02X cmd=%d len=%u", REPORT_ID, CMD_INFO,
+           unsigned(PACKET_SIZE));
     if (!sendPacket(req.data(), PACKET_SIZE))
         return false;
     qDebug().noquote() << "HIDManager: readDeviceInfo request sent";

@@ -5,7 +5,6 @@
 #include <QElapsedTimer>
 
 #include <array>
-#include <cstdio>
 
 namespace {
 
@@ -45,9 +44,8 @@ bool HIDManager::sendReadLedLayer(int layer, LayerLedConfigData &cfg)
     req[1] = static_cast<unsigned char>(layer);
     req[2] = LIGHTING_KEY;
     req[62] = calcChecksum(req.data(), 62);
-    std::printf("HIDManager: sendReadLedLayer request id=0x%02X cmd=%d len=%u\n", REPORT_ID, CMD_READ_LIGHTING,
-                unsigned(PACKET_SIZE));
-    std::fflush(stdout);
+    qDebug("HIDManager: sendReadLedLayer request id=0x%02X cmd=%d len=%u", REPORT_ID, CMD_READ_LIGHTING,
+           unsigned(PACKET_SIZE));
     if (!sendPacket(req.data(), PACKET_SIZE)) {
         qDebug().noquote() << "HIDManager: sendReadLedLayer send failed layer=" << layer;
         return false;

@@ -1,6 +1,6 @@
 #include "pages/macropage.h"
 
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 #include "controls/macroflowwidget.h"
 #include "model/keyboarddata.h"
 #include "model/keynames.h"

@@ -1,6 +1,6 @@
 #include "pages/rgbledpage.h"
 
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 #include "controls/rgbcolorpickerwidget.h"
 #include "model/keyboarddata.h"
 
