@@ -1,6 +1,7 @@
 #include "app/startupsettings.h"
 
 #include "app/appconfig.h"
+#include "model/logcategories.h"
 
 #include <QDebug>
 #include <QSettings>
@@ -70,9 +71,9 @@ StartupSettings StartupSettings::resolve(const QString &languageOption, const QS
         s.m_layerCountSource = Source::UserSettings;
     }
 
-    qDebug().noquote().nospace() << "Settings: language " << (s.m_chinese ? "zh" : "en") << " from "
-                                 << sourceName(s.m_languageSource) << ", layer count "
-                                 << s.m_layerCount << " from " << sourceName(s.m_layerCountSource);
+    qCDebug(lcWindow).noquote().nospace() << "Settings: language " << (s.m_chinese ? "zh" : "en") << " from "
+                                          << sourceName(s.m_languageSource) << ", layer count "
+                                          << s.m_layerCount << " from " << sourceName(s.m_layerCountSource);
     return s;
 }
 

@@ -6,6 +6,7 @@
 #include "app/appconfig.h"
 #include "app/startupsettings.h"
 #include "i18n/uitext.h"
+#include "model/logcategories.h"
 
 #include <QDebug>
 #include <QGuiApplication>
@@ -77,8 +78,8 @@ void Widget::construct(const StartupSettings &config)
     applyPhysicalLayout(layoutForStartupPreset());
 
     // 6. Layer buttons.
-    qDebug().nospace() << "[Layer] ctor startup forced count=" << m_forcedLayerCount
-                       << " effective=" << effectiveLayerDisplayCount();
+    qCDebug(lcLayers).nospace() << "[Layer] ctor startup forced count=" << m_forcedLayerCount
+                                << " effective=" << effectiveLayerDisplayCount();
     updateLayerButtonsVisibility();
 
     // 7. Clicks and texts.
@@ -125,7 +126,7 @@ QString Widget::uiText(const QString &text) const
 
 void Widget::showError(const QString &msg)
 {
-    qDebug() << "Error:" << msg;
+    qCDebug(lcWindow) << "Error:" << msg;
 }
 
 void Widget::setDeviceKind(bool legacy, const DeviceInfo &info, const LegacyDeviceInfo &legacyInfo)

@@ -5,6 +5,7 @@
 
 #include "app/startupsettings.h"
 #include "i18n/uitext.h"
+#include "model/logcategories.h"
 
 #include <QBoxLayout>
 #include <QComboBox>
@@ -64,5 +65,5 @@ void Widget::setChinese(bool chinese)
         const QSignalBlocker blocker(m_languageSwitch);
         m_languageSwitch->setCurrentIndex(chinese ? 1 : 0);
     }
-    qDebug() << "Widget: language switched to" << (chinese ? "zh" : "en");
+    qCDebug(lcWindow) << "Widget: language switched to" << (chinese ? "zh" : "en");
 }

@@ -4,6 +4,7 @@
 #include "sim/legacyfirmware.h"
 #include "sim/replayfirmware.h"
 #include "sim/simbus.h"
+#include "sim/simlog.h"
 
 #include <QDebug>
 
@@ -237,7 +238,7 @@ int plugDemoKeypad(const QString &name)
     const QVector<InterfaceSpec> itfs =
         name == QLatin1String("old") ? SimBus::interfaceZeroOnly() : SimBus::standardInterfaces();
     const int id = SimBus::plug(demo->vendorId, demo->productId, fw, itfs, demo->description);
-    qDebug().noquote() << "Demo: simulated keypad" << name << "plugged in," << demo->description;
+    qCDebug(lcSim).noquote() << "Demo: simulated keypad" << name << "plugged in," << demo->description;
     return id;
 }
 
@@ -261,8 +262,8 @@ int installReplayKeypad(const QString &path, QString *error)
     const int id = SimBus::plug(keypad.first().vendorId, keypad.first().productId,
                                 std::make_shared<ReplayFirmware>(capture), itfs,
                                 QStringLiteral("Replayed keypad"));
-    qDebug().noquote() << "Demo: replaying" << capture.exchanges().size() << "requests of a keypad"
-                       << QString::number(keypad.first().vendorId, 16) << QString::number(keypad.first().productId, 16);
+    qCDebug(lcSim).noquote() << "Demo: replaying" << capture.exchanges().size() << "requests of a keypad"
+                             << QString::number(keypad.first().vendorId, 16) << QString::number(keypad.first().productId, 16);
     return id;
 }
 
