@@ -36,9 +36,11 @@ bool HIDManager::readLayer(int layer, QVector<KeyData> &keys)
     return sendReadLayer(layer, keys);
 }
 
-bool HIDManager::sendReadLayer(int layer, QVector<KeyData> &keys)
+bool HIDManager::sendReadLayer(int layer, QVector<KeyData> &keys, QVector<bool> *read)
 {
     keys = QVector<KeyData>(LayerReadSession::SLOTS);
+    if (read)
+        *read = QVector<bool>(LayerReadSession::SLOTS, false);
 
     std::array<unsigned char, PACKET_SIZE> req{};
     req[0] = CMD_READ_LAYER;
@@ -56,6 +58,11 @@ bool HIDManager::sendReadLayer(int layer, QVector<KeyData> &keys)
     hid_set_nonblocking(dev, 1);
 
     LayerReadSession session(layer, writableKeyLimit());
+    auto finish = [&session, &keys, read] {
+        keys = session.keys();
+        if (read)
+            *read = session.readMask();
+    };
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < LAYER_READ_TIMEOUT_MS) {
@@ -65,20 +72,24 @@ bool HIDManager::sendReadLayer(int layer, QVector<KeyData> &keys)
             continue;
         if (ret < 0) {
             qDebug().noquote() << "HIDManager: sendReadLayer hid_read error";
-            keys = session.keys();
+            finish();
             closeDevice();
             return false;
         }
         if (session.handleReport(buf, ret) == LayerReadSession::Outcome::Finished) {
-            keys = session.keys();
-            if (session.pendingMacros() > 0)
-                qDebug().noquote() << "HIDManager: readLayer dropped" << session.pendingMacros()
-                                   << "incomplete macros layer=" << layer;
+            finish();
             qDebug().noquote() << "HIDManager: readLayer done layer=" << layer;
-            return true;
+            if (session.complete())
+                return true;
+            // A macro of which a chunk never came, a record that did not decode or a reply
+            // damaged on the way: the slots concerned are not known, and a read that passed
+            // them off as empty would let a backup or a restore erase them.
+            qDebug().noquote() << "HIDManager: readLayer incomplete layer=" << layer
+                               << "unfinished macros=" << session.pendingMacros();
+            return false;
         }
     }
-    keys = session.keys();
+    finish();
     qDebug().noquote() << "HIDManager: readLayer timeout layer=" << layer;
     return false;
 }
