@@ -138,16 +138,23 @@ VerifiedSave::Outcome VerifiedSave::runCurrent(QPointer<KeyboardData> model, con
 VerifiedSave::Outcome VerifiedSave::runLegacy(QPointer<KeyboardData> model, const KeyboardSnapshot &snap,
                                               const Progress &progress) const
 {
+    Q_UNUSED(model)
     using namespace LegacyHIDManager;
     Outcome o;
+    o.acknowledgeOnApply = true;
     const LegacyDeviceInfo info = m_target.legacyInfo;
     SaveItems items;
     SaveFailure why = SaveFailure::None;
+    // The keypad answers none of the writes: that the commit went out does not show that it
+    // arrived. Only a keypad that answers the read-back afterwards has it; until then
+    // nothing is acknowledged.
     const bool saved = m_hid->runLegacy([&](hid_device *dev) {
-        return saveDirtyConfiguration(dev, info, model, snap, &items, &why, progress);
+        return saveDirtyConfiguration(dev, info, QPointer<KeyboardData>(), snap, &items, &why, progress);
     });
     o.items = resultsOf(items, snap);
     if (!saved) {
+        for (ItemResult &r : o.items)
+            r.state = ItemState::NotWritten;
         if (why == SaveFailure::NoDevice || !m_hid->isConnected())
             o.failure = Failure::Disconnected;
         else
@@ -167,6 +174,8 @@ VerifiedSave::Outcome VerifiedSave::runLegacy(QPointer<KeyboardData> model, cons
     };
     QVector<int> keyLayers, lightingLayers;
     touchedLayers(o.items, checkable, keyLayers, lightingLayers);
+    if (keyLayers.isEmpty() && lightingLayers.isEmpty())
+        keyLayers.append(0); // still ask: only an answer shows the commit arrived
     if (progress)
         progress(items.size(), items.size());
     QVector<QVector<KeyData>> layers(LAYER_COUNT);
@@ -179,38 +188,45 @@ VerifiedSave::Outcome VerifiedSave::runLegacy(QPointer<KeyboardData> model, cons
             lightingRead[layer] = readLegacyRgbLayerConfirmed(dev, layer, leds[layer]);
         return true;
     });
-    o.checked = true;
-    for (int layer : qAsConst(keyLayers))
+    o.checked = !layerRead.isEmpty();
+    bool answered = false;
+    for (int layer : qAsConst(keyLayers)) {
         o.checked = o.checked && layerRead[layer];
-    for (int layer : qAsConst(lightingLayers))
+        answered = answered || layerRead[layer];
+    }
+    for (int layer : qAsConst(lightingLayers)) {
         o.checked = o.checked && lightingRead[layer];
+        answered = answered || lightingRead[layer];
+    }
 
     const ProfileDevice::Protocol protocol = r10 ? ProfileDevice::Protocol::LegacyR10Udav
                                                  : ProfileDevice::Protocol::LegacyOld;
-    bool anyNotTaken = false;
+    bool anyUnconfirmed = false, anyNotTaken = false;
     for (ItemResult &r : o.items) {
         const SaveItem &it = r.item;
-        if (!checkable(it))
-            continue;
+        bool read = answered;
         bool same = true;
-        if (it.isLighting()) {
-            if (!lightingRead[it.layer])
-                continue;
-            same = sameLighting(leds[it.layer], snap.ledConfigs[it.layer]);
-        } else {
-            if (!layerRead[it.layer])
-                continue;
+        if (checkable(it) && it.isLighting()) {
+            read = lightingRead[it.layer];
+            same = !read || sameLighting(leds[it.layer], snap.ledConfigs[it.layer]);
+        } else if (checkable(it)) {
+            read = layerRead[it.layer];
             // Compared as the generation stores a key, which is not always as it was given
             // (a combination comes back as a macro).
-            same = Profile::sameOnKeypad(snap.layers[it.layer][it.key], layers[it.layer][it.key], protocol);
+            same = !read || Profile::sameOnKeypad(snap.layers[it.layer][it.key], layers[it.layer][it.key], protocol);
         }
-        if (!same) {
+        if (!read) {
+            r.state = ItemState::NotWritten;
+            anyUnconfirmed = true;
+        } else if (!same) {
             qDebug().noquote() << "VerifiedSave: legacy read back differs layer=" << it.layer << "key=" << it.key;
             r.state = ItemState::NotTaken;
             anyNotTaken = true;
         }
     }
-    if (anyNotTaken)
+    if (anyUnconfirmed)
+        o.failure = answered ? Failure::NotTaken : Failure::Disconnected;
+    else if (anyNotTaken)
         o.failure = Failure::NotTaken;
     return o;
 }
@@ -218,6 +234,12 @@ VerifiedSave::Outcome VerifiedSave::runLegacy(QPointer<KeyboardData> model, cons
 void VerifiedSave::apply(KeyboardData &model, const Outcome &outcome)
 {
     for (const ItemResult &r : outcome.items) {
+        if (r.state == ItemState::Saved && outcome.acknowledgeOnApply) {
+            if (r.item.isLighting())
+                model.acknowledgeLedSaved(r.item.layer, r.revision);
+            else
+                model.acknowledgeKeySaved(r.item.layer, r.item.key, r.revision);
+        }
         if (r.state != ItemState::NotTaken)
             continue;
         if (r.item.isLighting())

@@ -60,6 +60,9 @@ public:
         QVector<ItemResult> items;
         // Every written item was read back (false when the check itself could not read).
         bool checked = false;
+        // The saved items are acknowledged by apply(), not by the save (legacy: a commit
+        // counts only once the keypad has answered after it).
+        bool acknowledgeOnApply = false;
     };
 
     // (items done, items in all), before each item is written.
@@ -71,7 +74,8 @@ public:
                 const Progress &progress = {}) const;
 
     // On the model's thread, after the save's own acknowledgements (posted before the
-    // outcome): marks what did not take as changed again.
+    // outcome): marks what did not take as changed again, and acknowledges what the save
+    // left to it.
     static void apply(KeyboardData &model, const Outcome &outcome);
 
     // True when every item of the save is on the keypad.

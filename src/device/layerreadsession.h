@@ -38,6 +38,8 @@ public:
     // Per slot, whether its content is known: after a complete read every slot; otherwise
     // only the slots whose record arrived whole (the others may hold what got lost).
     QVector<bool> readMask() const;
+    // A reply of ours came damaged: this read can no longer be complete.
+    bool damaged() const { return m_mangled; }
 
 private:
     struct Assembly {

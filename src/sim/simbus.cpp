@@ -40,6 +40,8 @@ struct Keypad {
     int truncateLength = 0;
     int garbleReplies = 0;
     int failWrites = 0;
+    int failWritesAfter = 0;
+    int failedWrites = 0;
     quint32 rng = 0x9E3779B9u;
     int dropPercent = 0;
     int garblePercent = 0;
@@ -237,9 +239,12 @@ void SimBus::garbleReplies(int id, int replies)
     withKeypad(id, [replies](Keypad &k) { k.garbleReplies = qMax(0, replies); });
 }
 
-void SimBus::failWrites(int id, int writes)
+void SimBus::failWrites(int id, int writes, int after)
 {
-    withKeypad(id, [writes](Keypad &k) { k.failWrites = qMax(0, writes); });
+    withKeypad(id, [writes, after](Keypad &k) {
+        k.failWrites = qMax(0, writes);
+        k.failWritesAfter = qMax(0, after);
+    });
 }
 
 void SimBus::truncateReplies(int id, int replies, int length)
@@ -275,6 +280,14 @@ QVector<QByteArray> SimBus::writtenReports(int id)
 void SimBus::clearWrittenReports(int id)
 {
     withKeypad(id, [](Keypad &k) { k.written.clear(); });
+}
+
+int SimBus::failedWriteCount(int id)
+{
+    Bus &b = bus();
+    std::lock_guard<std::mutex> lock(b.mutex);
+    auto k = find(b, id);
+    return k ? k->failedWrites : 0;
 }
 
 int SimBus::pendingInputCount(int id)
@@ -514,8 +527,11 @@ int hid_write(hid_device *dev, const unsigned char *data, size_t length)
             dev->lastError = L"device disconnected";
             return -1;
         }
-        if (k->failWrites > 0) {
+        if (k->failWrites > 0 && k->failWritesAfter > 0) {
+            --k->failWritesAfter;
+        } else if (k->failWrites > 0) {
             --k->failWrites;
+            ++k->failedWrites;
             dev->lastError = L"write failed";
             return -1;
         }
