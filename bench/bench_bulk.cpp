@@ -3,6 +3,7 @@
 // full configuration: 4 layers x 25 assigned keys, 8 of them 64-step macros, coloured
 // lighting. Each figure is compared with its floor: the time the keypad needs to send the
 // reports of the exchange, plus the fixed pauses the protocol asks for.
+#include "app/verifiedsave.h"
 #include "device/hidmanager.h"
 #include "model/keyboarddata.h"
 #include "sim/currentfirmware.h"
@@ -31,21 +32,33 @@ constexpr int CHUNK_PAUSE_MS = 5;
 
 void quiet(QtMsgType, const QMessageLogContext &, const QString &) {}
 
-// The replies the keypad sends for one full read: per layer one report per key record, one
-// per macro chunk and the end report, then one lighting reply.
+// The replies the keypad sends for the key read of one layer: one report per key record,
+// one per macro chunk, and the end report.
+int layerReplies(const Fw &fw, int l)
+{
+    int n = 1;
+    for (int k = 0; k < Fw::SLOTS; ++k) {
+        const QByteArray r = fw.keyRecord(l, k);
+        if (r.isEmpty())
+            continue;
+        n += quint8(r[0]) == 1 ? (r.size() - 1) / 56 + 1 : 1;
+    }
+    return n;
+}
+
+// One full read: every layer's keys, then its lighting reply.
 int readReplies(const Fw &fw)
 {
     int n = 0;
-    for (int l = 0; l < Fw::LAYERS; ++l) {
-        for (int k = 0; k < Fw::SLOTS; ++k) {
-            const QByteArray r = fw.keyRecord(l, k);
-            if (r.isEmpty())
-                continue;
-            n += quint8(r[0]) == 1 ? (r.size() - 1) / 56 + 1 : 1;
-        }
-        n += 2;
-    }
+    for (int l = 0; l < Fw::LAYERS; ++l)
+        n += layerReplies(fw, l) + 1;
     return n;
+}
+
+double median(QVector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
 }
 
 void report(const char *what, double ms, double floorMs, int replies, int pauseMs)
@@ -133,15 +146,65 @@ int main(int argc, char **argv)
         }
     }
 
+    // --- the window's save: the same writes, then the read-back of what they touched (all
+    // four layers and their lighting here). Its floor adds the read-back's replies and the
+    // pauses between the layers it reads.
+    const int checkReplies = readReplies(*fw);
+    const int checkPauses = (Fw::LAYERS - 1) * LAYER_PAUSE_MS;
+    const double verifiedFloor = saveFloor + checkReplies * LATENCY_MS + checkPauses;
+    const VerifiedSave verified(mgr, VerifiedSave::Target());
+    QVector<double> verifiedTimes;
+    for (int run = 0; run < RUNS; ++run) {
+        KeyboardData model;
+        model.loadLayers(layers);
+        model.loadLedConfigs(leds);
+        for (int l = 0; l < Fw::LAYERS; ++l) {
+            for (int k = 0; k < Fw::SLOTS; ++k)
+                model.markKeyChanged(l, k);
+            model.setLedColor(l, run % 16, LedColorData{quint8(run + 7), 1, 2});
+        }
+        QElapsedTimer t;
+        t.start();
+        const VerifiedSave::Outcome o = verified.run(&model, model.snapshot());
+        verifiedTimes.append(t.nsecsElapsed() / 1e6);
+        if (!VerifiedSave::succeeded(o) || !o.checked) {
+            std::fprintf(stderr, "bench_bulk: verified save failed\n");
+            return 1;
+        }
+    }
+
+    // --- one key changed: one write, then the read-back of its layer alone.
+    const double oneFloor = 1 * LATENCY_MS + ITEM_PAUSE_MS + layerReplies(*fw, 2) * LATENCY_MS;
+    QVector<double> oneTimes;
+    for (int run = 0; run < RUNS; ++run) {
+        KeyboardData model;
+        model.loadLayers(layers);
+        model.loadLedConfigs(leds);
+        KeyData key;
+        key.setBasicKey(quint8(0x04 + run));
+        model.setKeyAt(2, 3, key);
+        QElapsedTimer t;
+        t.start();
+        const VerifiedSave::Outcome o = verified.run(&model, model.snapshot());
+        oneTimes.append(t.nsecsElapsed() / 1e6);
+        if (!VerifiedSave::succeeded(o) || !o.checked) {
+            std::fprintf(stderr, "bench_bulk: verified save of one key failed\n");
+            return 1;
+        }
+    }
+
     std::fflush(stdout);
     dup2(savedStdout, STDOUT_FILENO);
     close(devNull);
-    std::sort(readTimes.begin(), readTimes.end());
-    std::sort(saveTimes.begin(), saveTimes.end());
     std::printf("bench_bulk: %d runs each, median shown; %d keys (8 macros of 64 steps), 4 lighting records\n", RUNS,
                 Fw::LAYERS * Fw::SLOTS);
-    report("readAllConfiguration", readTimes[RUNS / 2], readFloor, replies, readPauses);
-    report("saveDirtyConfiguration", saveTimes[RUNS / 2], saveFloor, acks, savePauses);
+    report("readAllConfiguration", median(readTimes), readFloor, replies, readPauses);
+    report("saveDirtyConfiguration", median(saveTimes), saveFloor, acks, savePauses);
+    report("save + read-back check", median(verifiedTimes), verifiedFloor, acks + checkReplies,
+           savePauses + checkPauses);
+    report("one key + its layer", median(oneTimes), oneFloor, 1 + layerReplies(*fw, 2), ITEM_PAUSE_MS);
+    std::printf("one key saved and checked in %.1f ms (target: under 350 ms); save + check ratio %.3f (target: at most 1.15)\n",
+                median(oneTimes), median(verifiedTimes) / verifiedFloor);
     std::fflush(stdout);
     return 0;
 }

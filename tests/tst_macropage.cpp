@@ -561,7 +561,8 @@ void TstMacroPage::recordedMacroSavedToKeypad()
     r.release(Qt::Key_Control);
     sim::SimBus::clearWrittenReports(id);
     QTest::mouseClick(r.page->recordButton(), Qt::LeftButton);
-    QVERIFY(r.window.saveSettingsButton()->isEnabled());
+    // Off while the recorded key is saved, on again once the save has ended.
+    QVERIFY(spinUntil([&] { return r.window.saveSettingsButton()->isEnabled(); }, 8000));
     QVERIFY(r.window.viewSettingsButton()->isEnabled());
 
     // Saved at once, without Save: the keypad holds the macro and the key is clean.

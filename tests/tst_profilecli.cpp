@@ -403,6 +403,24 @@ void TstProfileCli::exitStatuses()
         QVERIFY(QFile::exists(path));
     }
 
+    // A read that lost a chunk of a macro is incomplete: a device failure, and no file that
+    // would restore that macro as an empty key.
+    fw->setReplyHook([](quint8 command, QVector<QByteArray> &replies) {
+        for (int i = 0; command == Fw::ReadLayer && i < replies.size(); ++i)
+            if (quint8(replies[i][1]) == Fw::MacroChunkReply) {
+                replies.removeAt(i);
+                return;
+            }
+    });
+    {
+        const QString partial = dir.filePath(QStringLiteral("partial.json"));
+        Runner r;
+        QCOMPARE(r.cli.exportProfile(partial), 1);
+        QVERIFY2(r.said(QStringLiteral("Error: reading the keypad's layers failed")), qPrintable(r.text()));
+        QVERIFY(!QFile::exists(partial));
+    }
+    fw->setReplyHook({});
+
     // A file that cannot be written is a bad file.
     {
         Runner r;

@@ -1,6 +1,7 @@
 // Current-protocol commands against the simulated keypad: the exact bytes on the wire,
 // what the keypad ends up holding, and how refusals, silence and broken replies are handled.
 #include "device/hidmanager.h"
+#include "model/readcoverage.h"
 #include "sim/currentfirmware.h"
 #include "sim/simbus.h"
 #include "support/devicefixture.h"
@@ -484,12 +485,35 @@ void TestProtocolCommands::layerReadUntrustedReplies()
         forged << Fw::ackReport(Fw::Ack, 0, 1, 0xFF, 0);
         replies = forged + replies;
     });
-    QVector<KeyData> keys;
-    QVERIFY(m_mgr->readLayer(2, keys));
+    // What arrived whole is decoded, but a read with damaged or unfinished records is not
+    // complete: those slots are not known.
+    QVector<QVector<KeyData>> layers;
+    QVector<LayerLedConfigData> leds;
+    ReadCoverage read;
+    QVERIFY(!m_mgr->readBack({2}, {}, layers, leds, read));
+    const QVector<KeyData> &keys = layers[2];
     QCOMPARE(int(keys[0].keyCode), 0x04);
     QCOMPARE(keys[1].macroSteps.size(), 20);
     for (int k : {6, 7, 8, 9, 10})
         QCOMPARE(int(keys[k].type), int(KeyType::Empty));
+    QVERIFY(read.keyRead(2, 0) && read.keyRead(2, 1));
+    for (int k : {2, 3, 4, 5, 6, 7, 8, 9, 10, 24})
+        QVERIFY(!read.keyRead(2, k));
+    QVERIFY(!read.keyRead(1, 0) && !read.lightingRead(2));
+
+    // Intact, the same layer reads complete, unassigned slots included.
+    m_fw->setReplyHook({});
+    QVERIFY(m_mgr->readBack({2}, {}, layers, leds, read));
+    QVERIFY(!read.keys[2].contains(false));
+
+    // A macro whose last chunk never comes leaves its slot unknown, the others known.
+    m_fw->setReplyHook([](quint8 command, QVector<QByteArray> &replies) {
+        if (command == Fw::ReadLayer)
+            replies.removeAt(replies.size() - 2);
+    });
+    QVERIFY(!m_mgr->readBack({2}, {}, layers, leds, read));
+    QCOMPARE(int(layers[2][1].type), int(KeyType::Empty));
+    QVERIFY(read.keyRead(2, 0) && !read.keyRead(2, 1) && read.keyRead(2, 2));
 }
 
 void TestProtocolCommands::layerReadWithoutEnd()

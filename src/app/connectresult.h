@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/readcoverage.h"
 #include "model/records.h"
 
 #include <QVector>
@@ -7,7 +8,9 @@
 // What one read of a freshly connected keypad (or a View re-read) brought back, handed from
 // the worker that talked to the keypad to the window on the GUI thread. A protocol that did
 // not answer leaves its flag false; layers and lighting hold whatever arrived (keys that
-// were not read are Empty).
+// were not read are Empty), and `coverage` tells which of them really came from the keypad.
+// allLayersOk holds only for a complete read: every key of every layer and, where the keypad
+// can report it, all its lighting.
 struct ConnectResult {
     bool allLayersOk = false;
     bool infoOk = false;
@@ -16,4 +19,5 @@ struct ConnectResult {
     LegacyDeviceInfo legacyInfo;
     QVector<QVector<KeyData>> layers;
     QVector<LayerLedConfigData> ledConfigs;
+    ReadCoverage coverage;
 };

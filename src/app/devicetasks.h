@@ -11,8 +11,7 @@ struct KeyboardSnapshot;
 
 // The exchanges the window runs with the keypad. Each is a blocking call meant for a worker
 // of the global thread pool, never the GUI thread. They touch no widget and never the live
-// model: saves read a snapshot taken on the model's thread and post their acknowledgements
-// back to it, reads return their result by value.
+// model: reads return their result by value.
 //
 // Every legacy exchange goes through HIDManager::runLegacy as one locked unit, so the link's
 // busy flag covers it (Save and View refuse meanwhile, the alive probe stays away) and no
@@ -28,9 +27,6 @@ ConnectResult readConnectedKeypad(HIDManager *hid);
 // The result's legacyOk/infoOk tell which path ran.
 ConnectResult rereadKeypad(HIDManager *hid, bool legacy, const LegacyDeviceInfo &legacyInfo);
 
-// Writes the snapshot's dirty items the legacy way (keys, lighting, commit). The current
-// protocol's save is HIDManager::saveDirtyConfiguration, which reports on operationFinished.
-bool saveLegacy(HIDManager *hid, const LegacyDeviceInfo &legacyInfo, QPointer<KeyboardData> model,
-                const KeyboardSnapshot &snapshot);
+// Saves are VerifiedSave's: they write and then check what the keypad holds.
 
 } // namespace DeviceTasks

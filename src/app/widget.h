@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/physicallayout.h"
+#include "app/verifiedsave.h"
 #include "model/keyboarddata.h"
 #include "model/keypadidentity.h"
 #include "model/pendingedits.h"
@@ -25,6 +26,7 @@ class MousePage;
 class MultimediaPage;
 class ProcreatePage;
 class RgbLedPage;
+class StatusLine;
 class LegacyRgbLedPage;
 class LegacyOldRgbLedPage;
 struct RgbModeOption;
@@ -453,17 +455,24 @@ private:
     void applyViewResult(const ConnectResult &result);
     void loadReadConfiguration(const ConnectResult &result);
     void onOperationFinished(bool success, const QString &msg);
-    void onLegacySaveFinished(bool success);
+    // The save task's outcome, on the GUI thread; `sameConnection` is false when the keypad
+    // left (or was replaced) while it ran.
+    void onSaveTaskFinished(const VerifiedSave::Outcome &outcome, bool sameConnection);
     // Save Settings (everything changed) and the save after a macro recording (keys only).
     void startSaveTask(bool keysOnly);
     void showConnectedStatus();
+    // Says for a moment why a click did nothing; then the status returns.
+    void showRefusal(const QString &why);
+    // Save and View are off while a save runs (and without a keypad) whatever `enabled` says.
+    void setDeviceTaskButtonsEnabled(bool enabled);
     // Called on the GUI thread when a task started under connection `serial` reports back;
     // false when the window must drop its result (the keypad left or was replaced since).
     bool endDeviceTask(quint64 serial);
 
     quint64 m_connectionSerial = 0; // bumped by every connection and disconnection
     int m_deviceTasksRunning = 0;
-    QTimer *m_statusRevertTimer = nullptr;
+    StatusLine *m_status = nullptr;
+    bool m_saveRunning = false; // a save task of this window has not reported back
     // --- end of connection controller ------------------------------------------------
 
     // --- unsaved changes (widgetunsaved.cpp) ---------------------------------------------

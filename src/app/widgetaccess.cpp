@@ -3,6 +3,7 @@
 // would send the user looking for a cable fault. Device link state only; nothing to read.
 #include "app/widget.h"
 
+#include "app/statusline.h"
 #include "device/hidmanager.h"
 #include "model/logcategories.h"
 
@@ -14,10 +15,10 @@ void Widget::onDeviceAccessDenied()
     qCDebug(lcWindow) << "=== onDeviceAccessDenied called ===";
     if (m_deviceConnected)
         return;
-    m_statusLabel->setText(uiText(QStringLiteral("Keypad found, but access was denied: install the udev rule")));
     // Longer than the usual status texts: a smaller size keeps it whole down to the
     // minimum window width.
-    m_statusLabel->setStyleSheet(QStringLiteral("color: #FF0000; font-size: 18px;"));
+    m_status->show(uiText(QStringLiteral("Keypad found, but access was denied: install the udev rule")),
+                   QStringLiteral("color: #FF0000; font-size: 18px;"));
 }
 
 void Widget::onDeviceAccessDeniedCleared()
@@ -26,8 +27,8 @@ void Widget::onDeviceAccessDeniedCleared()
     // An opened keypad is announced right after this and sets its own text.
     if (m_deviceConnected)
         return;
-    m_statusLabel->setText(uiText(QStringLiteral("Connect the device with a usb cable")));
-    m_statusLabel->setStyleSheet(QStringLiteral("color: #FF0000;"));
+    m_status->show(uiText(QStringLiteral("Connect the device with a usb cable")),
+                   QStringLiteral("color: #FF0000;"));
 }
 
 void Widget::connectDeviceAccessStatus()

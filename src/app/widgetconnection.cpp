@@ -5,6 +5,8 @@
 
 #include "app/connectresult.h"
 #include "app/devicetasks.h"
+#include "app/statusline.h"
+#include "app/verifiedsave.h"
 #include "controls/keybutton.h"
 #include "controls/knobbutton.h"
 #include "device/hidmanager.h"
@@ -22,7 +24,10 @@
 
 namespace {
 
-constexpr int SAVED_STATUS_MS = 1500;
+const QString CONNECTED_STYLE = QStringLiteral("color: #00FF00; font-weight: bold;");
+const QString SAVED_STYLE = QStringLiteral("background-color: #2d5a2d; color: #00FF00; font-weight: bold;");
+const QString BUSY_STYLE = QStringLiteral("color: #FFD54F; font-weight: bold;");
+const QString PROBLEM_STYLE = QStringLiteral("color: #FF8C00; font-weight: bold;");
 
 const char *boolText(bool b)
 {
@@ -65,21 +70,28 @@ void Widget::initHIDCommunication()
     connect(hid, &HIDManager::progressUpdated, this,
             [](int, int, const QString &msg) { qCDebug(lcWindow) << "HID progress:" << msg; });
 
-    m_statusRevertTimer = new QTimer(this);
-    m_statusRevertTimer->setSingleShot(true);
-    m_statusRevertTimer->setInterval(SAVED_STATUS_MS);
-    connect(m_statusRevertTimer, &QTimer::timeout, this, [this] {
-        if (m_deviceConnected)
-            showConnectedStatus();
-    });
+    m_status = new StatusLine(m_statusLabel, this);
 
     hid->startMonitoring();
 }
 
 void Widget::showConnectedStatus()
 {
-    m_statusLabel->setText(uiText(QStringLiteral("Device connected")));
-    m_statusLabel->setStyleSheet(QStringLiteral("color: #00FF00; font-weight: bold;"));
+    m_status->show(uiText(QStringLiteral("Device connected")), CONNECTED_STYLE);
+}
+
+void Widget::showRefusal(const QString &why)
+{
+    m_status->showMoment(uiText(why), BUSY_STYLE);
+}
+
+void Widget::setDeviceTaskButtonsEnabled(bool enabled)
+{
+    const bool on = enabled && m_deviceConnected && !m_saveRunning;
+    if (m_saveButton)
+        m_saveButton->setEnabled(on);
+    if (m_viewButton)
+        m_viewButton->setEnabled(on);
 }
 
 bool Widget::endDeviceTask(quint64 serial)
@@ -103,8 +115,7 @@ void Widget::onDeviceConnected()
     const quint64 serial = ++m_connectionSerial;
     showConnectedStatus();
     m_saveButton->setText(uiText(QStringLiteral("Save Settings")));
-    m_saveButton->setEnabled(true);
-    m_viewButton->setEnabled(true);
+    setDeviceTaskButtonsEnabled(true);
     m_keyFunctionDisplay->setPlaceholderText(uiText(QStringLiteral("Key Function Display Area")));
 
     HIDManager *hid = HIDManager::instance();
@@ -156,7 +167,7 @@ void Widget::applyConnectResult(const ConnectResult &r)
     if (r.infoOk || r.legacyOk) {
         const KeypadIdentity keypad = connectedIdentity();
         keepEditsBeforeLoad(keypad);
-        m_keyboardData.loadLayers(r.layers);
+        m_keyboardData.loadLayers(r.layers, r.coverage);
         qCDebug(lcWindow) << "[UI] onDeviceConnected loaded allLayers";
         if (!r.allLayersOk)
             qCDebug(lcWindow) << (legacy ? "Legacy read layer failed or incomplete"
@@ -169,12 +180,19 @@ void Widget::applyConnectResult(const ConnectResult &r)
 }
 
 // The part of loading a read that connect, View and readConfigFromDevice share, after the
-// layers are in the model: lighting (only a complete set; a keypad that cannot report its
-// lighting leaves the model's records alone) and every view of the keys.
+// layers are in the model: lighting (only what was read; a keypad that cannot report its
+// lighting leaves the model's records alone), every view of the keys, and the status line's
+// word on whether everything could be read.
 void Widget::loadReadConfiguration(const ConnectResult &r)
 {
     if (r.ledConfigs.size() == KeyboardData::LAYER_COUNT)
-        m_keyboardData.loadLedConfigs(r.ledConfigs); // also clears their change flags
+        m_keyboardData.loadLedConfigs(r.ledConfigs, r.coverage); // also clears their change flags
+    if (r.allLayersOk)
+        showConnectedStatus();
+    else
+        m_status->show(uiText(QStringLiteral("Read incomplete: some keys could not be read. Press View "
+                                             "Settings to read again")),
+                       PROBLEM_STYLE);
     restoreKeyFunctionDisplay();
     refreshKeyButtonVisuals();
     refreshPhysicalKeyDisplayMode();
@@ -192,11 +210,9 @@ void Widget::onDeviceDisconnected()
     m_legacyDevice = false;
     m_deviceInfo = DeviceInfo();
     m_legacyInfo = LegacyDeviceInfo();
-    if (m_statusRevertTimer)
-        m_statusRevertTimer->stop();
-
-    m_statusLabel->setText(uiText(QStringLiteral("Connect the device with a usb cable")));
-    m_statusLabel->setStyleSheet(QStringLiteral("color: #FF0000;"));
+    m_status->endMoment();
+    m_status->show(uiText(QStringLiteral("Connect the device with a usb cable")),
+                   QStringLiteral("color: #FF0000;"));
     m_saveButton->setText(uiText(QStringLiteral("Save Settings")));
     m_saveButton->setEnabled(false);
     m_viewButton->setEnabled(false);
@@ -231,10 +247,12 @@ void Widget::onSaveSettingsClicked()
     HIDManager *hid = HIDManager::instance();
     if (hid->isBusy() || isDeviceTaskRunning()) {
         qCDebug(lcWindow) << "Save: device busy";
+        showRefusal(QStringLiteral("The keypad is busy: try again in a moment"));
         return;
     }
     if (!m_keyboardData.hasUnsavedChanges()) {
         qCDebug(lcWindow) << "Save: nothing to save";
+        showRefusal(QStringLiteral("Nothing to save"));
         return;
     }
 
@@ -243,26 +261,34 @@ void Widget::onSaveSettingsClicked()
 
 void Widget::onOperationFinished(bool success, const QString &msg)
 {
-    if (!success) {
+    // The status line follows the window's own save task, which ends after this arrives
+    // (it still checks what the keypad holds); here only the log hears of it.
+    if (!success)
         qCDebug(lcWindow) << "HIDManager operation failed:" << msg;
-        return;
-    }
-    // A save that ends as the keypad leaves must not cover the disconnected status.
-    if (!m_deviceConnected)
-        return;
-    m_statusLabel->setText(uiText(QStringLiteral("Saved successfully")));
-    m_statusLabel->setStyleSheet(
-        QStringLiteral("background-color: #2d5a2d; color: #00FF00; font-weight: bold;"));
-    m_statusRevertTimer->start();
 }
 
-void Widget::onLegacySaveFinished(bool success)
+void Widget::onSaveTaskFinished(const VerifiedSave::Outcome &outcome, bool sameConnection)
 {
-    if (!success) {
-        qCDebug(lcWindow) << "Legacy save failed";
-        return;
+    m_saveRunning = false;
+    VerifiedSave::apply(m_keyboardData, outcome);
+    const QVector<SaveItem> left = VerifiedSave::unsaved(outcome);
+    if (!left.isEmpty()) {
+        qCDebug(lcWindow) << (m_legacyDevice ? "Legacy save failed" : "Widget: save incomplete") << "unsaved="
+                          << left.size();
+        refreshKeyButtonVisuals();
     }
-    onOperationFinished(true, QString());
+    setDeviceTaskButtonsEnabled(true);
+    // A save that ends as the keypad leaves must not cover the disconnected status.
+    if (!sameConnection || !m_deviceConnected)
+        return;
+    const QString text = VerifiedSave::statusText(
+        outcome, m_chinese ? UiText::Language::Chinese : UiText::Language::English);
+    if (VerifiedSave::succeeded(outcome)) {
+        showConnectedStatus();
+        m_status->showMoment(text, SAVED_STYLE);
+    } else {
+        m_status->show(text, PROBLEM_STYLE);
+    }
 }
 
 void Widget::startAutoSaveAfterRecording()
@@ -292,30 +318,50 @@ void Widget::startSaveTask(bool keysOnly)
     const QPointer<KeyboardData> model(&m_keyboardData);
     const quint64 serial = m_connectionSerial;
     QPointer<Widget> self(this);
+    VerifiedSave::Target target;
+    // Legacy firmware answers no current-protocol write; its own save (keys, lighting,
+    // commit) is what makes a change stick there, also after a macro recording.
+    target.legacy = m_legacyDevice;
+    target.legacyInfo = m_legacyInfo;
+    target.keysOnly = keysOnly && !m_legacyDevice;
+    const VerifiedSave save(hid, target);
+
     ++m_deviceTasksRunning;
-    if (m_legacyDevice) {
-        // Legacy firmware answers no current-protocol write; its own save (keys, lighting,
-        // commit) is what makes a change stick there, also after a macro recording.
-        const LegacyDeviceInfo info = m_legacyInfo;
-        runOnWorker([hid, info, model, snapshot] {
-                        return DeviceTasks::saveLegacy(hid, info, model, snapshot);
-                    },
-                    [self, serial](bool ok) {
-                        if (self && self->endDeviceTask(serial))
-                            self->onLegacySaveFinished(ok);
-                    });
-        return;
+    m_saveRunning = true;
+    setDeviceTaskButtonsEnabled(false);
+    m_status->endMoment();
+    int items = 0;
+    for (int l = 0; l < snapshot.layers.size(); ++l) {
+        for (const KeyData &key : snapshot.layers[l])
+            items += key.dirty ? 1 : 0;
+        if (!target.keysOnly && l < snapshot.ledConfigs.size())
+            items += snapshot.ledConfigs[l].anyDirty() ? 1 : 0;
     }
-    // The outcome arrives through operationFinished.
-    runOnWorker(
-        [hid, model, snapshot, keysOnly] {
-            return keysOnly ? hid->saveDirtyKeys(model, snapshot)
-                            : hid->saveDirtyConfiguration(model, snapshot);
-        },
-        [self](bool) {
-            if (self)
-                self->endDeviceTask(self->m_connectionSerial);
-        });
+    m_status->show(uiText(QStringLiteral("Saving %1 of %2…")).arg(1).arg(qMax(1, items)), BUSY_STYLE);
+    const bool chinese = m_chinese;
+    auto progress = [self, serial, chinese](int done, int total) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, serial, chinese, done, total] {
+                if (!self || serial != self->m_connectionSerial || !self->isDeviceTaskRunning())
+                    return;
+                const auto lang = chinese ? UiText::Language::Chinese : UiText::Language::English;
+                const QString text =
+                    done >= total ? UiText::text(QStringLiteral("Checking what the keypad holds…"), lang)
+                                  : UiText::text(QStringLiteral("Saving %1 of %2…"), lang)
+                                        .arg(done + 1)
+                                        .arg(total);
+                self->m_status->show(text, BUSY_STYLE);
+            },
+            Qt::QueuedConnection);
+    };
+    runOnWorker([save, model, snapshot, progress] { return save.run(model, snapshot, progress); },
+                [self, serial](const VerifiedSave::Outcome &outcome) {
+                    if (!self)
+                        return;
+                    const bool same = self->endDeviceTask(serial);
+                    self->onSaveTaskFinished(outcome, same);
+                });
 }
 
 void Widget::onViewSettingsClicked()
@@ -327,6 +373,7 @@ void Widget::onViewSettingsClicked()
     HIDManager *hid = HIDManager::instance();
     if (hid->isBusy() || isDeviceTaskRunning()) {
         qCDebug(lcWindow) << "View: device busy";
+        showRefusal(QStringLiteral("The keypad is busy: try again in a moment"));
         return;
     }
     const bool legacy = m_legacyDevice;
@@ -345,7 +392,7 @@ void Widget::applyViewResult(const ConnectResult &r)
 {
     if (!r.allLayersOk)
         qCDebug(lcWindow) << "View: readAllConfiguration completed with fallback/default data";
-    m_keyboardData.loadLayers(r.layers);
+    m_keyboardData.loadLayers(r.layers, r.coverage);
     loadReadConfiguration(r);
     qCDebug(lcWindow) << "View: config reloaded from device";
 }
@@ -372,7 +419,7 @@ void Widget::readConfigFromDevice()
                         qCDebug(lcWindow) << "readConfigFromDevice failed";
                         return;
                     }
-                    self->m_keyboardData.loadLayers(r.layers);
+                    self->m_keyboardData.loadLayers(r.layers, r.coverage);
                     self->loadReadConfiguration(r);
                     qCDebug(lcWindow) << "Config loaded from device";
                     if (!r.allLayersOk)

@@ -131,10 +131,7 @@ QWidget *Widget::createFunctionPageFrame()
                            static_cast<QWidget *>(m_functionList), static_cast<QWidget *>(m_clearAllButton)})
             if (w)
                 w->setEnabled(enable);
-        if (m_saveButton)
-            m_saveButton->setEnabled(enable && m_deviceConnected);
-        if (m_viewButton)
-            m_viewButton->setEnabled(enable && m_deviceConnected);
+        setDeviceTaskButtonsEnabled(enable);
         for (int i = 0; i < m_functionStack->count(); ++i)
             if (m_functionStack->widget(i) != macroPage)
                 m_functionStack->widget(i)->setEnabled(enable);

@@ -4,6 +4,7 @@
 #include "app/widget.h"
 
 #include "app/profilefiles.h"
+#include "app/statusline.h"
 #include "model/logcategories.h"
 
 #include <QBoxLayout>
@@ -85,10 +86,9 @@ ProfileDevice Widget::profileTarget() const
 
 void Widget::showProfileOutcome(const QString &status, const QString &details, bool failed)
 {
-    m_statusRevertTimer->stop();
-    m_statusLabel->setText(status);
-    m_statusLabel->setStyleSheet(failed ? QStringLiteral("color: #FF0000; font-weight: bold;")
-                                        : QStringLiteral("color: #00FF00; font-weight: bold;"));
+    m_status->endMoment();
+    m_status->show(status, failed ? QStringLiteral("color: #FF0000; font-weight: bold;")
+                                  : QStringLiteral("color: #00FF00; font-weight: bold;"));
     // Not exec(): the box must not run a nested loop inside the click that opened it.
     auto *box = new QMessageBox(failed ? QMessageBox::Warning : QMessageBox::Information,
                                 uiText(QStringLiteral("Profile")), status, QMessageBox::Ok, this);

@@ -3,6 +3,7 @@
 // writes anything by itself; only Save does.
 #include "app/widget.h"
 
+#include "app/statusline.h"
 #include "app/unsavedchangesbox.h"
 #include "device/hidmanager.h"
 #include "model/logcategories.h"
@@ -75,11 +76,14 @@ void Widget::restoreKeptEdits(const KeypadIdentity &incoming)
     if (selected >= 0)
         showFullTextInDisplay(displayFullTextForCurrentPage(selected));
 
-    if (m_statusRevertTimer)
-        m_statusRevertTimer->stop();
-    m_statusLabel->setText(
-        uiText(QStringLiteral("Unsaved changes restored: %1. Press Save to write them")).arg(restored));
-    m_statusLabel->setStyleSheet(QStringLiteral("color: #FFD700; font-weight: bold;"));
+    // A read that came back incomplete says so first: that is what the user must act on.
+    if (m_status->lastingText().startsWith(uiText(QStringLiteral("Read incomplete: some keys could "
+                                                                 "not be read. Press View Settings "
+                                                                 "to read again"))))
+        return;
+    m_status->show(
+        uiText(QStringLiteral("Unsaved changes restored: %1. Press Save to write them")).arg(restored),
+        QStringLiteral("color: #FFD700; font-weight: bold;"));
 }
 
 void Widget::closeEvent(QCloseEvent *event)

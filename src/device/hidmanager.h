@@ -20,6 +20,9 @@
 class QTimer;
 class KeyboardData;
 struct KeyboardSnapshot;
+struct ReadCoverage;
+struct SaveItem;
+using SaveItems = QVector<SaveItem>;
 
 // The one owner of the keypad's HID handle. It scans for a keypad while none is open, opens
 // the first suitable interface, watches the handle for loss and frames the current protocol.
@@ -108,7 +111,9 @@ public:
     // --- current-protocol commands (hidmanager_*.cpp)
     bool readDeviceInfo(DeviceInfo &info);
     bool readLayer(int layer, QVector<KeyData> &keys);
-    bool sendReadLayer(int layer, QVector<KeyData> &keys);
+    // True only for a complete read (see LayerReadSession::complete); `read`, when given,
+    // receives per slot whether its content is known.
+    bool sendReadLayer(int layer, QVector<KeyData> &keys, QVector<bool> *read = nullptr);
     static bool decodeKeyData(const unsigned char *data, int len, KeyData &out);
     static bool decodeMacroKey(const QVector<QByteArray> &chunks, KeyData &out);
     bool sendWriteKey(int layer, int key, const KeyData &data);
@@ -118,14 +123,25 @@ public:
     bool clearKey(int layer, int key);
     bool sendWriteLedLayer(int layer, const LayerLedConfigData &cfg);
     bool sendReadLedLayer(int layer, LayerLedConfigData &cfg);
-    bool readAllConfiguration(QVector<QVector<KeyData>> &layers, QVector<LayerLedConfigData> &leds);
+    // True only when every layer and its lighting were read completely; `coverage`, when
+    // given, says which slots and lighting records came back.
+    bool readAllConfiguration(QVector<QVector<KeyData>> &layers, QVector<LayerLedConfigData> &leds,
+                              ReadCoverage *coverage = nullptr);
     bool readAllLayers(QVector<QVector<KeyData>> &layers);
+    // One locked read of only the listed layers' keys and lighting, to check a save: the
+    // others stay empty and unread in `coverage`. True when every asked-for read completed.
+    bool readBack(const QVector<int> &keyLayers, const QVector<int> &lightingLayers,
+                  QVector<QVector<KeyData>> &layers, QVector<LayerLedConfigData> &leds,
+                  ReadCoverage &coverage);
     // The model overloads take the snapshot themselves (call them on the model's thread);
     // workers pass a snapshot taken there and a guarded pointer for the acknowledgements.
+    // `report`, when given, lists the save's items, each marked when acknowledged.
     bool saveDirtyConfiguration(KeyboardData &model);
-    bool saveDirtyConfiguration(QPointer<KeyboardData> model, const KeyboardSnapshot &snap);
+    bool saveDirtyConfiguration(QPointer<KeyboardData> model, const KeyboardSnapshot &snap,
+                                SaveItems *report = nullptr);
     bool saveDirtyKeys(KeyboardData &model);
-    bool saveDirtyKeys(QPointer<KeyboardData> model, const KeyboardSnapshot &snap);
+    bool saveDirtyKeys(QPointer<KeyboardData> model, const KeyboardSnapshot &snap,
+                       SaveItems *report = nullptr);
 
 signals:
     void deviceConnected();

@@ -1,5 +1,7 @@
 #include "device/hidmanager.h"
+#include "device/saveitem.h"
 #include "model/keyboarddata.h"
+#include "model/readcoverage.h"
 #include "model/keyboardsnapshot.h"
 #include "model/logcategories.h"
 
@@ -13,12 +15,7 @@ constexpr int LAYER_COUNT = 4;
 constexpr int KEYS_PER_LAYER = 25;
 constexpr int LAYER_PAUSE_MS = 20;
 constexpr int ITEM_PAUSE_MS = 10;
-constexpr int LIGHTING_ITEM = -1;
-
-struct SaveItem {
-    int layer;
-    int key; // LIGHTING_ITEM for the layer's lighting
-};
+constexpr int LIGHTING_ITEM = SaveItem::LIGHTING;
 
 // Per layer: its dirty keys in ascending order, then its lighting when asked for.
 QVector<SaveItem> workItems(const KeyboardSnapshot &snap, bool withLighting)
@@ -28,9 +25,9 @@ QVector<SaveItem> workItems(const KeyboardSnapshot &snap, bool withLighting)
         const QVector<KeyData> &keys = snap.layers[layer];
         for (int key = 0; key < KEYS_PER_LAYER && key < keys.size(); ++key)
             if (keys[key].dirty)
-                items.append({layer, key});
+                items.append({layer, key, false});
         if (withLighting && layer < snap.ledConfigs.size() && snap.ledConfigs[layer].anyDirty())
-            items.append({layer, LIGHTING_ITEM});
+            items.append({layer, LIGHTING_ITEM, false});
     }
     return items;
 }
@@ -73,8 +70,11 @@ bool writeSnapshotKey(HIDManager &mgr, const SaveItem &item, const KeyData &key)
 
 } // namespace
 
-bool HIDManager::readAllConfiguration(QVector<QVector<KeyData>> &layers, QVector<LayerLedConfigData> &leds)
+bool HIDManager::readAllConfiguration(QVector<QVector<KeyData>> &layers, QVector<LayerLedConfigData> &leds,
+                                      ReadCoverage *coverage)
 {
+    if (coverage)
+        *coverage = ReadCoverage::none(LAYER_COUNT, KEYS_PER_LAYER);
     if (!m_device.load())
         return false;
     OperationLock lock(this);
@@ -86,12 +86,15 @@ bool HIDManager::readAllConfiguration(QVector<QVector<KeyData>> &layers, QVector
         emit progressUpdated(2 * layer, total, QStringLiteral("Reading keys from layer %1...").arg(layer + 1));
         flushRxBuffer();
         QVector<KeyData> keys;
-        if (!sendReadLayer(layer, keys)) {
+        QVector<bool> read;
+        if (!sendReadLayer(layer, keys, &read)) {
             qCDebug(lcDevice).noquote() << "HIDManager: readAllConfiguration key layer" << layer << "failed";
             keys.resize(KEYS_PER_LAYER);
             ok = false;
         }
         layers[layer] = keys;
+        if (coverage)
+            coverage->setLayer(layer, read);
 
         emit progressUpdated(2 * layer + 1, total, QStringLiteral("Reading RGB from layer %1...").arg(layer + 1));
         flushRxBuffer();
@@ -100,6 +103,8 @@ bool HIDManager::readAllConfiguration(QVector<QVector<KeyData>> &layers, QVector
             qCDebug(lcDevice).noquote() << "HIDManager: readAllConfiguration LED layer" << layer << "failed";
             cfg = LayerLedConfigData();
             ok = false;
+        } else if (coverage) {
+            coverage->setLighting(layer, true);
         }
         cfg.modeDirty = false;
         cfg.colorDirty.fill(false);
@@ -129,6 +134,46 @@ bool HIDManager::readAllLayers(QVector<QVector<KeyData>> &layers)
     return true;
 }
 
+bool HIDManager::readBack(const QVector<int> &keyLayers, const QVector<int> &lightingLayers,
+                          QVector<QVector<KeyData>> &layers, QVector<LayerLedConfigData> &leds,
+                          ReadCoverage &coverage)
+{
+    coverage = ReadCoverage::none(LAYER_COUNT, KEYS_PER_LAYER);
+    layers = QVector<QVector<KeyData>>(LAYER_COUNT, QVector<KeyData>(KEYS_PER_LAYER));
+    leds = QVector<LayerLedConfigData>(LAYER_COUNT);
+    if (!m_device.load())
+        return false;
+    OperationLock lock(this);
+    bool ok = true;
+    bool first = true;
+    for (int layer = 0; layer < LAYER_COUNT; ++layer) {
+        const bool keys = keyLayers.contains(layer);
+        const bool lighting = lightingLayers.contains(layer);
+        if (!keys && !lighting)
+            continue;
+        if (!first)
+            QThread::msleep(LAYER_PAUSE_MS);
+        first = false;
+        if (keys) {
+            flushRxBuffer();
+            QVector<bool> read;
+            ok = sendReadLayer(layer, layers[layer], &read) && ok;
+            layers[layer].resize(KEYS_PER_LAYER);
+            coverage.setLayer(layer, read);
+        }
+        if (lighting) {
+            flushRxBuffer();
+            LayerLedConfigData cfg;
+            const bool got = sendReadLedLayer(layer, cfg);
+            if (got)
+                leds[layer] = cfg;
+            coverage.setLighting(layer, got);
+            ok = got && ok;
+        }
+    }
+    return ok;
+}
+
 bool HIDManager::saveDirtyConfiguration(KeyboardData &model)
 {
     return saveDirtyConfiguration(QPointer<KeyboardData>(&model), model.snapshot());
@@ -139,12 +184,15 @@ bool HIDManager::saveDirtyKeys(KeyboardData &model)
     return saveDirtyKeys(QPointer<KeyboardData>(&model), model.snapshot());
 }
 
-bool HIDManager::saveDirtyConfiguration(QPointer<KeyboardData> model, const KeyboardSnapshot &snap)
+bool HIDManager::saveDirtyConfiguration(QPointer<KeyboardData> model, const KeyboardSnapshot &snap,
+                                        SaveItems *report)
 {
+    QVector<SaveItem> items = workItems(snap, true);
+    if (report)
+        *report = items;
     if (!m_device.load())
         return false;
     OperationLock lock(this);
-    const QVector<SaveItem> items = workItems(snap, true);
     if (items.isEmpty()) {
         lock.release();
         emit operationFinished(true, QStringLiteral("Nothing to save"));
@@ -164,10 +212,13 @@ bool HIDManager::saveDirtyConfiguration(QPointer<KeyboardData> model, const Keyb
         } else {
             written = writeSnapshotKey(*this, item, snap.layers[item.layer][item.key]);
         }
-        if (written)
+        if (written) {
             acknowledge(model, item, revisionOf(snap, item));
-        else
+            if (report)
+                (*report)[i].written = true;
+        } else {
             ok = false;
+        }
         QThread::msleep(ITEM_PAUSE_MS);
     }
     lock.release();
@@ -176,12 +227,14 @@ bool HIDManager::saveDirtyConfiguration(QPointer<KeyboardData> model, const Keyb
     return ok;
 }
 
-bool HIDManager::saveDirtyKeys(QPointer<KeyboardData> model, const KeyboardSnapshot &snap)
+bool HIDManager::saveDirtyKeys(QPointer<KeyboardData> model, const KeyboardSnapshot &snap, SaveItems *report)
 {
+    const QVector<SaveItem> items = workItems(snap, false);
+    if (report)
+        *report = items;
     if (!m_device.load())
         return false;
     OperationLock lock(this);
-    const QVector<SaveItem> items = workItems(snap, false);
     if (items.isEmpty()) {
         qCDebug(lcDevice).noquote() << "HIDManager: nothing to save";
         lock.release();
@@ -198,6 +251,8 @@ bool HIDManager::saveDirtyKeys(QPointer<KeyboardData> model, const KeyboardSnaps
         if (written) {
             qCDebug(lcDevice).noquote() << "HIDManager: saved layer=" << item.layer << "key=" << item.key;
             acknowledge(model, item, revisionOf(snap, item));
+            if (report)
+                (*report)[i].written = true;
         } else {
             qCDebug(lcDevice).noquote() << "HIDManager: FAILED layer=" << item.layer << "key=" << item.key;
             ok = false;

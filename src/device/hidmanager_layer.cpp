@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 
 #include <array>
+#include <memory>
 
 namespace {
 
@@ -37,9 +38,11 @@ bool HIDManager::readLayer(int layer, QVector<KeyData> &keys)
     return sendReadLayer(layer, keys);
 }
 
-bool HIDManager::sendReadLayer(int layer, QVector<KeyData> &keys)
+bool HIDManager::sendReadLayer(int layer, QVector<KeyData> &keys, QVector<bool> *read)
 {
     keys = QVector<KeyData>(LayerReadSession::SLOTS);
+    if (read)
+        *read = QVector<bool>(LayerReadSession::SLOTS, false);
 
     std::array<unsigned char, PACKET_SIZE> req{};
     req[0] = CMD_READ_LAYER;
@@ -56,30 +59,94 @@ bool HIDManager::sendReadLayer(int layer, QVector<KeyData> &keys)
         return false;
     hid_set_nonblocking(dev, 1);
 
-    LayerReadSession session(layer, writableKeyLimit());
+    // Slots known from an attempt that went wrong stay known: each was read whole.
+    QVector<KeyData> known(LayerReadSession::SLOTS);
+    QVector<bool> knownMask(LayerReadSession::SLOTS, false);
+    auto session = std::make_unique<LayerReadSession>(layer, writableKeyLimit());
+    auto finish = [&] {
+        keys = session->keys();
+        QVector<bool> mask = session->readMask();
+        for (int k = 0; k < mask.size(); ++k) {
+            if (!mask[k] && knownMask[k]) {
+                keys[k] = known[k];
+                mask[k] = true;
+            }
+        }
+        if (read)
+            *read = mask;
+    };
+    auto keepKnown = [&] {
+        const QVector<bool> mask = session->readMask();
+        for (int k = 0; k < mask.size(); ++k) {
+            if (mask[k]) {
+                known[k] = session->keys()[k];
+                knownMask[k] = true;
+            }
+        }
+    };
+    int sends = 1;
+    bool heard = false;
+    QElapsedTimer quiet;
+    quiet.start();
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < LAYER_READ_TIMEOUT_MS) {
         unsigned char buf[REPORT_SIZE] = {};
         const int ret = ReportPoll::read(dev, buf, REPORT_SIZE, POLL_SLEEP_MS);
-        if (ret == 0)
+        if (ret == 0) {
+            // Silence after no answer at all: the keypad missed the request. Silence after a
+            // damaged reply: the stream is over and this attempt cannot be complete. Either
+            // way ask again, as writes do, within the same time limit.
+            const bool missed = !heard || session->damaged();
+            if (missed && quiet.elapsed() >= ACK_TIMEOUT_MS && sends < SEND_ATTEMPTS) {
+                qCDebug(lcDevice).noquote() << "HIDManager: readLayer asking again layer=" << layer
+                                            << (heard ? "after a damaged reply" : "after no answer");
+                keepKnown();
+                session = std::make_unique<LayerReadSession>(layer, writableKeyLimit());
+                heard = false;
+                ++sends;
+                quiet.restart();
+                if (!sendPacket(req.data(), PACKET_SIZE))
+                    break;
+            }
             continue;
+        }
         if (ret < 0) {
             qCDebug(lcDevice).noquote() << "HIDManager: sendReadLayer hid_read error";
-            keys = session.keys();
+            finish();
             closeDevice();
             return false;
         }
-        if (session.handleReport(buf, ret) == LayerReadSession::Outcome::Finished) {
-            keys = session.keys();
-            if (session.pendingMacros() > 0)
-                qCDebug(lcDevice).noquote() << "HIDManager: readLayer dropped" << session.pendingMacros()
-                                            << "incomplete macros layer=" << layer;
+        heard = true;
+        quiet.restart();
+        if (session->handleReport(buf, ret) == LayerReadSession::Outcome::Finished) {
             qCDebug(lcDevice).noquote() << "HIDManager: readLayer done layer=" << layer;
-            return true;
+            if (session->complete()) {
+                keys = session->keys();
+                if (read)
+                    *read = session->readMask();
+                return true;
+            }
+            // A macro of which a chunk never came, a record that did not decode or a reply
+            // damaged on the way: the slots concerned are not known, and a read that passed
+            // them off as empty would let a backup or a restore erase them.
+            qCDebug(lcDevice).noquote() << "HIDManager: readLayer incomplete layer=" << layer
+                                        << "unfinished macros=" << session->pendingMacros();
+            if (sends >= SEND_ATTEMPTS || timer.elapsed() >= LAYER_READ_TIMEOUT_MS - ACK_TIMEOUT_MS) {
+                finish();
+                return false;
+            }
+            // The stream is over: another request cannot mix with it.
+            keepKnown();
+            session = std::make_unique<LayerReadSession>(layer, writableKeyLimit());
+            heard = false;
+            ++sends;
+            quiet.restart();
+            if (!sendPacket(req.data(), PACKET_SIZE))
+                break;
         }
     }
-    keys = session.keys();
+    finish();
     qCDebug(lcDevice).noquote() << "HIDManager: readLayer timeout layer=" << layer;
     return false;
 }

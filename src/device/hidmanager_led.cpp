@@ -57,13 +57,26 @@ bool HIDManager::sendReadLedLayer(int layer, LayerLedConfigData &cfg)
     if (!dev)
         return false;
     hid_set_nonblocking(dev, 1);
+    int sends = 1;
+    QElapsedTimer quiet; // since the request, or since the last reply that was ours
+    quiet.start();
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < LIGHTING_READ_TIMEOUT_MS) {
         unsigned char buf[REPORT_SIZE] = {};
         const int ret = ReportPoll::read(dev, buf, REPORT_SIZE, POLL_SLEEP_MS);
-        if (ret == 0)
+        if (ret == 0) {
+            // No answer, or only a damaged one: the keypad missed the request or its reply was
+            // lost. One report answers it, so asking again cannot mix two answers up.
+            if (quiet.elapsed() >= ACK_TIMEOUT_MS && sends < SEND_ATTEMPTS) {
+                qCDebug(lcDevice).noquote() << "HIDManager: sendReadLedLayer asking again layer=" << layer;
+                ++sends;
+                quiet.restart();
+                if (!sendPacket(req.data(), PACKET_SIZE))
+                    return false;
+            }
             continue;
+        }
         if (ret < 0) {
             qCDebug(lcDevice).noquote() << "HIDManager: sendReadLedLayer hid_read error";
             closeDevice();

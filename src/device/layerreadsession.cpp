@@ -31,8 +31,34 @@ QString hex(int v)
 } // namespace
 
 LayerReadSession::LayerReadSession(int layer, int writableLimit)
-    : m_layer(layer), m_limit(qBound(0, writableLimit, SLOTS)), m_keys(SLOTS), m_assembly(SLOTS)
+    : m_layer(layer), m_limit(qBound(0, writableLimit, SLOTS)), m_keys(SLOTS), m_assembly(SLOTS),
+      m_stored(SLOTS, false), m_troubled(SLOTS, false)
 {
+}
+
+bool LayerReadSession::complete() const
+{
+    if (!m_finished || m_mangled || pendingMacros() > 0)
+        return false;
+    for (bool t : m_troubled)
+        if (t)
+            return false;
+    return true;
+}
+
+QVector<bool> LayerReadSession::readMask() const
+{
+    const bool whole = m_finished && !m_mangled;
+    QVector<bool> mask(SLOTS, false);
+    for (int k = 0; k < SLOTS; ++k)
+        mask[k] = !m_troubled[k] && !m_assembly[k].active && (whole || m_stored[k]);
+    return mask;
+}
+
+LayerReadSession::Outcome LayerReadSession::troubled(int key, Outcome outcome)
+{
+    m_troubled[key] = true;
+    return outcome;
 }
 
 int LayerReadSession::pendingMacros() const
@@ -45,14 +71,24 @@ int LayerReadSession::pendingMacros() const
 
 LayerReadSession::Outcome LayerReadSession::handleReport(const unsigned char *r, int len)
 {
-    if (!r || len < ACK_REPORT_BYTES || r[0] != REPORT_ID)
+    if (!r || len < 1 || r[0] != REPORT_ID)
         return Outcome::Ignored;
+    const bool ackForm = len >= ACK_REPORT_BYTES && xorOf(r + 1, 7) == r[8];
+    const bool dataForm = len >= DATA_REPORT_BYTES && xorOf(r + 1, 62) == r[63];
+    if (!ackForm && !dataForm) {
+        // Neither an acknowledgement nor a data report: a reply damaged on the way, which
+        // may have been one of this layer's records.
+        m_mangled = true;
+        return Outcome::Ignored;
+    }
 
     // The end of the layer is an acknowledgement; its status is not a verdict on the read.
-    if (r[1] == CMD_ACK && xorOf(r + 1, 7) == r[8] && r[3] == m_layer && r[4] == ALL_KEYS)
+    if (ackForm && r[1] == CMD_ACK && r[3] == m_layer && r[4] == ALL_KEYS) {
+        m_finished = true;
         return Outcome::Finished;
+    }
 
-    if (len < DATA_REPORT_BYTES || xorOf(r + 1, 62) != r[63] || r[2] != m_layer)
+    if (!dataForm || r[2] != m_layer)
         return Outcome::Ignored;
     if (r[3] >= m_limit)
         return Outcome::Ignored;
@@ -74,14 +110,15 @@ LayerReadSession::Outcome LayerReadSession::handleKeyRecord(const unsigned char 
     // Bytes 5..62 hold the record: a longer claim would reach past the report.
     if (len > MAX_RECORD_IN_REPORT) {
         qCDebug(lcDevice).noquote() << "HIDManager: readLayer record too long key=" << key << "len=" << len;
-        return Outcome::Ignored;
+        return troubled(key, Outcome::Ignored);
     }
     if (!KeyRecord::decode(r + 5, len, m_keys[key])) {
         qCDebug(lcDevice).noquote() << "HIDManager: decodeKeyData failed key=" << key << "type=0x" + hex(r[5])
                                     << "len=" << len;
-        return Outcome::KeyRejected;
+        return troubled(key, Outcome::KeyRejected);
     }
     qCDebug(lcDevice).noquote() << "HIDManager: readLayer key=" << key << "type=" << m_keys[key].type;
+    m_stored[key] = true;
     return Outcome::KeyStored;
 }
 
@@ -94,7 +131,7 @@ LayerReadSession::Outcome LayerReadSession::handleChunk(const unsigned char *r)
     // Bytes 7..62 hold the chunk data.
     if (len > MAX_CHUNK_BYTES) {
         qCDebug(lcDevice).noquote() << "HIDManager: readLayer chunk too long key=" << key << "len=" << len;
-        return Outcome::Ignored;
+        return troubled(key, Outcome::Ignored);
     }
 
     Assembly &a = m_assembly[key];
@@ -108,14 +145,14 @@ LayerReadSession::Outcome LayerReadSession::handleChunk(const unsigned char *r)
         // to no macro we can build.
         qCDebug(lcDevice).noquote() << "HIDManager: readLayer chunk count mismatch key=" << key << "count=" << count
                                     << "expected=" << a.expected;
-        return Outcome::Ignored;
+        return troubled(key, Outcome::Ignored);
     }
     if (a.expected == 0) {
         a = Assembly{};
-        return Outcome::KeyRejected;
+        return troubled(key, Outcome::KeyRejected);
     }
     if (number >= a.chunks.size())
-        return Outcome::Ignored;
+        return troubled(key, Outcome::Ignored);
     a.chunks[number] = QByteArray(reinterpret_cast<const char *>(r + 7), len);
     a.received[number] = true;
 
@@ -128,9 +165,10 @@ LayerReadSession::Outcome LayerReadSession::handleChunk(const unsigned char *r)
     KeyData decoded;
     if (!KeyRecord::decodeChunks(chunks, decoded)) {
         qCDebug(lcDevice).noquote() << "HIDManager: decodeKeyData failed key=" << key << "type=0x1";
-        return Outcome::KeyRejected;
+        return troubled(key, Outcome::KeyRejected);
     }
     m_keys[key] = decoded;
+    m_stored[key] = true;
     qCDebug(lcDevice).noquote() << "HIDManager: readLayer macro key=" << key << "steps=" << decoded.macroSteps.size();
     return Outcome::KeyStored;
 }

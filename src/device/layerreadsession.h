@@ -32,6 +32,14 @@ public:
     const QVector<KeyData> &keys() const { return m_keys; }
     // Macros of which some chunks arrived but not all.
     int pendingMacros() const;
+    // The end arrived, nothing arrived mangled and every record of the layer was taken:
+    // the keys are what the keypad holds, unassigned slots included.
+    bool complete() const;
+    // Per slot, whether its content is known: after a complete read every slot; otherwise
+    // only the slots whose record arrived whole (the others may hold what got lost).
+    QVector<bool> readMask() const;
+    // A reply of ours came damaged: this read can no longer be complete.
+    bool damaged() const { return m_mangled; }
 
 private:
     struct Assembly {
@@ -44,8 +52,16 @@ private:
     Outcome handleKeyRecord(const unsigned char *r);
     Outcome handleChunk(const unsigned char *r);
 
+    // A report for a slot of this layer that could not be taken leaves that slot unknown.
+    Outcome troubled(int key, Outcome outcome);
+
     int m_layer;
     int m_limit;
+    bool m_finished = false;
+    // A report of ours that failed its checksum or came short: it may have been any record.
+    bool m_mangled = false;
     QVector<KeyData> m_keys;
     QVector<Assembly> m_assembly;
+    QVector<bool> m_stored;
+    QVector<bool> m_troubled;
 };

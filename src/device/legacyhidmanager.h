@@ -7,10 +7,14 @@
 #include <QVector>
 #include <QtGlobal>
 
+#include <functional>
+
 #include <hidapi.h>
 
 class KeyboardData;
 struct KeyboardSnapshot;
+struct ReadCoverage;
+struct SaveItem;
 
 // The legacy link: stateless functions that speak the older keypad protocol ("R10Udav" for
 // firmware 10 and later, "Old" below) over the handle the device link opened. Every report is
@@ -42,6 +46,8 @@ constexpr int PROBE_READ_ATTEMPTS = 20;
 constexpr int PACKET_TIMEOUT_MS = 120;
 constexpr int WRITE_PACING_MS = 20;
 constexpr int COMMIT_SETTLE_MS = 200;
+// Passes a confirmed read may take to find two that agree.
+constexpr int CONFIRM_PASSES = 3;
 
 // --- report I/O shared by every legacy exchange (legacyprobe.cpp)
 // Blocking write of one 65-byte report, then back to non-blocking mode; returns what
@@ -64,10 +70,19 @@ void parseLegacyInfoResponse(const unsigned char *response, int length, LegacyDe
 QString legacyFormatName(const LegacyDeviceInfo &info);
 
 // --- layer read (legacylayerread.cpp)
+// One pass over a layer; `raw`, when given, receives the reports as read.
 bool readLegacyLayer(hid_device *device, const LegacyDeviceInfo &info, int layer,
-                     QVector<KeyData> &keys);
+                     QVector<KeyData> &keys, QVector<QByteArray> *raw = nullptr);
 bool readAllLegacyLayers(hid_device *device, const LegacyDeviceInfo &info,
                          QVector<QVector<KeyData>> &layers);
+// A layer counts as read only when two passes in a row brought the same reports (up to
+// CONFIRM_PASSES passes); otherwise `keys` is all empty and the result false.
+bool readLegacyLayerConfirmed(hid_device *device, const LegacyDeviceInfo &info, int layer,
+                              QVector<KeyData> &keys);
+// Every layer of the keypad, each confirmed; a layer that fails does not stop the others.
+// `coverage` marks the layers that were read. True when all were.
+bool readConfirmedLegacyLayers(hid_device *device, const LegacyDeviceInfo &info,
+                               QVector<QVector<KeyData>> &layers, ReadCoverage &coverage);
 QByteArray legacyLayerRequest(const LegacyDeviceInfo &info, int layer);
 // Slot filled by packet `packet` of a layer read, or -1 when the packet fills none.
 int legacySlotForPacket(const LegacyDeviceInfo &info, int packet);
@@ -86,17 +101,26 @@ KeyData decodeLegacyR10UdavMouse(const unsigned char *report, int length);
 KeyData decodeLegacyOldMouse(const unsigned char *report, int length);
 
 // --- lighting (legacyrgb.cpp)
+// Reads every layer's lighting ("R10Udav" only); true when at least one layer answered.
+// `confirmed`, when given, asks for each layer to be read until two replies agree and marks
+// the layers that did; a layer that did not keeps the default record.
 bool readLegacyRgbConfig(hid_device *device, const LegacyDeviceInfo &info,
-                         QVector<LayerLedConfigData> &configs);
-// Writes every layer with a pending lighting change and clears its flags in the model. Call on
-// the model's thread (it takes a snapshot); workers use the snapshot overload.
+                         QVector<LayerLedConfigData> &configs, QVector<bool> *confirmed = nullptr);
+// One layer's lighting; `raw`, when given, receives the reply as read.
+bool readLegacyRgbLayer(hid_device *device, int layer, LayerLedConfigData &config,
+                        QByteArray *raw = nullptr);
+// One layer's lighting, read until two replies agree (up to CONFIRM_PASSES).
+bool readLegacyRgbLayerConfirmed(hid_device *device, int layer, LayerLedConfigData &config);
+// Writes every layer with a pending lighting change. The model overloads (call them on the
+// model's thread) clear the flags of the layers written; the snapshot overloads only list
+// them in `written`, for a save that clears them once its commit went out.
 bool writeLegacyRgbConfig(hid_device *device, const LegacyDeviceInfo &info, KeyboardData &model);
 bool writeLegacyRgbConfig(hid_device *device, const LegacyDeviceInfo &info,
-                          QPointer<KeyboardData> model, const KeyboardSnapshot &snapshot);
+                          const KeyboardSnapshot &snapshot, QVector<int> *written = nullptr);
 bool writeLegacyOldRgbConfig(hid_device *device, const LegacyDeviceInfo &info,
                              KeyboardData &model);
 bool writeLegacyOldRgbConfig(hid_device *device, const LegacyDeviceInfo &info,
-                             QPointer<KeyboardData> model, const KeyboardSnapshot &snapshot);
+                             const KeyboardSnapshot &snapshot, QVector<int> *written = nullptr);
 quint8 legacyOldRgbColorCode(const LedColorData &color);
 QByteArray legacyRgbReadRequest(int layer);
 QByteArray legacyRgbWriteReport(int layer, const LayerLedConfigData &config);
@@ -112,12 +136,20 @@ enum class EncodeResult { Ok, NoKeyNumber, BadType };
 EncodeResult encodeLegacyKeyReport(const LegacyDeviceInfo &info, int layer, int slot,
                                    const KeyData &key, QByteArray &report);
 QByteArray legacyCommitReport();
-// Writes every dirty key, then the lighting, then the commit. Call on the model's thread (it
-// takes a snapshot and acknowledges directly); workers use the snapshot overload, which reads
-// only the snapshot and posts each acknowledgement to the model's thread, so an edit made
-// while the save runs stays dirty for the next save.
+// Why a legacy save stopped.
+enum class SaveFailure { None, NoDevice, Encode, KeyWrite, Lighting, Commit };
+// Writes every dirty key, then the lighting, then the commit. Only a written commit makes the
+// keypad keep the writes across a power cycle, so nothing is acknowledged before it: a save
+// that stops anywhere leaves every item of it changed, and the next save writes them again.
+// The model overload (call it on the model's thread) takes a snapshot and acknowledges
+// directly; the snapshot overload, for workers, reads only the snapshot and posts the
+// acknowledgements to the model's thread, so an edit made while the save runs stays dirty.
+// `items`, when given, lists what the save meant to write, each marked once committed;
+// `why` says where it stopped; `progress` is called before each write (done, total).
 bool saveDirtyConfiguration(hid_device *device, const LegacyDeviceInfo &info, KeyboardData &model);
 bool saveDirtyConfiguration(hid_device *device, const LegacyDeviceInfo &info,
-                            QPointer<KeyboardData> model, const KeyboardSnapshot &snapshot);
+                            QPointer<KeyboardData> model, const KeyboardSnapshot &snapshot,
+                            QVector<SaveItem> *items = nullptr, SaveFailure *why = nullptr,
+                            const std::function<void(int, int)> &progress = {});
 
 } // namespace LegacyHIDManager

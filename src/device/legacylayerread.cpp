@@ -1,4 +1,5 @@
 #include "device/legacyhidmanager.h"
+#include "model/readcoverage.h"
 
 #include "model/logcategories.h"
 
@@ -42,10 +43,12 @@ int legacySlotForPacket(const LegacyDeviceInfo &info, int packet)
 }
 
 bool readLegacyLayer(hid_device *device, const LegacyDeviceInfo &info, int layer,
-                     QVector<KeyData> &keys)
+                     QVector<KeyData> &keys, QVector<QByteArray> *raw)
 {
     keys.resize(0);
     keys.resize(SLOTS_PER_LAYER);
+    if (raw)
+        raw->clear();
     if (!device || !info.valid || layer < 0 || layer >= int(info.layerCount))
         return false;
 
@@ -66,6 +69,8 @@ bool readLegacyLayer(hid_device *device, const LegacyDeviceInfo &info, int layer
             qCDebug(lcLegacy) << "Legacy read layer timeout layer=" << layer << "packet=" << packet;
             return false;
         }
+        if (raw)
+            raw->append(QByteArray(reinterpret_cast<const char *>(buffer), got));
         const int slot = legacySlotForPacket(info, packet);
         if (slot >= 0 && slot < keys.size()) {
             keys[slot] = decodeLegacyRecord(info, buffer, got);
@@ -91,6 +96,55 @@ bool readAllLegacyLayers(hid_device *device, const LegacyDeviceInfo &info,
         layers[i] = keys;
     }
     return true;
+}
+
+bool readLegacyLayerConfirmed(hid_device *device, const LegacyDeviceInfo &info, int layer,
+                              QVector<KeyData> &keys)
+{
+    // The records carry no checksum: a record damaged on the way decodes into some other
+    // function without a trace. Two passes that agree byte for byte cannot both be damaged
+    // (damage is never the same twice), so only such a pair counts as read.
+    QVector<QByteArray> previous;
+    bool havePrevious = false;
+    for (int pass = 0; pass < CONFIRM_PASSES; ++pass) {
+        QVector<QByteArray> raw;
+        if (!readLegacyLayer(device, info, layer, keys, &raw)) {
+            havePrevious = false;
+            if (!device)
+                break;
+            continue;
+        }
+        if (havePrevious && raw == previous)
+            return true;
+        previous = raw;
+        havePrevious = true;
+    }
+    qCDebug(lcLegacy) << "Legacy read layer unconfirmed layer=" << layer;
+    keys.resize(0);
+    keys.resize(SLOTS_PER_LAYER);
+    return false;
+}
+
+bool readConfirmedLegacyLayers(hid_device *device, const LegacyDeviceInfo &info,
+                               QVector<QVector<KeyData>> &layers, ReadCoverage &coverage)
+{
+    layers.resize(0);
+    layers.resize(4);
+    coverage = ReadCoverage::none(4, SLOTS_PER_LAYER);
+    if (!device || !info.valid || info.layerCount == 0)
+        return false;
+    bool ok = true;
+    const int count = qMin(int(info.layerCount), 4);
+    for (int i = 0; i < count; ++i) {
+        QVector<KeyData> keys;
+        // A layer that could not be read does not stop the others: what they hold still
+        // reaches the window.
+        const bool read = readLegacyLayerConfirmed(device, info, i, keys);
+        layers[i] = keys;
+        coverage.setLayer(i, QVector<bool>(SLOTS_PER_LAYER, read));
+        ok = ok && read;
+    }
+    return ok;
 }
 
 } // namespace LegacyHIDManager

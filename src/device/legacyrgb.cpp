@@ -31,11 +31,11 @@ constexpr quint8 OLD_HIGHEST_MODE = 5;
 
 using ReportBuilder = QByteArray (*)(int, const LayerLedConfigData &);
 
-// The write loop both generations share: only changed layers go out, each acknowledged to the
-// model as soon as the keypad took it, so a failure later keeps only the unsent layers dirty.
+// The write loop both generations share: only changed layers go out. The caller learns which
+// ones did; clearing their change flags is its business, once the commit has made them stick.
 bool writeChangedLayers(hid_device *device, const LegacyDeviceInfo &info,
-                        const QPointer<KeyboardData> &model, const KeyboardSnapshot &snapshot,
-                        ReportBuilder build, const char *failureLine)
+                        const KeyboardSnapshot &snapshot, ReportBuilder build,
+                        const char *failureLine, QVector<int> *written)
 {
     if (!device || !info.valid)
         return false;
@@ -54,10 +54,24 @@ bool writeChangedLayers(hid_device *device, const LegacyDeviceInfo &info,
             qCDebug(lcLegacy) << failureLine << i;
             return false;
         }
-        acknowledgeLed(model, i, snapshot.ledRevisions.value(i));
+        if (written)
+            written->append(i);
         QThread::msleep(WRITE_PACING_MS);
     }
     return true;
+}
+
+// The model overloads stand alone (no commit follows): they clear the flags of what went out.
+bool writeAndAcknowledge(hid_device *device, const LegacyDeviceInfo &info, KeyboardData &model,
+                         bool oldOnly)
+{
+    const KeyboardSnapshot snapshot = model.snapshot();
+    QVector<int> written;
+    const bool ok = oldOnly ? writeLegacyOldRgbConfig(device, info, snapshot, &written)
+                            : writeLegacyRgbConfig(device, info, snapshot, &written);
+    for (int layer : written)
+        acknowledgeLed(QPointer<KeyboardData>(&model), layer, snapshot.ledRevisions.value(layer));
+    return ok;
 }
 
 } // namespace
@@ -119,70 +133,109 @@ QByteArray legacyOldRgbWriteReport(int layer, const LayerLedConfigData &config)
     return report;
 }
 
+bool readLegacyRgbLayer(hid_device *device, int layer, LayerLedConfigData &config,
+                        QByteArray *raw)
+{
+    drainLegacyInput(device);
+    if (writeLegacyReport(device, legacyRgbReadRequest(layer)) != REPORT_SIZE) {
+        qCDebug(lcLegacy) << "Legacy RGB read request failed layer=" << layer;
+        return false;
+    }
+    unsigned char buffer[REPORT_SIZE];
+    const int got = readLegacyReport(device, buffer, PACKET_TIMEOUT_MS);
+    if (got <= 0) {
+        qCDebug(lcLegacy) << "Legacy RGB read timeout layer=" << layer;
+        return false;
+    }
+    if (raw)
+        *raw = QByteArray(reinterpret_cast<const char *>(buffer), got);
+    // readLegacyReport zeroed the buffer, so a short report leaves the rest black.
+    LayerLedConfigData read;
+    read.mode = buffer[2];
+    for (int k = 0; k < LayerLedConfigData::LED_COUNT; ++k)
+        read.colors[size_t(k)] = LedColorData{buffer[3 + 3 * k], buffer[4 + 3 * k], buffer[5 + 3 * k]};
+    config = read;
+    return true;
+}
+
+bool readLegacyRgbLayerConfirmed(hid_device *device, int layer, LayerLedConfigData &config)
+{
+    // As with the key records: a reply only counts when the next one says the same.
+    QByteArray previous;
+    for (int pass = 0; pass < CONFIRM_PASSES; ++pass) {
+        QByteArray raw;
+        LayerLedConfigData read;
+        if (!readLegacyRgbLayer(device, layer, read, &raw)) {
+            previous.clear();
+            continue;
+        }
+        QThread::msleep(WRITE_PACING_MS);
+        if (!previous.isEmpty() && raw == previous) {
+            config = read;
+            return true;
+        }
+        previous = raw;
+    }
+    return false;
+}
+
 bool readLegacyRgbConfig(hid_device *device, const LegacyDeviceInfo &info,
-                         QVector<LayerLedConfigData> &configs)
+                         QVector<LayerLedConfigData> &configs, QVector<bool> *confirmed)
 {
     configs.resize(0);
     configs.resize(4);
+    if (confirmed)
+        *confirmed = QVector<bool>(4, false);
     if (!device || !info.valid || info.format != LegacyDeviceInfo::R10Udav
         || info.layerCount == 0)
         return false;
 
     bool anyRead = false;
     const int layers = qMin(int(info.layerCount), 4);
-    unsigned char buffer[REPORT_SIZE];
     for (int i = 0; i < layers; ++i) {
-        drainLegacyInput(device);
-        if (writeLegacyReport(device, legacyRgbReadRequest(i)) != REPORT_SIZE) {
-            qCDebug(lcLegacy) << "Legacy RGB read request failed layer=" << i;
-            continue;
-        }
-        const int got = readLegacyReport(device, buffer, PACKET_TIMEOUT_MS);
-        if (got <= 0) {
-            qCDebug(lcLegacy) << "Legacy RGB read timeout layer=" << i;
-            continue;
-        }
-        // readLegacyReport zeroed the buffer, so a short report leaves the rest black.
         LayerLedConfigData config;
-        config.mode = buffer[2];
-        for (int k = 0; k < LayerLedConfigData::LED_COUNT; ++k)
-            config.colors[size_t(k)] = LedColorData{buffer[3 + 3 * k], buffer[4 + 3 * k],
-                                                    buffer[5 + 3 * k]};
+        if (confirmed) {
+            if (!readLegacyRgbLayerConfirmed(device, i, config))
+                continue;
+            (*confirmed)[i] = true;
+        } else {
+            if (!readLegacyRgbLayer(device, i, config))
+                continue;
+            QThread::msleep(WRITE_PACING_MS);
+        }
         configs[i] = config;
         anyRead = true;
-        QThread::msleep(WRITE_PACING_MS);
     }
     return anyRead;
 }
 
 bool writeLegacyOldRgbConfig(hid_device *device, const LegacyDeviceInfo &info,
-                             QPointer<KeyboardData> model, const KeyboardSnapshot &snapshot)
+                             const KeyboardSnapshot &snapshot, QVector<int> *written)
 {
-    return writeChangedLayers(device, info, model, snapshot, &legacyOldRgbWriteReport,
-                              "Legacy Old RGB write failed layer=");
+    return writeChangedLayers(device, info, snapshot, &legacyOldRgbWriteReport,
+                              "Legacy Old RGB write failed layer=", written);
 }
 
 bool writeLegacyRgbConfig(hid_device *device, const LegacyDeviceInfo &info,
-                          QPointer<KeyboardData> model, const KeyboardSnapshot &snapshot)
+                          const KeyboardSnapshot &snapshot, QVector<int> *written)
 {
     if (info.format == LegacyDeviceInfo::R10Udav)
-        return writeChangedLayers(device, info, model, snapshot, &legacyRgbWriteReport,
-                                  "Legacy RGB write failed layer=");
+        return writeChangedLayers(device, info, snapshot, &legacyRgbWriteReport,
+                                  "Legacy RGB write failed layer=", written);
     if (info.format == LegacyDeviceInfo::Old)
-        return writeLegacyOldRgbConfig(device, info, model, snapshot);
+        return writeLegacyOldRgbConfig(device, info, snapshot, written);
     return true;
 }
 
 bool writeLegacyRgbConfig(hid_device *device, const LegacyDeviceInfo &info, KeyboardData &model)
 {
-    return writeLegacyRgbConfig(device, info, QPointer<KeyboardData>(&model), model.snapshot());
+    return writeAndAcknowledge(device, info, model, false);
 }
 
 bool writeLegacyOldRgbConfig(hid_device *device, const LegacyDeviceInfo &info,
                              KeyboardData &model)
 {
-    return writeLegacyOldRgbConfig(device, info, QPointer<KeyboardData>(&model),
-                                   model.snapshot());
+    return writeAndAcknowledge(device, info, model, true);
 }
 
 } // namespace LegacyHIDManager

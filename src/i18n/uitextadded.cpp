@@ -56,6 +56,33 @@ const QVector<QPair<QString, QString>> &addedPairs()
          QStringLiteral("点击保存设置将更改写入键盘。")},
         {QStringLiteral("Not imported, this keypad cannot hold:"),
          QStringLiteral("未导入，此键盘无法容纳：")},
+        // Saving and reading: what the status line says while and after it happens
+        {QStringLiteral("Saving %1 of %2…"), QStringLiteral("正在保存第%1项，共%2项…")},
+        {QStringLiteral("Checking what the keypad holds…"), QStringLiteral("正在核对键盘中的设置…")},
+        {QStringLiteral("1 key did not take: %1. Press Save to try again"),
+         QStringLiteral("1个按键未能写入键盘：%1。请再次点击保存设置重试")},
+        {QStringLiteral("%1 keys did not take: %2. Press Save to try again"),
+         QStringLiteral("%1个按键未能写入键盘：%2。请再次点击保存设置重试")},
+        {QStringLiteral("1 item did not take: %1. Press Save to try again"),
+         QStringLiteral("1项设置未能写入键盘：%1。请再次点击保存设置重试")},
+        {QStringLiteral("%1 items did not take: %2. Press Save to try again"),
+         QStringLiteral("%1项设置未能写入键盘：%2。请再次点击保存设置重试")},
+        {QStringLiteral("layer %1 key %2"), QStringLiteral("第%1层按键%2")},
+        {QStringLiteral("layer %1 lighting"), QStringLiteral("第%1层灯光")},
+        {QStringLiteral(", "), QStringLiteral("、")},
+        {QStringLiteral("Save failed: the keypad was disconnected. Your changes are kept"),
+         QStringLiteral("保存失败：键盘已断开连接。您的更改仍然保留")},
+        {QStringLiteral("Save failed: the keypad did not take the changes. Your changes are kept; "
+                        "press Save to try again"),
+         QStringLiteral("保存失败：键盘没有接受这些更改。您的更改仍然保留，请再次点击保存设置重试")},
+        {QStringLiteral("Save failed: the keypad could not store the changes for good. Your changes "
+                        "are kept; press Save to try again"),
+         QStringLiteral("保存失败：键盘未能永久保存这些更改。您的更改仍然保留，请再次点击保存设置重试")},
+        {QStringLiteral("Read incomplete: some keys could not be read. Press View Settings to read again"),
+         QStringLiteral("读取不完整：部分按键未能读取。请点击查看配置重新读取")},
+        {QStringLiteral("The keypad is busy: try again in a moment"),
+         QStringLiteral("键盘正忙，请稍后再试")},
+        {QStringLiteral("Nothing to save"), QStringLiteral("没有需要保存的更改")},
     };
     return table;
 }

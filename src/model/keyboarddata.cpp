@@ -283,6 +283,36 @@ void KeyboardData::loadLayers(const QVector<QVector<KeyData>> &source)
         emit keyFullTextChanged(m_selectedKey, key->fullText);
 }
 
+void KeyboardData::loadLayers(const QVector<QVector<KeyData>> &source, const ReadCoverage &coverage)
+{
+    for (int a = 0; a < source.size() && a < LAYER_COUNT; ++a) {
+        const QVector<KeyData> &src = source[a];
+        for (int j = 0; j < src.size() && j < KEYS_PER_LAYER; ++j) {
+            if (!coverage.keyRead(a, j))
+                continue;
+            m_layers[a][j] = src[j];
+            m_layers[a][j].dirty = false;
+            bumpKey(a, j);
+        }
+    }
+    emitLayerButtonTexts();
+    if (const KeyData *key = selectedKeyData())
+        emit keyFullTextChanged(m_selectedKey, key->fullText);
+}
+
+void KeyboardData::loadLedConfigs(const QVector<LayerLedConfigData> &source, const ReadCoverage &coverage)
+{
+    for (int i = 0; i < source.size() && i < LAYER_COUNT; ++i) {
+        if (!coverage.lightingRead(i))
+            continue;
+        LayerLedConfigData &led = m_ledConfigs[i];
+        led = source[i];
+        led.modeDirty = false;
+        led.colorDirty.fill(false);
+        bumpLed(i);
+    }
+}
+
 void KeyboardData::loadLedConfigs(const QVector<LayerLedConfigData> &source)
 {
     // Callers pass all four layers. Should a shorter list ever arrive, the layers it does
@@ -404,6 +434,21 @@ void KeyboardData::acknowledgeLedSaved(int layer, quint32 revision)
     }
     led.modeDirty = false;
     led.colorDirty.fill(false);
+}
+
+void KeyboardData::markKeyNotSaved(int layer, int keyIdx, quint32 revision)
+{
+    if (!validLayer(layer) || !validKey(keyIdx) || m_keyRevisions[layer][keyIdx] != revision)
+        return;
+    m_layers[layer][keyIdx].dirty = true;
+}
+
+void KeyboardData::markLedNotSaved(int layer, quint32 revision)
+{
+    if (!validLayer(layer) || m_ledRevisions[layer] != revision)
+        return;
+    // The keypad takes a layer's lighting whole; one flag is enough to have it written again.
+    m_ledConfigs[layer].modeDirty = true;
 }
 
 quint32 KeyboardData::keyRevision(int layer, int keyIdx) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/keyboardsnapshot.h"
+#include "model/readcoverage.h"
 #include "model/records.h"
 
 #include <QObject>
@@ -54,6 +55,10 @@ public:
     void setLedMode(int layer, quint8 mode);
     void loadLayers(const QVector<QVector<KeyData>> &source);
     void loadLedConfigs(const QVector<LayerLedConfigData> &source);
+    // Loads only what `coverage` marks as read: every other slot and lighting record keeps
+    // its content and its change flags.
+    void loadLayers(const QVector<QVector<KeyData>> &source, const ReadCoverage &coverage);
+    void loadLedConfigs(const QVector<LayerLedConfigData> &source, const ReadCoverage &coverage);
     void clearChangeFlags();
     void resetAll();
     bool appendSelectedMacroStep(const MacroStepData &step);
@@ -73,6 +78,11 @@ public:
     void acknowledgeKeySaved(int layer, int keyIdx, quint32 revision);
     // Clears modeDirty and every colorDirty of the layer under the same rule.
     void acknowledgeLedSaved(int layer, quint32 revision);
+    // A save wrote the item but reading it back showed something else: marks it changed
+    // again, unless it was edited since the snapshot that carried `revision` (it is changed
+    // then anyway).
+    void markKeyNotSaved(int layer, int keyIdx, quint32 revision);
+    void markLedNotSaved(int layer, quint32 revision);
     quint32 keyRevision(int layer, int keyIdx) const;
     quint32 ledRevision(int layer) const;
 

@@ -40,7 +40,12 @@ struct Keypad {
     int truncateLength = 0;
     int garbleReplies = 0;
     int failWrites = 0;
+    int failWritesAfter = 0;
+    int failedWrites = 0;
     quint32 rng = 0x9E3779B9u;
+    int dropPercent = 0;
+    int garblePercent = 0;
+    quint32 faultRng = 1;
     int openHandles = 0;
     std::deque<Pending> input;
     QVector<QByteArray> written;
@@ -220,14 +225,26 @@ void SimBus::dropReplies(int id, int reports)
     withKeypad(id, [reports](Keypad &k) { k.dropReplies = qMax(0, reports); });
 }
 
+void SimBus::setReplyFaultRates(int id, int dropPercent, int garblePercent, quint32 seed)
+{
+    withKeypad(id, [=](Keypad &k) {
+        k.dropPercent = qBound(0, dropPercent, 100);
+        k.garblePercent = qBound(0, garblePercent, 100);
+        k.faultRng = seed ? seed : 1;
+    });
+}
+
 void SimBus::garbleReplies(int id, int replies)
 {
     withKeypad(id, [replies](Keypad &k) { k.garbleReplies = qMax(0, replies); });
 }
 
-void SimBus::failWrites(int id, int writes)
+void SimBus::failWrites(int id, int writes, int after)
 {
-    withKeypad(id, [writes](Keypad &k) { k.failWrites = qMax(0, writes); });
+    withKeypad(id, [writes, after](Keypad &k) {
+        k.failWrites = qMax(0, writes);
+        k.failWritesAfter = qMax(0, after);
+    });
 }
 
 void SimBus::truncateReplies(int id, int replies, int length)
@@ -265,6 +282,14 @@ void SimBus::clearWrittenReports(int id)
     withKeypad(id, [](Keypad &k) { k.written.clear(); });
 }
 
+int SimBus::failedWriteCount(int id)
+{
+    Bus &b = bus();
+    std::lock_guard<std::mutex> lock(b.mutex);
+    auto k = find(b, id);
+    return k ? k->failedWrites : 0;
+}
+
 int SimBus::pendingInputCount(int id)
 {
     Bus &b = bus();
@@ -293,6 +318,23 @@ void SimBus::resetCounters()
 
 namespace {
 
+// A number in 0..99 from the keypad's own fault sequence.
+int faultRoll(Keypad &k)
+{
+    k.faultRng = k.faultRng * 1103515245u + 12345u;
+    return int((k.faultRng >> 16) % 100);
+}
+
+void garble(Keypad &k, QByteArray &r)
+{
+    for (int i = 1; i < r.size(); ++i) {
+        k.rng = k.rng * 1664525u + 1013904223u;
+        r[i] = char(k.rng >> 24);
+    }
+    if (!r.isEmpty())
+        r[0] = char(3);
+}
+
 // Applies the reply faults and queues what is left, each report `latency` after the previous.
 void queueReplies(Bus &b, Keypad &k, QVector<QByteArray> replies)
 {
@@ -300,6 +342,8 @@ void queueReplies(Bus &b, Keypad &k, QVector<QByteArray> replies)
         --k.dropReplies;
         return;
     }
+    if (!replies.isEmpty() && k.dropPercent > 0 && faultRoll(k) < k.dropPercent)
+        return;
     Clock::time_point at = Clock::now();
     if (!k.input.empty() && k.input.back().readyAt > at)
         at = k.input.back().readyAt;
@@ -309,12 +353,9 @@ void queueReplies(Bus &b, Keypad &k, QVector<QByteArray> replies)
             r.truncate(k.truncateLength);
         } else if (k.garbleReplies > 0) {
             --k.garbleReplies;
-            for (int i = 1; i < r.size(); ++i) {
-                k.rng = k.rng * 1664525u + 1013904223u;
-                r[i] = char(k.rng >> 24);
-            }
-            if (!r.isEmpty())
-                r[0] = char(3);
+            garble(k, r);
+        } else if (k.garblePercent > 0 && faultRoll(k) < k.garblePercent) {
+            garble(k, r);
         }
         at += std::chrono::milliseconds(k.latencyMs);
         k.input.push_back({r, at});
@@ -486,8 +527,11 @@ int hid_write(hid_device *dev, const unsigned char *data, size_t length)
             dev->lastError = L"device disconnected";
             return -1;
         }
-        if (k->failWrites > 0) {
+        if (k->failWrites > 0 && k->failWritesAfter > 0) {
+            --k->failWritesAfter;
+        } else if (k->failWrites > 0) {
             --k->failWrites;
+            ++k->failedWrites;
             dev->lastError = L"write failed";
             return -1;
         }

@@ -64,12 +64,20 @@ public:
     static void dropReplies(int id, int reports);        // replies to the next writes are lost
     static void truncateReplies(int id, int replies, int length); // next replies cut short
     static void garbleReplies(int id, int replies);      // next replies: ID 3, random bytes
-    static void failWrites(int id, int writes);          // hid_write returns -1 for these
+    // hid_write returns -1 for `writes` writes, after `after` more that go through.
+    static void failWrites(int id, int writes, int after = 0);
+    // A lossy link, by chance but repeatable for a seed: every write's replies are lost
+    // whole with `dropPercent` % (the keypad missed the request; USB itself retries damaged
+    // transfers, so a burst never loses reports in its middle), and every reply that does
+    // come is garbled with `garblePercent` %. 0 and 0 turn it off.
+    static void setReplyFaultRates(int id, int dropPercent, int garblePercent, quint32 seed);
     static void injectInput(int id, const QByteArray &report); // an unasked input report
 
     // --- inspection
     static QVector<QByteArray> writtenReports(int id); // as handed to hid_write, ID first
     static void clearWrittenReports(int id);
+    // Writes failed by failWrites() so far.
+    static int failedWriteCount(int id);
     static int pendingInputCount(int id);
 
     // hid_enumerate calls since the last reset() or resetCounters().
