@@ -205,9 +205,8 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
         assignKnobPointers(c.keyCount, m_turnOnlyButtons[0], m_turnOnlyButtons[1], nullptr);
 
     scaleButtons(m_scaleRatio);
-    updateKnobGroupAbsoluteLayout(m_scaleRatio);
-    updateWidgetSizes();
-    updatePhysicalPanelGeometry(m_scaleRatio);
+    m_panelApplied.clear(); // a new preset: lay the panel out even at an unchanged scale
+    fitPanelToWindow();
 
     for (int i = 0; i < TOTAL_BUTTON_COUNT; ++i)
         if (m_buttonSlots[i])
@@ -218,7 +217,7 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
 
     // Captions and markers of the new buttons come from the model.
     refreshPhysicalKeyDisplayMode();
-    refreshStandaloneLedDisplay(m_scaleRatio);
+    refreshStandaloneLedDisplay(m_panelScale);
 
     const int sel = m_keyboardData.selectedKey();
     if (sel >= 0)

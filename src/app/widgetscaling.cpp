@@ -78,11 +78,10 @@ void Widget::showEvent(QShowEvent *event)
         return;
     m_firstShowDone = true;
 
-    // The window opens at the design scale; later resizes rescale it. The resize event that
-    // precedes the first show may already have shrunk the fonts, so they are set back to
-    // scale 1 as well: fonts and geometry must never disagree.
-    m_scaleRatio = 1.0;
-    m_targetScaleRatio = 1.0;
+    // The window opens at the scale of the size it opens at (a small screen gives a small
+    // window): fonts and geometry are set for that scale together.
+    m_scaleRatio = scaleForSize(size());
+    m_targetScaleRatio = m_scaleRatio;
     m_resizePending = false;
     for (QLayout *l : {static_cast<QLayout *>(m_mainLayout),
                        m_bottomSection ? m_bottomSection->layout() : nullptr,
@@ -97,13 +96,17 @@ void Widget::showEvent(QShowEvent *event)
 void Widget::onResizeTimeout()
 {
     if (!m_resizePending) {
-        // The scale held (say, only the width grew on a short screen), but the layer
-        // column and the display area are sized from the width alone.
-        if (width() != m_widthLaidOut) {
-            m_widthLaidOut = width();
+        // The scale held (say, only the width grew on a short screen, or the window is below
+        // the smallest scale), but the layer column, the display area and the panel are
+        // fitted to the size itself.
+        if (size() != m_sizeLaidOut) {
+            m_sizeLaidOut = size();
             updateLayerBtnWidth();
-            updateInputFrameWidth();
+            fitPanelToWindow();
             refitFunctionButtons();
+            fitFunctionList();
+            if (hasStandaloneLedLayout())
+                refreshStandaloneLedDisplay(-1);
         }
         // A restore from maximised may keep the scale (same aspect) yet still be too tall.
         applyRgbLedMaximizedRule();
@@ -126,12 +129,12 @@ void Widget::relayoutAt(double scale)
                        << height();
     preUpdateAllElements(scale);
     updateBottomSectionSizes(scale);
-    m_widthLaidOut = width();
+    m_sizeLaidOut = size();
     updateLayerBtnWidth();
-    updateKnobGroupAbsoluteLayout(scale);
-    updateInputFrameWidth();
+    fitPanelToWindow();
     updateRgbLedPageStyle(scale);
     refitFunctionButtons();
+    fitFunctionList();
 }
 
 void Widget::applyRgbLedMaximizedRule()
@@ -156,10 +159,7 @@ void Widget::preUpdateFontsOnly(double scale)
     for (QPushButton *b : {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton})
         if (b && b->styleSheet() != buttonSheet)
             b->setStyleSheet(buttonSheet);
-    if (m_functionList)
-        m_functionList->setStyleSheet(functionListStyleSheet(
-            scaledBounded(1.3 * BOTTOM_LIST_FONT_SIZE * scale, 10, 24),
-            scaledBounded(BOTTOM_LIST_ITEM_HEIGHT * scale, 30, 80)));
+    setFunctionListSheet(scale);
     if (m_keyFunctionDisplay)
         m_keyFunctionDisplay->setStyleSheet(
             QStringLiteral("QTextEdit#keyFunctionDisplay { font-size: %1px; }")
@@ -202,11 +202,55 @@ void Widget::updatePageStyles(double scale, bool pageInViewOnly)
         macro->updateMacroPageStyle(scale);
 }
 
+void Widget::setFunctionListSheet(double scale)
+{
+    if (!m_functionList)
+        return;
+    // Rows as high as the scale asks, but never so high that the seven rows need a scroll
+    // bar in the room the window leaves the list (fitFunctionList measures it).
+    int itemHeight = scaledBounded(BOTTOM_LIST_ITEM_HEIGHT * scale, 30, 80);
+    if (m_listItemCap > 0)
+        itemHeight = qMin(itemHeight, m_listItemCap);
+    const int fontPx = qMin(scaledBounded(1.3 * BOTTOM_LIST_FONT_SIZE * scale, 10, 24),
+                            qMax(10, itemHeight * 2 / 3));
+    m_listFontPx = fontPx;
+    const QString sheet = functionListStyleSheet(fontPx, itemHeight);
+    if (m_functionList->styleSheet() != sheet)
+        m_functionList->setStyleSheet(sheet);
+}
+
+void Widget::fitFunctionList()
+{
+    if (!m_functionList || m_functionList->count() == 0)
+        return;
+    if (m_mainLayout)
+        m_mainLayout->activate();
+    const int room = m_functionList->contentsRect().height();
+    const int cap = qMax(16, (room - 1) / m_functionList->count());
+    if (cap != m_listItemCap) {
+        m_listItemCap = cap;
+        setFunctionListSheet(m_scaleRatio);
+    }
+    // Wide enough for the longest row in its bold font.
+    QFont f = m_functionList->font();
+    f.setBold(true);
+    f.setPixelSize(qMax(1, m_listFontPx));
+    int widest = 0;
+    for (int i = 0; i < m_functionList->count(); ++i)
+        widest = qMax(widest, QFontMetrics(f).horizontalAdvance(m_functionList->item(i)->text()));
+    const int width = qMin(250, qMax(m_functionList->minimumWidth(), widest + 16));
+    if (width != m_functionList->minimumWidth())
+        m_functionList->setFixedWidth(width);
+}
+
 QString Widget::functionButtonStyleSheet(double scale) const
 {
-    constexpr int kFloorPx = 20;
-    constexpr int kSideRoom = 0; // the buttons have neither border nor padding
-    int px = qMax(kFloorPx, nearestPx(INIT_FUNC_BTN_FONT_SIZE * scale));
+    // The font steps down to this floor while a text would be cut; the command column is
+    // never narrower than these texts need at the floor (commandColumnMinimumWidth). The
+    // side room keeps the texts off the button edges.
+    constexpr int kFloorPx = COMMAND_FONT_FLOOR_PX;
+    constexpr int kSideRoom = 2 * COMMAND_TEXT_SIDE_ROOM;
+    int px = qMax(20, nearestPx(INIT_FUNC_BTN_FONT_SIZE * scale));
     const QPushButton *buttons[] = {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton};
     auto fits = [&](int size) {
         for (const QPushButton *b : buttons) {
@@ -224,7 +268,7 @@ QString Widget::functionButtonStyleSheet(double scale) const
         --px;
     return QStringLiteral("QPushButton { font-size: %1px; font-weight: bold; min-height: %2px; }")
         .arg(px)
-        .arg(qMax(50, nearestPx(INIT_FUNC_BTN_HEIGHT * scale)));
+        .arg(qMin(m_commandButtonHeight, qMax(50, nearestPx(INIT_FUNC_BTN_HEIGHT * scale))));
 }
 
 void Widget::refitFunctionButtons()
@@ -250,18 +294,13 @@ void Widget::preUpdateAllElements(double scale)
         if (m_statusLabel)
             m_statusLabel->setFixedHeight(qMax(34, nearestPx(34 * scale)));
     }
-    updateKnobGroupAbsoluteLayout(scale);
-    updateWidgetSizes();
-    updatePhysicalPanelGeometry(scale);
 }
 
 void Widget::updateBottomSectionSizes(double scale)
 {
     if (m_functionList) {
         m_functionList->setFixedWidth(scaledBounded(BOTTOM_LIST_WIDTH * scale * 1.5 * 0.8, 100, 250));
-        m_functionList->setStyleSheet(functionListStyleSheet(
-            scaledBounded(1.3 * BOTTOM_LIST_FONT_SIZE * scale, 10, 24),
-            scaledBounded(BOTTOM_LIST_ITEM_HEIGHT * scale, 30, 80)));
+        setFunctionListSheet(scale);
     }
     const int pageMin = nearestPx(BOTTOM_STACKED_MIN_HEIGHT * scale);
     if (m_functionStack) {

@@ -51,6 +51,7 @@ QWidget *Widget::buildTopBar()
 QLayout *Widget::buildMiddleRow()
 {
     auto *row = new QHBoxLayout;
+    m_middleRowLayout = row;
     row->setSpacing(0);
     row->setContentsMargins(20, 0, 20, 0);
 
@@ -84,7 +85,7 @@ QLayout *Widget::buildMiddleRow()
     m_keyKnobGroupLayout->addStretch(1);
     row->addWidget(m_keyKnobGroup, 3);
 
-    row->addSpacing(12);
+    row->addSpacing(MIDDLE_ROW_SPACING);
 
     m_inputFrame = new QFrame(this);
     m_inputFrame->setObjectName(QStringLiteral("inputFrame"));
@@ -103,10 +104,13 @@ QLayout *Widget::buildMiddleRow()
     inputLayout->addStretch(1);
     inputLayout->addWidget(m_keyFunctionDisplay);
     inputLayout->addStretch(1);
-    row->addWidget(m_inputFrame, 1);
+    row->addWidget(m_inputFrame, 0);
 
-    row->addSpacing(12);
-    row->addWidget(buildCommandColumn(), 1);
+    row->addSpacing(MIDDLE_ROW_SPACING);
+    // Display and command column get fixed widths from the panel fit; the panel's group
+    // takes what is left.
+    m_commandColumn = buildCommandColumn();
+    row->addWidget(m_commandColumn, 0);
     return row;
 }
 
@@ -214,8 +218,7 @@ QString Widget::windowStyleSheet() const
         " border-bottom-left-radius: 8px; border-bottom-right-radius: 8px; }"
         "QFrame#physicalPanelFrame { background-color: #3f3f3f; border: 5px solid #9a9a9a;"
         " border-radius: 26px; }"
-        "QFrame#inputFrame { background-color: #F5F5DC; border-radius: 8px;"
-        " min-width: 250px; max-width: 500px; }"
+        "QFrame#inputFrame { background-color: #F5F5DC; border-radius: 8px; }"
         "QTextEdit#keyFunctionDisplay { background-color: #F5F5DC; color: #CD5C5C;"
         " font-weight: bold; font-size: 18px; padding: 8px; border: none; }"
         "QPushButton[class=\"FuncBtn\"] { background-color: #1E90FF; color: white;"

@@ -74,6 +74,15 @@ void KnobButton::setTextBaseFontSize(int size)
     update();
 }
 
+void KnobButton::setCaptionMinimumPixelSize(int px)
+{
+    px = std::max(1, px);
+    if (px == m_captionMinimumPx)
+        return;
+    m_captionMinimumPx = px;
+    update();
+}
+
 void KnobButton::setSetState(bool set)
 {
     if (set == m_setState)
@@ -93,6 +102,35 @@ void KnobButton::updateScaledPixmap()
 int KnobButton::captionPointSize() const
 {
     return std::max(1, KeyCaption::roundHalfAway(m_size / 80.0 * m_textBaseFontSize));
+}
+
+const KeyCaption::Fitted &KnobButton::caption() const
+{
+    QFont base = font();
+    base.setBold(true);
+    base.setPointSize(captionPointSize());
+    const int minimumPx = m_captionMinimumPx;
+    const QString key = QStringLiteral("%1|%2|%3|%4|%5")
+                            .arg(m_size)
+                            .arg(base.pointSize())
+                            .arg(minimumPx)
+                            .arg(base.family(), text());
+    if (key != m_captionKey) {
+        m_captionKey = key;
+        const QRect box = KeyCaption::captionBox(QRect(0, 0, m_size, m_size));
+        m_caption = KeyCaption::fit(text(), box.size(), base, minimumPx);
+    }
+    return m_caption;
+}
+
+QString KnobButton::displayedText() const
+{
+    return caption().lines.join(QLatin1Char('\n'));
+}
+
+QFont KnobButton::captionFont() const
+{
+    return caption().font;
 }
 
 void KnobButton::mousePressEvent(QMouseEvent* event)
@@ -149,14 +187,8 @@ void KnobButton::paintEvent(QPaintEvent* /*event*/)
         painter.drawPixmap(x, y, m_scaledImage);
     }
 
-    const QString caption = text();
-    if (caption.isEmpty())
+    if (text().isEmpty())
         return;
-
-    QFont font = this->font();
-    font.setBold(true);
-    font.setPointSize(captionPointSize());
-    painter.setFont(font);
 
     QColor textColor(150, 150, 150);
     if (isChecked())
@@ -164,5 +196,7 @@ void KnobButton::paintEvent(QPaintEvent* /*event*/)
     else if (m_setState)
         textColor = Qt::white;
 
-    KeyCaption::draw(painter, area, KeyCaption::limitedText(caption, m_size), textColor);
+    // Over the arrow picture the caption sits on a dark plate, so the arrow's lines never
+    // cross the letters.
+    KeyCaption::draw(painter, KeyCaption::captionBox(area), caption(), textColor, !m_scaledImage.isNull());
 }
