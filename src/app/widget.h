@@ -113,6 +113,8 @@ public:
     QString uiText(const QString &text) const;
     bool isChinese() const { return m_chinese; }
     void updateLanguageTexts();
+    // "Macropad Studio", with the connected keypad's model.
+    void updateWindowTitle();
 
     // --- layout presets
     PhysicalLayoutConfig buildDefault16Plus3Layout() const;

@@ -190,6 +190,7 @@ void Widget::onDeviceDisconnected()
 
     m_statusLabel->setText(uiText(QStringLiteral("Connect the device with a usb cable")));
     m_statusLabel->setStyleSheet(QStringLiteral("color: #FF0000;"));
+    updateWindowTitle();
     m_saveButton->setText(uiText(QStringLiteral("Save Settings")));
     m_saveButton->setEnabled(false);
     m_viewButton->setEnabled(false);

@@ -3,6 +3,7 @@
 #include "app/widget.h"
 
 #include "app/layoutpresets.h"
+#include "app/windowtitle.h"
 #include "controls/keybutton.h"
 #include "controls/knobbutton.h"
 
@@ -225,6 +226,7 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
 
     if (m_layerGroup)
         updateLayerButtonsVisibility();
+    updateWindowTitle();
 
     if (c.name == kLayout16K3E)
         logButtonMap();
@@ -232,6 +234,11 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
         qDebug() << "[UI][1+0]"
                  << "keyMatrixVisible" << !m_keyMatrix->isHidden() << "keyMatrixSize"
                  << m_keyMatrix->size() << "panelFrameSize" << m_panelFrame->size();
+}
+
+void Widget::updateWindowTitle()
+{
+    setWindowTitle(WindowTitle::forPanel(m_deviceConnected, m_currentLayout));
 }
 
 void Widget::logButtonMap() const

@@ -2,6 +2,7 @@
 #include "app/widget.h"
 
 #include "app/uitext.h"
+#include "controls/fittinglabel.h"
 #include "controls/keybutton.h"
 
 #include <QBoxLayout>
@@ -38,7 +39,7 @@ QWidget *Widget::buildTopBar()
     auto *layout = new QHBoxLayout(m_topBar);
     layout->setContentsMargins(8, 6, 8, 6);
     layout->setSpacing(8);
-    m_statusLabel = new QLabel(m_topBar);
+    m_statusLabel = new FittingLabel(m_topBar);
     m_statusLabel->setObjectName(QStringLiteral("topTipBar"));
     m_statusLabel->setAlignment(Qt::AlignCenter);
     m_statusLabel->setFixedHeight(34);
@@ -263,6 +264,7 @@ void Widget::updateLanguageTexts()
 
     updateFunctionPagesForDevice();
     refreshPhysicalKeyDisplayMode();
+    updateWindowTitle();
 
     const int sel = m_keyboardData.selectedKey();
     if (sel >= 0 && m_keyFunctionDisplay)

@@ -1,5 +1,6 @@
 #include "pages/legacydelaypage.h"
 
+#include "app/uitext.h"
 #include "model/keyboarddata.h"
 #include "model/keynames.h"
 #include "pages/clampeddelayspinbox.h"
@@ -91,7 +92,7 @@ LegacyDelayPage::LegacyDelayPage(KeyboardData *model, QWidget *parent)
         frameLayout->addWidget(arrows, 1);
         row->addWidget(frame, 7);
 
-        auto *key = new QPushButton(QStringLiteral("NULL"), cell);
+        auto *key = new QPushButton(UiText::text(QStringLiteral("NULL")), cell);
         key->setProperty("class", QStringLiteral("legacyDelayKey"));
         key->setEnabled(false);
         key->setFocusPolicy(Qt::NoFocus);
@@ -233,7 +234,7 @@ void LegacyDelayPage::refreshLegacyDelayPage()
         spin->setRange(minimumFor(i), MAX_DELAY_MS);
         spin->setValue(enabled ? int(entries.at(i).delayMs) : minimumFor(i));
         QPushButton *name = m_legacyDelayKeys.at(i);
-        const QString text = enabled ? legacyDelayButtonText(entries.at(i).keyCode) : QStringLiteral("NULL");
+        const QString text = enabled ? legacyDelayButtonText(entries.at(i).keyCode) : UiText::text(QStringLiteral("NULL"));
         if (name->text() != text)
             name->setText(text);
         // Restyling is what a refresh costs most; most refreshes change no colour.
