@@ -1,6 +1,8 @@
 #include "app/appconfig.h"
 #include "app/layoutpresets.h"
 #include "app/widget.h"
+#include "app/uitext.h"
+#include "controls/fittinglabel.h"
 #include "controls/keybutton.h"
 #include "controls/knobbutton.h"
 #include "pages/multimediapage.h"
@@ -9,6 +11,7 @@
 #include <QDir>
 #include <QFrame>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QStyleOptionButton>
 #include <QTextEdit>
@@ -88,6 +91,8 @@ private slots:
     void presetsStayInsideTheFrame();
     void pageTextsFitTheirButtons_data();
     void pageTextsFitTheirButtons();
+    void wholePanelOnCommonScreens_data();
+    void wholePanelOnCommonScreens();
 };
 
 void TstScaling::initTestCase()
@@ -409,6 +414,77 @@ void TstScaling::pageTextsFitTheirButtons()
         saveShot(w, QStringLiteral("scale_page%1_%2_%3").arg(row).arg(chinese ? "zh" : "en").arg(scale));
     }
     QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join(QLatin1Char('\n'))));
+}
+
+void TstScaling::wholePanelOnCommonScreens_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QSize>("screen");
+    for (const QSize &screen : {QSize(800, 600), QSize(1024, 768), QSize(1280, 800), QSize(1366, 768),
+                                QSize(1920, 1080)})
+        for (int code = 0; code <= 9; ++code)
+            QTest::newRow(qPrintable(QStringLiteral("%1 on %2x%3")
+                                         .arg(LayoutPresets::buildForCode(code).name)
+                                         .arg(screen.width()).arg(screen.height())))
+                << code << screen;
+}
+
+// Every key, knob action and separate LED of every panel lies inside the window, unclipped
+// by the widgets around it, and the page list shows all its rows, on the first show at the
+// size a screen gives the window and again after resizing there from the design size.
+void TstScaling::wholePanelOnCommonScreens()
+{
+    QFETCH(int, code);
+    QFETCH(QSize, screen);
+    Widget w(config(""));
+    const QSize size = Widget::initialWindowSize(screen);
+    w.resize(size);
+    w.applyPhysicalLayout(LayoutPresets::buildForCode(code));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+    auto check = [&](const QString &when) {
+        QCoreApplication::processEvents();
+        QStringList faults;
+        QVector<QWidget *> controls;
+        for (int b = 0; b < Widget::TOTAL_BUTTON_COUNT; ++b)
+            if (QPushButton *button = w.buttonAt(b))
+                controls << button;
+        for (QPushButton *led : w.standaloneLedButtons())
+            if (!led->isHidden())
+                controls << led;
+        for (QWidget *c : qAsConst(controls)) {
+            const QRect inWindow(c->mapTo(&w, QPoint(0, 0)), c->size());
+            if (!c->isVisible() || !w.rect().contains(inWindow)
+                || c->visibleRegion() != QRegion(c->rect()))
+                faults << QStringLiteral("%1 \"%2\" at %3,%4 %5x%6: visible %7x%8")
+                              .arg(c->metaObject()->className(), c->property("buttonIndex").toString())
+                              .arg(inWindow.x()).arg(inWindow.y()).arg(inWindow.width()).arg(inWindow.height())
+                              .arg(c->visibleRegion().boundingRect().width())
+                              .arg(c->visibleRegion().boundingRect().height());
+        }
+        if (w.functionList()->verticalScrollBar()->isVisible())
+            faults << QStringLiteral("page list scrolls");
+        QVERIFY2(faults.isEmpty(), qPrintable(QStringLiteral("%1 (%2x%3, panel scale %4): %5")
+                                                  .arg(when).arg(w.width()).arg(w.height())
+                                                  .arg(w.panelScale()).arg(faults.join(QStringLiteral("; ")))));
+    };
+    check(QStringLiteral("first show"));
+    if (QTest::currentTestFailed())
+        return;
+    saveShot(w, QStringLiteral("screen_%1_%2x%3").arg(LayoutPresets::buildForCode(code).name)
+                    .arg(screen.width()).arg(screen.height()));
+    QVERIFY(resizeAndSettle(w, QSize(Widget::DESIGN_WIDTH, Widget::DESIGN_HEIGHT)));
+    QVERIFY(resizeAndSettle(w, size));
+    check(QStringLiteral("after a resize"));
+
+    // The longest status the window shows stays whole on the smallest screen.
+    auto *status = qobject_cast<FittingLabel *>(w.statusLabel());
+    QVERIFY(status);
+    for (const UiText::Language lang : {UiText::Language::English, UiText::Language::Chinese}) {
+        status->setText(UiText::text(QStringLiteral("Keypad found, but access was denied: install the udev rule"), lang));
+        QVERIFY2(!status->displayedText().endsWith(QChar(0x2026)), qPrintable(status->displayedText()));
+    }
 }
 
 QTEST_MAIN(TstScaling)

@@ -168,6 +168,9 @@ void Widget::updatePhysicalPanelGeometry(double scale)
     m_keyKnobGroupLayout->setContentsMargins(0, scaled(c.groupTopMargin, scale),
                                              fit.ledColumnWidth(scale),
                                              scaled(PanelFit::GROUP_BOTTOM_MARGIN, scale));
+    // The LED column is placed by hand, outside the layout: the group must still be tall
+    // enough for it.
+    m_keyKnobGroup->setMinimumHeight(fit.groupSize(scale).height());
     m_panelLayout->activate();
     m_panelFrame->adjustSize();
 }
