@@ -239,7 +239,9 @@ void Widget::refreshLegacyOldDelayPage()
 
 QString Widget::procreateCaption(const KeyData &key, bool full) const
 {
-    return PageCaptions::procreateName(key, full);
+    // The short names are English abbreviations for small caps; the Chinese names are
+    // short already, and the cap fits what does not fit.
+    return PageCaptions::procreateName(key, full || isChinese());
 }
 
 QString Widget::procreateButtonText(const QString &label) const
