@@ -172,6 +172,7 @@ void TstUiText::chineseWindowShowsNoEnglish()
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QVERIFY(QTest::qWaitFor([&] { return w.isDeviceConnected() && !w.isDeviceTaskRunning(); }, 10000));
+    QVERIFY2(w.windowTitle().startsWith(QStringLiteral("Macropad Studio \u2014 ")), qPrintable(w.windowTitle()));
     // A macro key selected: the macro page shows its blocks, the delay pages their entries.
     const KeyboardData *model = w.keyboardData();
     int macroKey = 0;
