@@ -249,6 +249,16 @@ void TstKeyButton::fillAndRing()
     button.setCustomColor(QColor(0, 128, 255));
     QVERIFY(button.hasCustomColor());
     QCOMPARE(QColor(render(button).pixel(inside)), QColor(0, 128, 255));
+    QCOMPARE(button.numberColor(), QColor(0, 255, 0));
+    // On a light LED colour the green number and the white caption would vanish.
+    button.setText(QStringLiteral("Tab"));
+    button.setAssigned(true);
+    for (const QColor &light : {QColor(0, 255, 0), QColor(255, 255, 0), QColor(255, 255, 255)}) {
+        button.setCustomColor(light);
+        QVERIFY2(button.numberColor().green() < 128, qPrintable(button.numberColor().name() + light.name()));
+        QCOMPARE(columns(render(button), isWhite).first, -1);
+    }
+    button.setText(QString());
     button.clearCustomColor();
     QVERIFY(!button.hasCustomColor());
     QCOMPARE(QColor(render(button).pixel(inside)), QColor(100, 100, 100));

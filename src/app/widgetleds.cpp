@@ -150,6 +150,7 @@ void Widget::applyRgbLedKeyDisplay()
             key->setAssigned(true);
         key->update();
     }
+    updateKeyNumberColors();
 }
 
 void Widget::refreshLegacyRgbLedPage()

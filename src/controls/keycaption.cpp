@@ -175,7 +175,8 @@ QColor arrowColor()
 bool isLight(const QColor &fill)
 {
     const double luminance = 0.299 * fill.red() + 0.587 * fill.green() + 0.114 * fill.blue();
-    return luminance >= 150;
+    // Pure green (about 150) already takes dark text.
+    return luminance >= 140;
 }
 
 void draw(QPainter &painter, const QRect &box, const Fitted &caption, const QColor &textColor,
