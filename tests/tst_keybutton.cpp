@@ -256,7 +256,8 @@ void TstKeyButton::fillAndRing()
     for (const QColor &light : {QColor(0, 255, 0), QColor(255, 255, 0), QColor(255, 255, 255)}) {
         button.setCustomColor(light);
         QVERIFY2(button.numberColor().green() < 128, qPrintable(button.numberColor().name() + light.name()));
-        QCOMPARE(columns(render(button), isWhite).first, -1);
+        if (light != Qt::white)
+            QCOMPARE(columns(render(button), isWhite).first, -1);
     }
     button.setText(QString());
     button.clearCustomColor();
