@@ -436,10 +436,16 @@ private:
     // (the rest are hidden), all of them on the relayout; a page already styled for that
     // scale is skipped.
     void updatePageStyles(double scale, bool pageInViewOnly);
+    void restyleHiddenPagesLater();
+    // The pages that follow the window scale, each with its restyling.
+    QVector<QPair<QWidget *, std::function<void(double)>>> scalablePages();
+    // Restyles a page for a scale unless it is styled for that scale already.
+    bool restylePage(QWidget *page, const std::function<void(double)> &restyle, double scale);
 
     bool m_wasMaximized = false;
     QSize m_maximizedSize; // the last size seen while maximised on the lighting page
     QHash<const QWidget *, double> m_pageStyleScale; // scale each page was last styled for
+    bool m_hiddenPageRestyleQueued = false;
     bool m_firstShowDone = false;
     QSize m_sizeLaidOut; // window size the size-bound elements were last fitted to
     double m_panelScale = 1.0;

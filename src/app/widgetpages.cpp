@@ -168,6 +168,9 @@ void Widget::onFunctionPageChanged(int row)
             target = m_functionStack->indexOf(m_legacyDelayPage);
         if (target >= 0 && target < m_functionStack->count())
             m_functionStack->setCurrentIndex(target);
+        // Pages out of view follow a rescale a little later; one shown now catches up now.
+        if (m_firstShowDone)
+            updatePageStyles(m_scaleRatio, true);
     }
 
     m_rgbLedPageActive = row == 3 && !legacyOldRgb;

@@ -40,6 +40,7 @@ void Widget::arrangePanelFrame()
 
 void Widget::scaleButtons(double scale)
 {
+    const QString sheet = functionButtonStyleSheet(scale);
     for (QPushButton *b : {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton}) {
         if (!b)
             continue;
@@ -48,7 +49,6 @@ void Widget::scaleButtons(double scale)
         f.setBold(true);
         f.setPointSize(scaled(INIT_FUNC_BTN_FONT_SIZE, scale, 20));
         b->setFont(f);
-        const QString sheet = functionButtonStyleSheet(scale);
         if (b->styleSheet() != sheet)
             b->setStyleSheet(sheet);
     }

@@ -20,6 +20,8 @@
 #include <QTextEdit>
 #include <QTimer>
 
+#include <functional>
+
 namespace {
 
 constexpr double kMinimumScale = 0.8;
@@ -118,7 +120,6 @@ void Widget::onResizeTimeout()
     applyRgbLedMaximizedRule();
 
     update();
-    repaint();
     if (hasStandaloneLedLayout())
         QTimer::singleShot(0, this, [this] { refreshStandaloneLedDisplay(-1); });
 }
@@ -173,33 +174,60 @@ void Widget::preUpdateFontsOnly(double scale)
     updatePageStyles(scale, true);
 }
 
+QVector<QPair<QWidget *, std::function<void(double)>>> Widget::scalablePages()
+{
+    QVector<QPair<QWidget *, std::function<void(double)>>> pages;
+    if (m_baseKeysPage)
+        pages.append({m_baseKeysPage, [this](double s) {
+                          updateBaseKeysFonts(s);
+                          updateBaseKeysStyleSheet(s);
+                      }});
+    if (m_multiMediaPage)
+        pages.append({m_multiMediaPage, [this](double s) { m_multiMediaPage->updateMediaPageStyleSheet(s); }});
+    if (m_extraKeysPage)
+        pages.append({m_extraKeysPage, [this](double s) { m_extraKeysPage->updateExtraKeysStyleSheet(s); }});
+    if (m_mousePage)
+        pages.append({m_mousePage, [this](double s) { m_mousePage->updateMouseStyleSheet(s); }});
+    if (m_procreatePage)
+        pages.append({m_procreatePage, [this](double s) { m_procreatePage->updateProcreateStyleSheet(s); }});
+    if (MacroPage *macro = m_functionStack ? m_functionStack->findChild<MacroPage *>() : nullptr)
+        pages.append({macro, [macro](double s) { macro->updateMacroPageStyle(s); }});
+    return pages;
+}
+
+bool Widget::restylePage(QWidget *page, const std::function<void(double)> &restyle, double scale)
+{
+    const auto it = m_pageStyleScale.constFind(page);
+    if (it != m_pageStyleScale.constEnd() && qFuzzyCompare(it.value(), scale))
+        return false;
+    m_pageStyleScale.insert(page, scale);
+    restyle(scale);
+    return true;
+}
+
 void Widget::updatePageStyles(double scale, bool pageInViewOnly)
 {
     const QWidget *inView = m_functionStack ? m_functionStack->currentWidget() : nullptr;
-    auto due = [&](const QWidget *page) {
-        if (!page || (pageInViewOnly && page != inView))
-            return false;
-        const auto it = m_pageStyleScale.constFind(page);
-        if (it != m_pageStyleScale.constEnd() && qFuzzyCompare(it.value(), scale))
-            return false;
-        m_pageStyleScale.insert(page, scale);
-        return true;
-    };
-    if (due(m_baseKeysPage)) {
-        updateBaseKeysFonts(scale);
-        updateBaseKeysStyleSheet(scale);
-    }
-    if (due(m_multiMediaPage))
-        m_multiMediaPage->updateMediaPageStyleSheet(scale);
-    if (due(m_extraKeysPage))
-        m_extraKeysPage->updateExtraKeysStyleSheet(scale);
-    if (due(m_mousePage))
-        m_mousePage->updateMouseStyleSheet(scale);
-    if (due(m_procreatePage))
-        m_procreatePage->updateProcreateStyleSheet(scale);
-    MacroPage *macro = m_functionStack ? m_functionStack->findChild<MacroPage *>() : nullptr;
-    if (due(macro))
-        macro->updateMacroPageStyle(scale);
+    for (const auto &page : scalablePages())
+        if (!pageInViewOnly || page.first == inView)
+            restylePage(page.first, page.second, scale);
+}
+
+void Widget::restyleHiddenPagesLater()
+{
+    // Restyling a page costs milliseconds (every button is polished again); the pages out
+    // of view follow one per event-loop turn, so the relayout itself stays within a frame.
+    if (m_hiddenPageRestyleQueued)
+        return;
+    m_hiddenPageRestyleQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_hiddenPageRestyleQueued = false;
+        for (const auto &page : scalablePages())
+            if (restylePage(page.first, page.second, m_scaleRatio)) {
+                restyleHiddenPagesLater();
+                return;
+            }
+    });
 }
 
 void Widget::setFunctionListSheet(double scale)
@@ -252,20 +280,28 @@ QString Widget::functionButtonStyleSheet(double scale) const
     constexpr int kSideRoom = 2 * COMMAND_TEXT_SIDE_ROOM;
     int px = qMax(20, nearestPx(INIT_FUNC_BTN_FONT_SIZE * scale));
     const QPushButton *buttons[] = {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton};
-    auto fits = [&](int size) {
-        for (const QPushButton *b : buttons) {
-            if (!b || !b->isVisible() || b->width() <= kSideRoom)
-                continue;
-            QFont f = b->font();
-            f.setBold(true);
+    // Text widths grow in step with the font size: one measurement per button at a large
+    // size gives the largest size that fits, checked (and stepped down) at that size.
+    constexpr int kProbePx = 100;
+    int fitting = px;
+    for (const QPushButton *b : buttons) {
+        if (!b || !b->isVisible() || b->width() <= kSideRoom)
+            continue;
+        QFont f = b->font();
+        f.setBold(true);
+        f.setPixelSize(kProbePx);
+        const int probe = QFontMetrics(f).horizontalAdvance(b->text());
+        if (probe <= 0)
+            continue;
+        int size = qMin(px, (b->width() - kSideRoom) * kProbePx / probe + 1);
+        for (; size > kFloorPx; --size) {
             f.setPixelSize(size);
-            if (QFontMetrics(f).horizontalAdvance(b->text()) > b->width() - kSideRoom)
-                return false;
+            if (QFontMetrics(f).horizontalAdvance(b->text()) <= b->width() - kSideRoom)
+                break;
         }
-        return true;
-    };
-    while (px > kFloorPx && !fits(px))
-        --px;
+        fitting = qMin(fitting, qMax(kFloorPx, size));
+    }
+    px = fitting;
     return QStringLiteral("QPushButton { font-size: %1px; font-weight: bold; min-height: %2px; }")
         .arg(px)
         .arg(qMin(m_commandButtonHeight, qMax(50, nearestPx(INIT_FUNC_BTN_HEIGHT * scale))));
@@ -287,7 +323,7 @@ void Widget::preUpdateAllElements(double scale)
     // Fonts again: the last resize event may have been below the threshold, so the fonts
     // may still be those of an earlier, slightly different scale.
     preUpdateFontsOnly(scale);
-    updatePageStyles(scale, false);
+    restyleHiddenPagesLater();
     scaleButtons(scale);
     if (m_topBar) {
         m_topBar->setFixedHeight(qMax(50, nearestPx(50 * scale)));

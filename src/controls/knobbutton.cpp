@@ -5,6 +5,7 @@
 #include <QDebug>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmapCache>
 
 #include <algorithm>
 
@@ -96,7 +97,14 @@ void KnobButton::updateScaledPixmap()
     if (m_image.isNull())
         return;
     const int box = KeyCaption::roundHalfAway(0.85 * m_size);
-    m_scaledImage = m_image.scaled(box, box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    // Every knob of a panel shows the same few pictures at the same few sizes: smooth
+    // scaling is costly enough on a resize to do once per picture and size.
+    const QString key = QStringLiteral("knob|%1|%2").arg(m_imagePath).arg(box);
+    if (m_imagePath.isEmpty() || !QPixmapCache::find(key, &m_scaledImage)) {
+        m_scaledImage = m_image.scaled(box, box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        if (!m_imagePath.isEmpty())
+            QPixmapCache::insert(key, m_scaledImage);
+    }
 }
 
 int KnobButton::captionPointSize() const
