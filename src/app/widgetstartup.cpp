@@ -39,13 +39,19 @@ QWidget *Widget::buildTopBar()
     auto *layout = new QHBoxLayout(m_topBar);
     layout->setContentsMargins(8, 6, 8, 6);
     layout->setSpacing(8);
-    m_statusLabel = new FittingLabel(m_topBar);
+    auto *status = new FittingLabel(m_topBar);
+    m_statusLabel = status;
     m_statusLabel->setObjectName(QStringLiteral("topTipBar"));
     m_statusLabel->setAlignment(Qt::AlignCenter);
     m_statusLabel->setFixedHeight(34);
     layout->addWidget(m_statusLabel, 1);
     addProfileButtons(layout); // Export and Import, right of the status
     layout->addSpacing(84);
+    // The status keeps its whole width where the window has it; in the narrowest window it
+    // asks for no more than what the bar's other items leave there, and fits its text in.
+    status->setLargestMinimumWidth(0);
+    layout->invalidate();
+    status->setLargestMinimumWidth(MIN_WINDOW_WIDTH - layout->minimumSize().width());
     return m_topBar;
 }
 

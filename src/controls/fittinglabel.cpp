@@ -28,9 +28,16 @@ QFont FittingLabel::displayedFont() const
     return fitted().font;
 }
 
+void FittingLabel::setLargestMinimumWidth(int width)
+{
+    m_largestMinimumWidth = qMax(0, width);
+    updateGeometry();
+}
+
 QSize FittingLabel::minimumSizeHint() const
 {
-    return QSize(0, QLabel::minimumSizeHint().height());
+    const QSize natural = QLabel::minimumSizeHint();
+    return QSize(qMin(natural.width(), m_largestMinimumWidth), natural.height());
 }
 
 void FittingLabel::paintEvent(QPaintEvent *)
