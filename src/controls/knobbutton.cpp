@@ -125,7 +125,8 @@ const KeyCaption::Fitted &KnobButton::caption() const
                             .arg(base.family(), text());
     if (key != m_captionKey) {
         m_captionKey = key;
-        const QRect box = KeyCaption::captionBox(QRect(0, 0, m_size, m_size));
+        // A knob button has no rounded cap to keep clear of: nearly all of it is room.
+        const QRect box = QRect(0, 0, m_size, m_size).adjusted(1, 1, -1, -1);
         m_caption = KeyCaption::fit(text(), box.size(), base, minimumPx);
     }
     return m_caption;
@@ -206,5 +207,5 @@ void KnobButton::paintEvent(QPaintEvent* /*event*/)
 
     // Over the arrow picture the caption sits on a dark plate, so the arrow's lines never
     // cross the letters.
-    KeyCaption::draw(painter, KeyCaption::captionBox(area), caption(), textColor, !m_scaledImage.isNull());
+    KeyCaption::draw(painter, area.adjusted(1, 1, -1, -1), caption(), textColor, !m_scaledImage.isNull());
 }
