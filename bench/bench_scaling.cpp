@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -66,8 +67,10 @@ int main(int argc, char **argv)
         w.functionList()->setCurrentRow(row);
         settle();
         std::vector<double> fontPass, relayout, laterTurns;
+        std::vector<std::vector<double>> relayoutBySize(std::size(sizes));
         for (int r = 0; r < rounds; ++r) {
-            for (const QSize &s : sizes) {
+            for (std::size_t k = 0; k < std::size(sizes); ++k) {
+                const QSize &s = sizes[k];
                 // One resize event: the font pass runs inside it, the relayout on the timer.
                 double t0 = cpuMs();
                 w.resize(s);
@@ -77,6 +80,7 @@ int main(int argc, char **argv)
                 QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
                 QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
                 relayout.push_back(cpuMs() - t0);
+                relayoutBySize[k].push_back(relayout.back());
                 double longest = 0;
                 for (int i = 0; i < 20; ++i) {
                     t0 = cpuMs();
@@ -92,6 +96,9 @@ int main(int argc, char **argv)
         std::printf("page %-8s relayout incl. layout pass:  median %.2f ms, max %.2f ms\n",
                     row == 0 ? "BaseKeys" : "RGB LED", median(relayout),
                     *std::max_element(relayout.begin(), relayout.end()));
+        for (std::size_t k = 0; k < std::size(sizes); ++k)
+            std::printf("page %-8s   relayout at %dx%d: median %.2f ms\n", row == 0 ? "BaseKeys" : "RGB LED",
+                        sizes[k].width(), sizes[k].height(), median(relayoutBySize[k]));
         std::printf("page %-8s longest later turn:          median %.2f ms, max %.2f ms\n",
                     row == 0 ? "BaseKeys" : "RGB LED", median(laterTurns),
                     *std::max_element(laterTurns.begin(), laterTurns.end()));

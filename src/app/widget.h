@@ -432,6 +432,8 @@ private:
     void refitFunctionButtons();
     void setFunctionListSheet(double scale);
     void fitFunctionList();
+    // Settles the window's layout, then fits the command texts and the page list to it.
+    void fitToSettledLayout();
     // Restyles the function pages for a scale: only the page in view while a drag is on
     // (the rest are hidden), all of them on the relayout; a page already styled for that
     // scale is skipped.

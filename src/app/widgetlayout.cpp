@@ -208,6 +208,7 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
     scaleButtons(m_scaleRatio);
     m_panelApplied.clear(); // a new preset: lay the panel out even at an unchanged scale
     fitPanelToWindow();
+    fitToSettledLayout(); // the command column may have changed its width
 
     for (int i = 0; i < TOTAL_BUTTON_COUNT; ++i)
         if (m_buttonSlots[i])

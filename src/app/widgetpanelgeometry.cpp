@@ -90,7 +90,6 @@ void Widget::scaleKeys(double scale)
         // Wide enough for two digits; the label is transparent to the mouse either way.
         label->setGeometry(2 + lx, 2 + ly, ls * 2, ls);
         label->setProperty("numberFontPx", lf);
-        label->setProperty("numberColor", QVariant());
         label->raise();
         if (k < c.keyCount) {
             const QPair<int, int> cell = c.cellOfKey(k);
@@ -106,14 +105,12 @@ void Widget::updateKeyNumberColors()
     // white) it would vanish, so those get a dark green.
     for (int k = 0; k < m_keyButtons.size() && k < m_keyNumberLabels.size(); ++k) {
         QLabel *label = m_keyNumberLabels[k];
-        const QString color = m_keyButtons[k]->numberColor().name();
-        if (label->property("numberColor").toString() == color)
-            continue;
-        label->setProperty("numberColor", color);
-        label->setStyleSheet(QStringLiteral("QLabel#KeyNumLabel { color: %1; font-weight: bold;"
-                                            " font-size: %2px; background: transparent; }")
-                                 .arg(color)
-                                 .arg(label->property("numberFontPx").toInt()));
+        const QString sheet = QStringLiteral("QLabel#KeyNumLabel { color: %1; font-weight: bold;"
+                                             " font-size: %2px; background: transparent; }")
+                                  .arg(m_keyButtons[k]->numberColor().name())
+                                  .arg(label->property("numberFontPx").toInt());
+        if (label->styleSheet() != sheet) // restyling sixteen labels is not free
+            label->setStyleSheet(sheet);
     }
 }
 
@@ -235,10 +232,8 @@ void Widget::fitPanelToWindow()
 
     m_displayWidth = plan.displayWidth;
     updateInputFrameWidth();
-    if (m_commandColumn && m_commandColumn->minimumWidth() != plan.commandWidth) {
+    if (m_commandColumn && m_commandColumn->minimumWidth() != plan.commandWidth)
         m_commandColumn->setFixedWidth(plan.commandWidth);
-        refitFunctionButtons();
-    }
 
     const QString applied = QStringLiteral("%1@%2").arg(m_currentLayout.name).arg(plan.panelScale, 0, 'f', 4);
     if (applied == m_panelApplied)

@@ -105,8 +105,7 @@ void Widget::onResizeTimeout()
             m_sizeLaidOut = size();
             updateLayerBtnWidth();
             fitPanelToWindow();
-            refitFunctionButtons();
-            fitFunctionList();
+            fitToSettledLayout();
             if (hasStandaloneLedLayout())
                 refreshStandaloneLedDisplay(-1);
         }
@@ -134,8 +133,7 @@ void Widget::relayoutAt(double scale)
     updateLayerBtnWidth();
     fitPanelToWindow();
     updateRgbLedPageStyle(scale);
-    refitFunctionButtons();
-    fitFunctionList();
+    fitToSettledLayout();
 }
 
 void Widget::applyRgbLedMaximizedRule()
@@ -247,12 +245,20 @@ void Widget::setFunctionListSheet(double scale)
         m_functionList->setStyleSheet(sheet);
 }
 
+void Widget::fitToSettledLayout()
+{
+    // Both measure what the layout gives now, so it is settled first (once: a full layout
+    // pass of the window is the dearest part of a relayout).
+    if (m_mainLayout)
+        m_mainLayout->activate();
+    refitFunctionButtons();
+    fitFunctionList();
+}
+
 void Widget::fitFunctionList()
 {
     if (!m_functionList || m_functionList->count() == 0)
         return;
-    if (m_mainLayout)
-        m_mainLayout->activate();
     const int room = m_functionList->contentsRect().height();
     const int cap = qMax(16, (room - 1) / m_functionList->count());
     if (cap != m_listItemCap) {
@@ -309,9 +315,6 @@ QString Widget::functionButtonStyleSheet(double scale) const
 
 void Widget::refitFunctionButtons()
 {
-    // Measured against the widths the layout gives now, so settle it first.
-    if (m_mainLayout)
-        m_mainLayout->activate();
     const QString sheet = functionButtonStyleSheet(m_scaleRatio);
     for (QPushButton *b : {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton})
         if (b && b->styleSheet() != sheet)
