@@ -1,6 +1,10 @@
 #include "controls/dualcharbutton.h"
 #include "controls/keybutton.h"
 #include "controls/keycaption.h"
+#include "i18n/uitext.h"
+#include "model/keynames.h"
+#include "model/keynametable.h"
+#include "pages/procreatetable.h"
 #include "support/hoverinput.h"
 
 #include <QEnterEvent>
@@ -67,6 +71,7 @@ class TstKeyButton : public QObject
 private slots:
     void captionLimit_data();
     void captionLimit();
+    void everyNameFitsItsCap();
     void sizeFollowsBaseAndScale();
     void fillAndRing();
     void macroArrowsDrawnBlueAndCentred();
@@ -80,31 +85,105 @@ void TstKeyButton::captionLimit_data()
 {
     QTest::addColumn<int>("side");
     QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("whole");
 
-    QTest::newRow("59 keeps last 4") << 59 << "ABCDEFG" << "DEFG";
-    QTest::newRow("60 keeps last 5") << 60 << "ABCDEFG" << "CDEFG";
-    QTest::newRow("79 keeps last 5") << 79 << "ABCDEFG" << "CDEFG";
-    QTest::newRow("80 keeps last 6") << 80 << "ABCDEFG" << "BCDEFG";
-    QTest::newRow("99 keeps last 6") << 99 << "ABCDEFG" << "BCDEFG";
-    QTest::newRow("100 shows 7") << 100 << "ABCDEFG" << "ABCDEFG";
-    QTest::newRow("100 cuts 8") << 100 << "ABCDEFGH" << "BCDEFGH";
-    QTest::newRow("short untouched") << 40 << "Esc" << "Esc";
-    QTest::newRow("macro keeps its end") << 80 << "a->b->c->d" << "->c->d";
-    QTest::newRow("empty") << 59 << "" << "";
+    QTest::newRow("short untouched") << 40 << "Esc" << true;
+    QTest::newRow("combination keeps its start") << 80 << "LCtrl + C" << true;
+    QTest::newRow("wraps onto two lines") << 80 << "LCtrl + LShift + A" << true;
+    QTest::newRow("macro from its first step") << 80 << "t -> e -> s -> t" << true;
+    QTest::newRow("too long: cut at the end") << 59 << "Switch Between Previous and Current Color" << false;
+    QTest::newRow("one long word") << 59 << "ABCDEFGHIJKLMNOPQRSTUVWXYZ" << false;
+    QTest::newRow("empty") << 59 << "" << true;
 }
 
 void TstKeyButton::captionLimit()
 {
     QFETCH(int, side);
     QFETCH(QString, caption);
-    QFETCH(QString, shown);
+    QFETCH(bool, whole);
 
     KeyButton button(caption);
     button.setBaseSize(side);
     QCOMPARE(button.keySize(), side);
-    QCOMPARE(button.displayedText(), shown);
-    QCOMPARE(KeyCaption::limitedText(caption, side), shown);
+    const QString shown = button.displayedText();
+    const QStringList lines = shown.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QVERIFY(lines.size() <= 2);
+    if (caption.isEmpty()) {
+        QVERIFY(shown.isEmpty());
+        return;
+    }
+    // The beginning of the name is always there; only the end is ever cut, with "…".
+    QVERIFY2(shown.startsWith(caption.left(1)), qPrintable(shown));
+    auto squeezed = [](QString t) { return t.remove(QRegularExpression(QStringLiteral("\\s"))); };
+    if (whole)
+        QCOMPARE(squeezed(shown), squeezed(caption));
+    else
+        QVERIFY2(shown.endsWith(QChar(0x2026)) && squeezed(caption).startsWith(squeezed(shown).chopped(1)),
+                 qPrintable(shown));
+}
+
+void TstKeyButton::everyNameFitsItsCap()
+{
+    QStringList names;
+    for (int u = 0; u < 256; ++u)
+        names << keyName(quint8(u));
+    for (int u = 0; u < 0x400; ++u)
+        if (KeyNameTable::consumerUsage(quint16(u)))
+            names << mediaName(quint16(u));
+    for (int m = 0; m < 16; ++m)
+        names << mouseLongName(quint8(m)) << mouseShortName(quint8(m));
+    for (const ProcreateShortcut &p : procreateShortcuts())
+        names << p.label << p.shortLabel;
+    names << QStringLiteral("LCtrl + LShift + LAlt + LWin + A + B")
+          << QStringLiteral("RCtrl + RShift + F12") << QStringLiteral("LShift -> H -> e -> l -> l -> o")
+          << QStringLiteral("a -> b");
+    names.removeDuplicates();
+    // These must never be cut: they differ in their first word only (the wheel names as the
+    // base keys page shows them, with arrows).
+    const QStringList mustBeWhole = {QStringLiteral("Next Track"), QStringLiteral("Prev Track"),
+                                     QStringLiteral("Mouse Wheel \u2193"), QStringLiteral("Ctrl+Wheel \u2193"),
+                                     QStringLiteral("Play/Pause"), QStringLiteral("LCtrl + C")};
+
+    QStringList faults;
+    for (const UiText::Language lang : {UiText::Language::English, UiText::Language::Chinese}) {
+        for (const double scale : {0.8, 1.0, 1.5}) {
+            // 72 px is the smallest key of the presets.
+            KeyButton button{QString()};
+            button.setBaseSize(72);
+            button.setScale(scale);
+            const QRect box = KeyCaption::captionBox(QRect(0, 0, button.keySize(), button.keySize()));
+            QHash<QString, QString> shownBy;
+            for (const QString &english : names + mustBeWhole) {
+                const QString name = UiText::text(english, lang);
+                button.setText(name);
+                const QString shown = button.displayedText();
+                const QFont font = button.captionFont();
+                const QFontMetrics fm(font);
+                const QStringList lines = shown.split(QLatin1Char('\n'));
+                const QString where = QStringLiteral("%1 @%2: \"%3\" shows \"%4\"")
+                                          .arg(lang == UiText::Language::Chinese ? "zh" : "en")
+                                          .arg(scale).arg(name, QString(shown).replace('\n', '|'));
+                if (!shown.startsWith(name.left(1)))
+                    faults << where + QStringLiteral(" (not its beginning)");
+                for (const QString &line : lines)
+                    if (fm.horizontalAdvance(line) > box.width())
+                        faults << where + QStringLiteral(" (too wide)");
+                if (lines.size() > 2 || lines.size() * fm.height() > button.keySize())
+                    faults << where + QStringLiteral(" (too tall)");
+                if (font.pixelSize() < KeyCaption::minimumPixelSize(scale))
+                    faults << where + QStringLiteral(" (font below the minimum)");
+                const bool whole = !shown.endsWith(QChar(0x2026));
+                if (mustBeWhole.contains(english) && !whole)
+                    faults << where + QStringLiteral(" (cut)");
+                // Two distinct names shown whole never read the same.
+                if (whole && shownBy.contains(shown) && shownBy.value(shown) != name)
+                    faults << where + QStringLiteral(" (looks like \"%1\")").arg(shownBy.value(shown));
+                if (whole)
+                    shownBy.insert(shown, name);
+            }
+        }
+    }
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
 }
 
 void TstKeyButton::sizeFollowsBaseAndScale()
@@ -170,6 +249,17 @@ void TstKeyButton::fillAndRing()
     button.setCustomColor(QColor(0, 128, 255));
     QVERIFY(button.hasCustomColor());
     QCOMPARE(QColor(render(button).pixel(inside)), QColor(0, 128, 255));
+    QCOMPARE(button.numberColor(), QColor(0, 255, 0));
+    // On a light LED colour the green number and the white caption would vanish.
+    button.setText(QStringLiteral("Tab"));
+    button.setAssigned(true);
+    for (const QColor &light : {QColor(0, 255, 0), QColor(255, 255, 0), QColor(255, 255, 255)}) {
+        button.setCustomColor(light);
+        QVERIFY2(button.numberColor().green() < 128, qPrintable(button.numberColor().name() + light.name()));
+        if (light != Qt::white)
+            QCOMPARE(columns(render(button), isWhite).first, -1);
+    }
+    button.setText(QString());
     button.clearCustomColor();
     QVERIFY(!button.hasCustomColor());
     QCOMPARE(QColor(render(button).pixel(inside)), QColor(100, 100, 100));

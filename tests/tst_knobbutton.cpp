@@ -63,6 +63,7 @@ private slots:
     void imageLoadFailures();
     void ringAndHover();
     void captionColoursAndArrows();
+    void captionFitsOverThePicture();
     void clickEmittedWhateverTheSlot();
 };
 
@@ -229,6 +230,23 @@ void TstKnobButton::captionColoursAndArrows()
     QVERIFY(!anyPixel(render(button), isBlue));
     button.setText(QStringLiteral("a->b"));
     QVERIFY(anyPixel(render(button), isBlue));
+}
+
+void TstKnobButton::captionFitsOverThePicture()
+{
+    // A small turn button with a long name: the beginning stays, wrapped and shrunk down to
+    // the minimum, cut only at its end.
+    KnobButton button(KnobButton::leftImagePath(), QStringLiteral("Mouse Wheel Down"));
+    button.setScaledSize(51);
+    button.setCaptionMinimumPixelSize(8);
+    button.setSetState(true);
+    const QString shown = button.displayedText();
+    QVERIFY2(shown.startsWith(QLatin1String("Mouse")), qPrintable(shown));
+    const QFontMetrics fm(button.captionFont());
+    QVERIFY(button.captionFont().pixelSize() >= 8);
+    for (const QString &line : shown.split(QLatin1Char('\n')))
+        QVERIFY2(fm.horizontalAdvance(line) <= 51, qPrintable(line));
+    QVERIFY(shown.count(QLatin1Char('\n')) <= 1);
 }
 
 void TstKnobButton::clickEmittedWhateverTheSlot()

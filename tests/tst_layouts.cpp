@@ -1,6 +1,8 @@
 #include "app/appconfig.h"
 #include "app/layoutpresets.h"
+#include "i18n/uitext.h"
 #include "app/widget.h"
+#include "app/windowtitle.h"
 #include "controls/keybutton.h"
 #include "controls/knobbutton.h"
 #include "support/windowharness.h"
@@ -57,6 +59,7 @@ private slots:
     void startupPresets();
     void everyPresetDrawsItsButtons_data();
     void everyPresetDrawsItsButtons();
+    void windowTitleNamesTheModel();
 };
 
 void TstLayouts::initTestCase()
@@ -231,6 +234,38 @@ void TstLayouts::startupPresets()
     w.setStartupDisplayLayoutPreset(Widget::Startup0Plus1);
     QCOMPARE(w.startupDisplayLayoutPreset(), Widget::Startup0Plus1);
     QCOMPARE(w.currentLayout().name, QStringLiteral("Layout_6K_0E_P0_S0"));
+}
+
+void TstLayouts::windowTitleNamesTheModel()
+{
+    const PhysicalLayoutConfig s2 = LayoutPresets::buildForCode(2);
+    QCOMPARE(WindowTitle::forPanel(false, s2), QStringLiteral("Macropad Studio"));
+    const struct {
+        int code;
+        const char *english;
+        const char *chinese;
+    } cases[] = {
+        {0, "16 keys, 3 knobs", "16个按键、3个旋钮"},
+        {1, "4 keys, 3 knobs", "4个按键、3个旋钮"},
+        {2, "2 knobs", "2个旋钮"},
+        {5, "6 keys", "6个按键"},
+        {6, "1 key", "1个按键"},
+        {7, "1 knob", "1个旋钮"},
+        {9, "5 keys, 2 knobs", "5个按键、2个旋钮"},
+    };
+    for (const auto &c : cases) {
+        const PhysicalLayoutConfig preset = LayoutPresets::buildForCode(c.code);
+        UiText::setLanguage(UiText::Language::English);
+        QCOMPARE(WindowTitle::forPanel(true, preset),
+                 QStringLiteral("Macropad Studio \u2014 ") + QString::fromUtf8(c.english));
+        UiText::setLanguage(UiText::Language::Chinese);
+        QCOMPARE(WindowTitle::forPanel(true, preset),
+                 QStringLiteral("Macropad Studio \u2014 ") + QString::fromUtf8(c.chinese));
+    }
+    UiText::setLanguage(UiText::Language::English);
+    // A window without a keypad carries the program's name from the start.
+    Widget w(testsupport::configFrom(""));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Macropad Studio"));
 }
 
 void TstLayouts::everyPresetDrawsItsButtons_data()

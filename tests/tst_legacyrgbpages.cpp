@@ -213,6 +213,13 @@ private slots:
         QVERIFY(page->colorButtons().at(1)->styleSheet().contains(QLatin1String("border:1px solid #202020")));
         QCOMPARE(page->colorButtons().at(6)->property("legacyOldRgbColor").toString(),
                  QStringLiteral("#800080"));
+        // Names read on every swatch: dark on the light ones, white on the dark ones.
+        for (QPushButton *b : page->colorButtons()) {
+            if (QStringList{"Yellow", "Cyan", "Green"}.contains(b->text()))
+                QVERIFY2(b->styleSheet().contains(QLatin1String("color:#000000")), qPrintable(b->text()));
+            if (QStringList{"Red", "Blue", "Purple"}.contains(b->text()))
+                QVERIFY2(b->styleSheet().contains(QLatin1String("color:#ffffff")), qPrintable(b->text()));
+        }
 
         // "Green" sets the layer's one colour (LED 0) whatever key is selected.
         w.selectButton(7);

@@ -17,6 +17,7 @@
 #include "support/windowharness.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QScrollArea>
 #include <QSpinBox>
@@ -450,6 +451,14 @@ void TstMacroPage::blocksShowAndEditSteps()
     // A typed number above the range is held at the range's end.
     boxes.at(3)->setValue(20000);
     QCOMPARE(m->keyDataAt(0, 4)->macroSteps.at(3).delayMs, quint16(9999));
+    // Typed too: every digit is taken and the number held at the maximum (a plain spin box
+    // drops the fifth digit and keeps 2000).
+    QLineEdit *edit = boxes.at(2)->findChild<QLineEdit *>();
+    edit->selectAll();
+    QTest::keyClicks(edit, QStringLiteral("20000"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(boxes.at(2)->value(), 9999);
+    QCOMPARE(m->keyDataAt(0, 4)->macroSteps.at(2).delayMs, quint16(9999));
 
     saveShot(&r.window, QStringLiteral("macropage_blocks"));
 

@@ -1,6 +1,8 @@
 #include "app/appconfig.h"
 #include "app/layoutpresets.h"
 #include "app/widget.h"
+#include "i18n/uitext.h"
+#include "controls/fittinglabel.h"
 #include "controls/keybutton.h"
 #include "controls/knobbutton.h"
 #include "pages/multimediapage.h"
@@ -9,6 +11,7 @@
 #include <QDir>
 #include <QFrame>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QStyleOptionButton>
 #include <QTextEdit>
@@ -88,6 +91,8 @@ private slots:
     void presetsStayInsideTheFrame();
     void pageTextsFitTheirButtons_data();
     void pageTextsFitTheirButtons();
+    void wholePanelOnCommonScreens_data();
+    void wholePanelOnCommonScreens();
 };
 
 void TstScaling::initTestCase()
@@ -123,14 +128,18 @@ void TstScaling::scaleFromWindowSize()
     QCOMPARE(w.scaleRatio(), 1.0);
     QVERIFY(resizeAndSettle(w, size));
     QVERIFY(QTest::qWaitFor([&] { return qAbs(w.scaleRatio() - scale) < 1e-9; }, 2000));
-    // 32 px at scale 1, scaled, never below 20; a step or two less where the window is too
-    // narrow for the text (see widthBoundElements).
+    // 32 px at scale 1, scaled, never below 20; smaller (not below 14 px) where the window
+    // is too narrow for the text beside the panel (see widthBoundElements).
     const int fontPx = qMax(20, qRound(32 * scale));
     const int px = w.saveSettingsButton()->font().pixelSize();
-    QVERIFY2(px <= fontPx && px >= qMax(20, fontPx - 3), qPrintable(QString::number(px)));
+    QVERIFY2(px <= fontPx && px >= Widget::COMMAND_FONT_FLOOR_PX, qPrintable(QString::number(px)));
     if (size == QSize(1500, 1100) || size == QSize(3000, 2200))
         QCOMPARE(px, fontPx);
-    QCOMPARE(w.clearButton()->minimumHeight(), qMax(50, qRound(70 * scale)));
+    // On a short window the four buttons share the row beside the panel instead.
+    if (size.height() >= qRound(Widget::DESIGN_HEIGHT * scale))
+        QCOMPARE(w.clearButton()->minimumHeight(), qMax(50, qRound(70 * scale)));
+    else
+        QVERIFY(w.clearButton()->minimumHeight() <= qMax(50, qRound(70 * scale)));
     QCOMPARE(w.functionList()->width(), qBound(100, qRound(120 * scale * 1.5 * 0.8), 250));
 }
 
@@ -175,9 +184,12 @@ void TstScaling::smallChangesAndBurstsOfResizes()
     QCOMPARE(log.count(QStringLiteral("[Scale] relayout")), 1);
     QCOMPARE(w.scaleRatio(), 1.5);
     QCOMPARE(w.buttonAt(0)->width(), qRound(w.currentLayout().keySize * 1.5));
-    // Pages out of view were restyled by the relayout: 18 px x 1.5 on the media page.
+    // Pages out of view follow the relayout, one per event-loop turn: 18 px x 1.5 on the
+    // media page.
+    QVERIFY(QTest::qWaitFor([&] {
+        return w.multiMediaPage()->styleSheet().contains(QLatin1String("font-size: 27px"));
+    }, 2000));
     QVERIFY(w.multiMediaPage()->styleSheet() != mediaSheetAtOne);
-    QVERIFY(w.multiMediaPage()->styleSheet().contains(QLatin1String("font-size: 27px")));
 
     // Back and forth inside the burst: ending near the applied scale still applies the
     // last target (the fonts of the intermediate size must not stay).
@@ -201,7 +213,7 @@ void TstScaling::widthBoundElements()
 
     struct Case { QSize size; int layer; int display; };
     const Case cases[] = {
-        {QSize(800, 600), 80, 250},     // minimum window
+        {QSize(800, 600), 80, Widget::DISPLAY_MINIMUM_WIDTH}, // minimum window: gives way to the panel
         {QSize(1252, 1100), 80, 250},   // 250.4 rounds to the lower bound
         {QSize(1253, 1100), 80, 251},   // 250.6 rounds up, now above it
         {QSize(1500, 1100), 96, 300},
@@ -405,6 +417,77 @@ void TstScaling::pageTextsFitTheirButtons()
         saveShot(w, QStringLiteral("scale_page%1_%2_%3").arg(row).arg(chinese ? "zh" : "en").arg(scale));
     }
     QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join(QLatin1Char('\n'))));
+}
+
+void TstScaling::wholePanelOnCommonScreens_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QSize>("screen");
+    for (const QSize &screen : {QSize(800, 600), QSize(1024, 768), QSize(1280, 800), QSize(1366, 768),
+                                QSize(1920, 1080)})
+        for (int code = 0; code <= 9; ++code)
+            QTest::newRow(qPrintable(QStringLiteral("%1 on %2x%3")
+                                         .arg(LayoutPresets::buildForCode(code).name)
+                                         .arg(screen.width()).arg(screen.height())))
+                << code << screen;
+}
+
+// Every key, knob action and separate LED of every panel lies inside the window, unclipped
+// by the widgets around it, and the page list shows all its rows, on the first show at the
+// size a screen gives the window and again after resizing there from the design size.
+void TstScaling::wholePanelOnCommonScreens()
+{
+    QFETCH(int, code);
+    QFETCH(QSize, screen);
+    Widget w(config(""));
+    const QSize size = Widget::initialWindowSize(screen);
+    w.resize(size);
+    w.applyPhysicalLayout(LayoutPresets::buildForCode(code));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+    auto check = [&](const QString &when) {
+        QCoreApplication::processEvents();
+        QStringList faults;
+        QVector<QWidget *> controls;
+        for (int b = 0; b < Widget::TOTAL_BUTTON_COUNT; ++b)
+            if (QPushButton *button = w.buttonAt(b))
+                controls << button;
+        for (QPushButton *led : w.standaloneLedButtons())
+            if (!led->isHidden())
+                controls << led;
+        for (QWidget *c : qAsConst(controls)) {
+            const QRect inWindow(c->mapTo(&w, QPoint(0, 0)), c->size());
+            if (!c->isVisible() || !w.rect().contains(inWindow)
+                || c->visibleRegion() != QRegion(c->rect()))
+                faults << QStringLiteral("%1 \"%2\" at %3,%4 %5x%6: visible %7x%8")
+                              .arg(c->metaObject()->className(), c->property("buttonIndex").toString())
+                              .arg(inWindow.x()).arg(inWindow.y()).arg(inWindow.width()).arg(inWindow.height())
+                              .arg(c->visibleRegion().boundingRect().width())
+                              .arg(c->visibleRegion().boundingRect().height());
+        }
+        if (w.functionList()->verticalScrollBar()->isVisible())
+            faults << QStringLiteral("page list scrolls");
+        QVERIFY2(faults.isEmpty(), qPrintable(QStringLiteral("%1 (%2x%3, panel scale %4): %5")
+                                                  .arg(when).arg(w.width()).arg(w.height())
+                                                  .arg(w.panelScale()).arg(faults.join(QStringLiteral("; ")))));
+    };
+    check(QStringLiteral("first show"));
+    if (QTest::currentTestFailed())
+        return;
+    saveShot(w, QStringLiteral("screen_%1_%2x%3").arg(LayoutPresets::buildForCode(code).name)
+                    .arg(screen.width()).arg(screen.height()));
+    QVERIFY(resizeAndSettle(w, QSize(Widget::DESIGN_WIDTH, Widget::DESIGN_HEIGHT)));
+    QVERIFY(resizeAndSettle(w, size));
+    check(QStringLiteral("after a resize"));
+
+    // The longest status the window shows stays whole on the smallest screen.
+    auto *status = qobject_cast<FittingLabel *>(w.statusLabel());
+    QVERIFY(status);
+    for (const UiText::Language lang : {UiText::Language::English, UiText::Language::Chinese}) {
+        status->setText(UiText::text(QStringLiteral("Keypad found, but access was denied: install the udev rule"), lang));
+        QVERIFY2(!status->displayedText().endsWith(QChar(0x2026)), qPrintable(status->displayedText()));
+    }
 }
 
 QTEST_MAIN(TstScaling)

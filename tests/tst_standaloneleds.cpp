@@ -65,6 +65,7 @@ private slots:
     void geometryAtScaleOne()
     {
         Widget w(configFrom(""));
+        w.resize(Widget::DESIGN_WIDTH, Widget::DESIGN_HEIGHT); // the first show takes its scale
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.applyPhysicalLayout(w.build0Plus1LayoutP1S1());
@@ -89,6 +90,7 @@ private slots:
     void coloursAndSelection()
     {
         Widget w(configFrom(""));
+        w.resize(Widget::DESIGN_WIDTH, Widget::DESIGN_HEIGHT);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         KeyboardData *m = w.keyboardData();

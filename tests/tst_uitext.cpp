@@ -1,6 +1,21 @@
 #include "i18n/uitext.h"
+#include "app/widget.h"
+#include "controls/knobbutton.h"
+#include "model/keynames.h"
+#include "pages/basekeystable.h"
+#include "pages/pagekeytables.h"
+#include "sim/demokeypads.h"
+#include "support/devicefixture.h"
+#include "support/windowharness.h"
 
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QRegularExpression>
 #include <QSet>
+#include <QStackedWidget>
+#include <QTextEdit>
 #include <QtTest>
 
 using UiText::Language;
@@ -14,6 +29,9 @@ private slots:
     void lookup();
     void everyTextRoundTrips();
     void currentLanguageFollowsSetting();
+    void chineseWindowShowsNoEnglish_data();
+    void chineseWindowShowsNoEnglish();
+    void cleanup() { testsupport::resetDeviceLink(); }
 };
 
 void TstUiText::tableShape()
@@ -100,7 +118,7 @@ void TstUiText::lookup()
 
 void TstUiText::everyTextRoundTrips()
 {
-    for (const auto &p : UiText::pairs()) {
+    for (const auto &p : UiText::pairs() + UiText::addedPairs()) {
         const QString zh = UiText::text(p.first, Language::Chinese);
         QCOMPARE(zh, p.second);
         QCOMPARE(UiText::text(zh, Language::English), p.first);
@@ -117,5 +135,86 @@ void TstUiText::currentLanguageFollowsSetting()
     QCOMPARE(UiText::text(QStringLiteral("Save Settings")), QStringLiteral("Save Settings"));
 }
 
-QTEST_GUILESS_MAIN(TstUiText)
+void TstUiText::chineseWindowShowsNoEnglish_data()
+{
+    QTest::addColumn<QString>("keypad");
+    QTest::newRow("current") << "16k3e";
+    QTest::newRow("R10Udav") << "r10udav";
+    QTest::newRow("Old") << "old";
+}
+
+// In Chinese mode every text of the window comes from the table. The only Latin words left
+// are key names (as the key caps and naming tables spell them), the Procreate and program
+// names, and units.
+void TstUiText::chineseWindowShowsNoEnglish()
+{
+    QFETCH(QString, keypad);
+    initKnobResources();
+    QSet<QString> allowed = {QStringLiteral("procreate"), QStringLiteral("macropad"),
+                             QStringLiteral("studio"), QStringLiteral("rgb"), QStringLiteral("led"),
+                             QStringLiteral("usb"), QStringLiteral("udev")};
+    auto allow = [&](const QString &name) {
+        for (const QString &word : name.split(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), Qt::SkipEmptyParts))
+            allowed.insert(word.toLower());
+    };
+    for (int u = 0; u < 256; ++u)
+        allow(keyName(quint8(u)));
+    for (const auto &row : baseKeyRows())
+        for (const BaseKeyCap &cap : row)
+            allow(cap.text);
+    for (const auto &p : UiText::pairs() + UiText::addedPairs())
+        allow(p.second); // Chinese texts that keep a Latin word ("Ctrl+滚轮向上", "左\nCommand")
+
+    QVERIFY(sim::installDemoKeypad({QStringLiteral("demo"), QStringLiteral("--keypad"), keypad,
+                                    QStringLiteral("--latency"), QStringLiteral("0")}));
+    Widget w(testsupport::configFrom("language=ch"));
+    w.resize(Widget::DESIGN_WIDTH, Widget::DESIGN_HEIGHT);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(QTest::qWaitFor([&] { return w.isDeviceConnected() && !w.isDeviceTaskRunning(); }, 10000));
+    QVERIFY2(w.windowTitle().startsWith(QStringLiteral("Macropad Studio \u2014 ")), qPrintable(w.windowTitle()));
+    // A macro key selected: the macro page shows its blocks, the delay pages their entries.
+    const KeyboardData *model = w.keyboardData();
+    int macroKey = 0;
+    for (int d = 0; d < KeyboardData::KEYS_PER_LAYER; ++d)
+        if (const KeyData *k = model->keyDataAt(model->currentLayer(), d); k && k->type == KeyType::Macro) {
+            macroKey = d;
+            break;
+        }
+    w.selectButton(w.buttonIndexFromDataIndex(macroKey));
+
+    QStringList english;
+    auto check = [&](const QString &text, const QString &where) {
+        const auto words = text.split(QRegularExpression(QStringLiteral("[^A-Za-z]+")), Qt::SkipEmptyParts);
+        for (const QString &word : words)
+            if (!allowed.contains(word.toLower())) {
+                english << QStringLiteral("%1: \"%2\"").arg(where, QString(text).replace('\n', '|'));
+                break;
+            }
+    };
+    for (int row = 0; row < w.functionList()->count(); ++row) {
+        w.functionList()->setCurrentRow(row);
+        QCoreApplication::processEvents();
+        const QString where = QStringLiteral("row %1").arg(row);
+        check(w.windowTitle(), QStringLiteral("title"));
+        for (int i = 0; i < w.functionList()->count(); ++i)
+            check(w.functionList()->item(i)->text(), QStringLiteral("page list"));
+        for (QWidget *child : w.findChildren<QWidget *>()) {
+            if (!child->isVisible())
+                continue;
+            if (auto *l = qobject_cast<QLabel *>(child))
+                check(l->text(), where + QStringLiteral(" label"));
+            else if (auto *b = qobject_cast<QAbstractButton *>(child))
+                check(b->text(), where + QStringLiteral(" button"));
+            else if (auto *g = qobject_cast<QGroupBox *>(child))
+                check(g->title(), where + QStringLiteral(" group"));
+            else if (auto *t = qobject_cast<QTextEdit *>(child))
+                check(t->toPlainText().isEmpty() ? t->placeholderText() : t->toPlainText(), where + QStringLiteral(" display"));
+        }
+    }
+    english.removeDuplicates();
+    QVERIFY2(english.isEmpty(), qPrintable(english.join(QLatin1Char('\n'))));
+}
+
+QTEST_MAIN(TstUiText)
 #include "tst_uitext.moc"

@@ -355,23 +355,23 @@ void TstWidget::captionsOnButtonsAndDisplay()
     // Shown as rich text: the arrow, not the markup.
     QCOMPARE(w.keyFunctionDisplay()->toPlainText(), QStringLiteral("a \u27A1 b"));
 
-    // Long: the first 8 characters and an ellipsis.
+    // Long: the whole sequence; the button fits it to its cap and cuts only at the end.
     assign(w, 1, macro({step(0, 0x04, 0), step(0, 0x05), step(0, 0x06), step(0, 0x07)}));
-    QCOMPARE(w.buttonAt(1)->text(), QStringLiteral("a -> b -..."));
+    QCOMPARE(w.buttonAt(1)->text(), QStringLiteral("a -> b -> c -> d"));
     // Shift held: the letter stays upper-case.
     assign(w, 2, macro({step(0, 0xE1, 0), step(0, 0x04), step(1, 0x04), step(1, 0xE1)}));
-    QCOMPARE(w.displayButtonTextForCurrentPage(2), QStringLiteral("LShift -..."));
+    QCOMPARE(w.displayButtonTextForCurrentPage(2), QStringLiteral("LShift -> A"));
     QVERIFY(w.displayFullTextForCurrentPage(2).endsWith(QStringLiteral("A")));
     // Release steps only.
     assign(w, 3, macro({step(1, 0x04, 0), step(1, 0x05)}));
     QCOMPARE(w.buttonAt(3)->text(), QStringLiteral("-"));
     QCOMPARE(w.displayFullTextForCurrentPage(3), QStringLiteral("Macro(2)"));
 
-    // Combination: the key's own texts.
+    // Combination: the whole combination, not the model's short text cut at its end.
     KeyData combo;
     combo.setCombination(0x03, QByteArray(1, char(0x04)));
     assign(w, 4, combo);
-    QCOMPARE(w.buttonAt(4)->text(), QStringLiteral("LCtrl + LS..."));
+    QCOMPARE(w.buttonAt(4)->text(), QStringLiteral("LCtrl + LShift + A"));
     QCOMPARE(w.displayFullTextForCurrentPage(4), QStringLiteral("LCtrl + LShift + A"));
     w.selectButton(4);
     QCOMPARE(w.keyFunctionDisplay()->toPlainText(), QStringLiteral("LCtrl + LShift + A"));
@@ -572,6 +572,7 @@ void TstWidget::layerButtonsFollowTheKeypad()
 void TstWidget::hoveredKeyGrowsInsideItsCell()
 {
     Widget w(configFrom(""));
+    w.resize(Widget::DESIGN_WIDTH, Widget::DESIGN_HEIGHT); // scale 1: 80 px keys
     w.applyPhysicalLayout(w.buildDefault16Plus3Layout());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));

@@ -89,6 +89,11 @@ public:
     static constexpr int TOTAL_BUTTON_COUNT = 25;
     static constexpr int DESIGN_WIDTH = 1500;
     static constexpr int DESIGN_HEIGHT = 1100;
+    // How far the row beside the panel gives way on a small window.
+    static constexpr int DISPLAY_MINIMUM_WIDTH = 150;
+    static constexpr int COMMAND_FONT_FLOOR_PX = 14;
+    static constexpr int COMMAND_TEXT_SIDE_ROOM = 10;
+    static constexpr int MIDDLE_ROW_SPACING = 12;
 
     // Fixed underlying type: any stored value is legal and falls back to the default panel.
     enum StartupLayoutPreset : int {
@@ -122,6 +127,8 @@ public:
     // Gives every text the window shows the current language: on start, and on a switch
     // (the table is looked up both ways, so a Chinese text turns back into its English one).
     void updateLanguageTexts();
+    // "Macropad Studio", with the connected keypad's model.
+    void updateWindowTitle();
 
     // --- layout presets
     PhysicalLayoutConfig buildDefault16Plus3Layout() const;
@@ -236,6 +243,13 @@ private:
     void arrangePanelFrame();
     void ensureKnobButtons();
     void scaleButtons(double scale);
+    void scaleKeys(double panelScale);
+    void updateKeyNumberColors();
+    // Shares the row between panel, display and command column and lays the panel out at
+    // the scale that keeps it whole (see PanelFit).
+    void fitPanelToWindow();
+    int preferredDisplayWidth() const;
+    int commandColumnWidthFor(int fontPx) const;
     void updateKnobGroupAbsoluteLayout(double scale);
     void updateWidgetSizes();
     void updatePhysicalPanelGeometry(double scale);
@@ -297,6 +311,8 @@ private:
     QButtonGroup *m_layerGroup = nullptr;
     QGroupBox *m_keyKnobGroup = nullptr;
     QHBoxLayout *m_keyKnobGroupLayout = nullptr;
+    QHBoxLayout *m_middleRowLayout = nullptr;
+    QWidget *m_commandColumn = nullptr;
     QFrame *m_panelFrame = nullptr;
     QBoxLayout *m_panelLayout = nullptr;
     QWidget *m_keyMatrix = nullptr;
@@ -407,6 +423,9 @@ private:
 public:
     // The scale the window's elements are laid out at (1.0 at the design size).
     double scaleRatio() const { return m_scaleRatio; }
+    // The scale of the panel picture: the window scale, or less where the window is too
+    // small for the whole panel at that scale.
+    double panelScale() const { return m_panelScale; }
     // min(width / 1500, height / 1100), never below 0.8.
     static double scaleForSize(const QSize &size);
 
@@ -425,16 +444,32 @@ private:
     // steps down (not below 20 px) while a text would be cut in the buttons' current width.
     QString functionButtonStyleSheet(double scale) const;
     void refitFunctionButtons();
+    void setFunctionListSheet(double scale);
+    void fitFunctionList();
+    // Settles the window's layout, then fits the command texts and the page list to it.
+    void fitToSettledLayout();
     // Restyles the function pages for a scale: only the page in view while a drag is on
     // (the rest are hidden), all of them on the relayout; a page already styled for that
     // scale is skipped.
     void updatePageStyles(double scale, bool pageInViewOnly);
+    void restyleHiddenPagesLater();
+    // The pages that follow the window scale, each with its restyling.
+    QVector<QPair<QWidget *, std::function<void(double)>>> scalablePages();
+    // Restyles a page for a scale unless it is styled for that scale already.
+    bool restylePage(QWidget *page, const std::function<void(double)> &restyle, double scale);
 
     bool m_wasMaximized = false;
     QSize m_maximizedSize; // the last size seen while maximised on the lighting page
     QHash<const QWidget *, double> m_pageStyleScale; // scale each page was last styled for
+    bool m_hiddenPageRestyleQueued = false;
     bool m_firstShowDone = false;
-    int m_widthLaidOut = -1; // window width the width-bound elements were last sized for
+    QSize m_sizeLaidOut; // window size the size-bound elements were last fitted to
+    double m_panelScale = 1.0;
+    QString m_panelApplied; // preset and panel scale the panel was last laid out for
+    int m_displayWidth = 0;
+    int m_commandButtonHeight = 70;
+    int m_listFontPx = 14;
+    int m_listItemCap = 0; // tallest page list row that keeps all rows in view
     // --- end of window scaling -------------------------------------------------------
 
     // --- connection controller (widgetconnection.cpp) -----------------------------------

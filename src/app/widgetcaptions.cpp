@@ -121,11 +121,11 @@ QString Widget::captionForCurrentPage(int d, bool full) const
             text = names.isEmpty() ? QStringLiteral("Macro(%1)").arg(key->macroSteps.size())
                                    : names.join(macroArrowSeparator());
         } else {
+            // The whole sequence: the button fits it to the cap and cuts only what does
+            // not fit there, so the caption always starts with the first step.
             text = names.join(QStringLiteral(" -> "));
             if (text.isEmpty())
                 text = QStringLiteral("-");
-            else if (text.size() > 8)
-                text = text.left(8) + QStringLiteral("...");
         }
         break;
     }
@@ -135,14 +135,19 @@ QString Widget::captionForCurrentPage(int d, bool full) const
     case KeyType::Mouse:
         text = mouseLongName(key->mouseAction);
         break;
+    case KeyType::Combination:
+        // The full combination on the button too: the button's own fitting keeps its
+        // beginning, where the model's short text would already have cut the end.
+        text = key->fullText.isEmpty() ? key->buttonText : key->fullText;
+        break;
     default:
         text = full ? key->fullText : key->buttonText;
         break;
     }
 
-    if (isBaseKeysPageActive())
-        text = withArrows(text);
     if (text.contains(QLatin1String("<span")))
-        return text;
-    return uiText(text);
+        return isBaseKeysPageActive() ? withArrows(text) : text;
+    // Translated first: the table knows "Mouse Left", not "Mouse \u2190".
+    text = uiText(text);
+    return isBaseKeysPageActive() ? withArrows(text) : text;
 }

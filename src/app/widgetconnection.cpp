@@ -213,6 +213,7 @@ void Widget::onDeviceDisconnected()
     m_status->endMoment();
     m_status->show(uiText(QStringLiteral("Connect the device with a usb cable")),
                    QStringLiteral("color: #FF0000;"));
+    updateWindowTitle();
     m_saveButton->setText(uiText(QStringLiteral("Save Settings")));
     m_saveButton->setEnabled(false);
     m_viewButton->setEnabled(false);

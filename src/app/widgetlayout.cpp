@@ -3,6 +3,7 @@
 #include "app/widget.h"
 
 #include "app/layoutpresets.h"
+#include "app/windowtitle.h"
 #include "controls/keybutton.h"
 #include "controls/knobbutton.h"
 #include "model/logcategories.h"
@@ -206,9 +207,9 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
         assignKnobPointers(c.keyCount, m_turnOnlyButtons[0], m_turnOnlyButtons[1], nullptr);
 
     scaleButtons(m_scaleRatio);
-    updateKnobGroupAbsoluteLayout(m_scaleRatio);
-    updateWidgetSizes();
-    updatePhysicalPanelGeometry(m_scaleRatio);
+    m_panelApplied.clear(); // a new preset: lay the panel out even at an unchanged scale
+    fitPanelToWindow();
+    fitToSettledLayout(); // the command column may have changed its width
 
     for (int i = 0; i < TOTAL_BUTTON_COUNT; ++i)
         if (m_buttonSlots[i])
@@ -219,7 +220,7 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
 
     // Captions and markers of the new buttons come from the model.
     refreshPhysicalKeyDisplayMode();
-    refreshStandaloneLedDisplay(m_scaleRatio);
+    refreshStandaloneLedDisplay(m_panelScale);
 
     const int sel = m_keyboardData.selectedKey();
     if (sel >= 0)
@@ -227,6 +228,7 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
 
     if (m_layerGroup)
         updateLayerButtonsVisibility();
+    updateWindowTitle();
 
     if (c.name == kLayout16K3E)
         logButtonMap();
@@ -234,6 +236,11 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
         qCDebug(lcLayout) << "[UI][1+0]"
                           << "keyMatrixVisible" << !m_keyMatrix->isHidden() << "keyMatrixSize"
                           << m_keyMatrix->size() << "panelFrameSize" << m_panelFrame->size();
+}
+
+void Widget::updateWindowTitle()
+{
+    setWindowTitle(WindowTitle::forPanel(m_deviceConnected, m_currentLayout));
 }
 
 void Widget::logButtonMap() const

@@ -151,6 +151,7 @@ void Widget::applyRgbLedKeyDisplay()
             key->setAssigned(true);
         key->update();
     }
+    updateKeyNumberColors();
 }
 
 void Widget::refreshLegacyRgbLedPage()

@@ -165,6 +165,9 @@ void Widget::onFunctionPageChanged(int row)
             target = m_functionStack->indexOf(m_legacyDelayPage);
         if (target >= 0 && target < m_functionStack->count())
             m_functionStack->setCurrentIndex(target);
+        // Pages out of view follow a rescale a little later; one shown now catches up now.
+        if (m_firstShowDone)
+            updatePageStyles(m_scaleRatio, true);
     }
 
     m_rgbLedPageActive = row == 3 && !legacyOldRgb;
@@ -236,7 +239,9 @@ void Widget::refreshLegacyOldDelayPage()
 
 QString Widget::procreateCaption(const KeyData &key, bool full) const
 {
-    return PageCaptions::procreateName(key, full);
+    // The short names are English abbreviations for small caps; the Chinese names are
+    // short already, and the cap fits what does not fit.
+    return PageCaptions::procreateName(key, full || isChinese());
 }
 
 QString Widget::procreateButtonText(const QString &label) const

@@ -2,6 +2,7 @@
 // applied preset at a given window scale.
 #include "app/widget.h"
 
+#include "app/panelfit.h"
 #include "controls/keybutton.h"
 #include "controls/knobbutton.h"
 
@@ -11,6 +12,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QVariant>
 
 namespace {
 int scaled(int base, double scale, int minimum = 0)
@@ -38,19 +40,22 @@ void Widget::arrangePanelFrame()
 
 void Widget::scaleButtons(double scale)
 {
+    const QString sheet = functionButtonStyleSheet(scale);
     for (QPushButton *b : {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton}) {
         if (!b)
             continue;
-        b->setMinimumHeight(scaled(INIT_FUNC_BTN_HEIGHT, scale, 50));
+        b->setMinimumHeight(qMin(m_commandButtonHeight, scaled(INIT_FUNC_BTN_HEIGHT, scale, 50)));
         QFont f = b->font();
         f.setBold(true);
         f.setPointSize(scaled(INIT_FUNC_BTN_FONT_SIZE, scale, 20));
         b->setFont(f);
-        const QString sheet = functionButtonStyleSheet(scale);
         if (b->styleSheet() != sheet)
             b->setStyleSheet(sheet);
     }
+}
 
+void Widget::scaleKeys(double scale)
+{
     const PhysicalLayoutConfig &c = m_currentLayout;
     const int keySize = c.keySize > 0 ? c.keySize : KEY_BASE_SIZE;
     const int labelX = c.numberLabelX > 0 ? c.numberLabelX : KEY_NUM_LABEL_POS_X;
@@ -77,19 +82,35 @@ void Widget::scaleButtons(double scale)
         key->setBaseSize(keySize);
         key->setScale(scale);
         key->setFontBaseSize(c.keyFontSize);
+        // The caption stays below the number in the top-left corner.
+        key->setCaptionTopInset(ly + lf + 1);
         holder->setFixedSize(key->keySize() + 4, key->keySize() + 4);
         key->move(2, 2);
         QLabel *label = m_keyNumberLabels[k];
         // Wide enough for two digits; the label is transparent to the mouse either way.
         label->setGeometry(2 + lx, 2 + ly, ls * 2, ls);
-        label->setStyleSheet(QStringLiteral("QLabel#KeyNumLabel { color: #00FF00; font-weight: bold;"
-                                            " font-size: %1px; background: transparent; }")
-                                 .arg(lf));
+        label->setProperty("numberFontPx", lf);
         label->raise();
         if (k < c.keyCount) {
             const QPair<int, int> cell = c.cellOfKey(k);
             grid->addWidget(holder, cell.first, cell.second);
         }
+    }
+    updateKeyNumberColors();
+}
+
+void Widget::updateKeyNumberColors()
+{
+    // Green reads on the grey key and on dark LED colours; on light ones (green, yellow,
+    // white) it would vanish, so those get a dark green.
+    for (int k = 0; k < m_keyButtons.size() && k < m_keyNumberLabels.size(); ++k) {
+        QLabel *label = m_keyNumberLabels[k];
+        const QString sheet = QStringLiteral("QLabel#KeyNumLabel { color: %1; font-weight: bold;"
+                                             " font-size: %2px; background: transparent; }")
+                                  .arg(m_keyButtons[k]->numberColor().name())
+                                  .arg(label->property("numberFontPx").toInt());
+        if (label->styleSheet() != sheet) // restyling sixteen labels is not free
+            label->setStyleSheet(sheet);
     }
 }
 
@@ -97,32 +118,27 @@ void Widget::updateKnobGroupAbsoluteLayout(double scale)
 {
     const PhysicalLayoutConfig &c = m_currentLayout;
     const int pad = scaled(KNOB_CONTAINER_PADDING, scale);
-    const int fontBase = qMax(6, nearestPx(10 * c.scaleFactor));
+    // Knob captions start at the keys' caption size whatever the button's own size (a
+    // small turn button would otherwise get a tiny font), and step down to the same minimum.
+    const int captionPt = qMax(10, nearestPx(10 * c.scaleFactor));
+    const int minimumPx = KeyCaption::minimumPixelSize(scale);
+    auto place = [&](KnobButton *b, const QRect &r) {
+        b->setScaledSize(r.width());
+        b->setTextBaseFontSize(qMax(2, nearestPx(captionPt * 80.0 * scale / qMax(1, r.width()))));
+        b->setCaptionMinimumPixelSize(minimumPx);
+        b->move(r.topLeft());
+    };
 
     for (int j = 0; j < c.knobs.size(); ++j) {
         const QVector<QRect> rects = c.knobs.at(j).buttonRects(scale);
-        for (int a = 0; a < 3 && 3 * j + a < m_knobPool.size(); ++a) {
-            KnobButton *b = m_knobPool.at(3 * j + a);
-            const QRect r = rects.at(a).translated(pad, pad);
-            b->setScaledSize(r.width());
-            b->setTextBaseFontSize(fontBase);
-            b->move(r.topLeft());
-        }
+        for (int a = 0; a < 3 && 3 * j + a < m_knobPool.size(); ++a)
+            place(m_knobPool.at(3 * j + a), rects.at(a).translated(pad, pad));
     }
     const QVector<QRect> turnRects = c.turnOnlyRects(scale);
-    for (int t = 0; t < turnRects.size() && t < m_turnOnlyButtons.size(); ++t) {
-        KnobButton *b = m_turnOnlyButtons.at(t);
-        const QRect r = turnRects.at(t).translated(pad, pad);
-        b->setScaledSize(r.width());
-        b->setTextBaseFontSize(fontBase);
-        b->move(r.topLeft());
-    }
+    for (int t = 0; t < turnRects.size() && t < m_turnOnlyButtons.size(); ++t)
+        place(m_turnOnlyButtons.at(t), turnRects.at(t).translated(pad, pad));
 
-    if (c.hasKnobs())
-        m_knobContainer->setFixedSize(scaled(c.knobContainerWidth(), scale) + 2 * pad,
-                                      scaled(c.knobContainerHeight(), scale) + 2 * pad);
-    else
-        m_knobContainer->setFixedSize(0, 0);
+    m_knobContainer->setFixedSize(PanelFit(c).knobContainerSize(scale));
 }
 
 void Widget::updateWidgetSizes()
@@ -143,13 +159,89 @@ void Widget::updatePhysicalPanelGeometry(double scale)
     // No side margins: the stretches beside the frame centre it anyway, and on a narrow
     // window (small scale, where the display area and the command column stop shrinking)
     // the widest panel needs every pixel of the group to stay whole.
-    m_keyKnobGroupLayout->setContentsMargins(0, scaled(c.groupTopMargin, scale), 0,
-                                             scaled(20, scale));
+    // The separate LED column sits right of the frame: room for it on the right keeps the
+    // frame and the column centred together and inside the group.
+    const PanelFit fit(c);
+    m_keyKnobGroupLayout->setContentsMargins(0, scaled(c.groupTopMargin, scale),
+                                             fit.ledColumnWidth(scale),
+                                             scaled(PanelFit::GROUP_BOTTOM_MARGIN, scale));
+    // The LED column is placed by hand, outside the layout: the group must still be tall
+    // enough for it.
+    m_keyKnobGroup->setMinimumHeight(fit.groupSize(scale).height());
     m_panelLayout->activate();
     m_panelFrame->adjustSize();
 }
 
 void Widget::updateInputFrameWidth()
 {
-    m_inputFrame->setFixedWidth(qBound(250, nearestPx(width() * 0.2), 500));
+    m_inputFrame->setFixedWidth(m_displayWidth > 0 ? m_displayWidth : preferredDisplayWidth());
+}
+
+int Widget::preferredDisplayWidth() const
+{
+    return qBound(250, nearestPx(width() * 0.2), 500);
+}
+
+int Widget::commandColumnWidthFor(int fontPx) const
+{
+    // The widest text in that font, off the button edges, plus the column's own margins.
+    int widest = 0;
+    for (const QPushButton *b : {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton}) {
+        if (!b)
+            continue;
+        QFont f = b->font();
+        f.setBold(true);
+        f.setPixelSize(fontPx);
+        widest = qMax(widest, QFontMetrics(f).horizontalAdvance(b->text()));
+    }
+    return widest + 2 * COMMAND_TEXT_SIDE_ROOM + 20;
+}
+
+void Widget::fitPanelToWindow()
+{
+    // The row's height: what the window leaves once the top bar and the pages below have
+    // their minimum.
+    int bottomMinimum = 0;
+    if (m_bottomSection)
+        bottomMinimum = qMax(m_bottomSection->minimumHeight(), m_bottomSection->minimumSizeHint().height());
+    const int topBar = m_topBar ? m_topBar->minimumHeight() : 0;
+    const int spacing = m_mainLayout ? m_mainLayout->spacing() : 0;
+    const int rowHeight = height() - topBar - 2 * spacing - bottomMinimum;
+
+    PanelFit::Row row;
+    row.width = width();
+    row.height = rowHeight;
+    const QMargins margins = m_middleRowLayout ? m_middleRowLayout->contentsMargins() : QMargins();
+    row.fixedWidth = margins.left() + margins.right() + (m_layerColumn ? m_layerColumn->minimumWidth() : 0)
+                     + 2 * MIDDLE_ROW_SPACING;
+    row.displayPreferred = preferredDisplayWidth();
+    row.displayMinimum = DISPLAY_MINIMUM_WIDTH;
+    // The column likes the room its texts need at the scaled font, within a quarter of the
+    // window; at the least the room they need at the smallest font.
+    row.commandMinimum = commandColumnWidthFor(COMMAND_FONT_FLOOR_PX);
+    row.commandPreferred = qBound(row.commandMinimum,
+                                  commandColumnWidthFor(qMax(20, nearestPx(INIT_FUNC_BTN_FONT_SIZE * m_scaleRatio))),
+                                  qMax(row.commandMinimum, nearestPx(width() * 0.25)));
+    const PanelFit::Plan plan = PanelFit(m_currentLayout).plan(m_scaleRatio, row);
+
+    // Four command buttons and their gaps share the row's height too.
+    m_commandButtonHeight = qBound(36, (rowHeight - 3 * 10) / 4, qMax(50, nearestPx(INIT_FUNC_BTN_HEIGHT * m_scaleRatio)));
+    for (QPushButton *b : {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton})
+        if (b)
+            b->setMinimumHeight(qMin(m_commandButtonHeight, scaled(INIT_FUNC_BTN_HEIGHT, m_scaleRatio, 50)));
+
+    m_displayWidth = plan.displayWidth;
+    updateInputFrameWidth();
+    if (m_commandColumn && m_commandColumn->minimumWidth() != plan.commandWidth)
+        m_commandColumn->setFixedWidth(plan.commandWidth);
+
+    const QString applied = QStringLiteral("%1@%2").arg(m_currentLayout.name).arg(plan.panelScale, 0, 'f', 4);
+    if (applied == m_panelApplied)
+        return;
+    m_panelApplied = applied;
+    m_panelScale = plan.panelScale;
+    scaleKeys(m_panelScale);
+    updateKnobGroupAbsoluteLayout(m_panelScale);
+    updateWidgetSizes();
+    updatePhysicalPanelGeometry(m_panelScale);
 }

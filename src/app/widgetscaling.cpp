@@ -21,6 +21,8 @@
 #include <QTextEdit>
 #include <QTimer>
 
+#include <functional>
+
 namespace {
 
 constexpr double kMinimumScale = 0.8;
@@ -79,11 +81,10 @@ void Widget::showEvent(QShowEvent *event)
         return;
     m_firstShowDone = true;
 
-    // The window opens at the design scale; later resizes rescale it. The resize event that
-    // precedes the first show may already have shrunk the fonts, so they are set back to
-    // scale 1 as well: fonts and geometry must never disagree.
-    m_scaleRatio = 1.0;
-    m_targetScaleRatio = 1.0;
+    // The window opens at the scale of the size it opens at (a small screen gives a small
+    // window): fonts and geometry are set for that scale together.
+    m_scaleRatio = scaleForSize(size());
+    m_targetScaleRatio = m_scaleRatio;
     m_resizePending = false;
     for (QLayout *l : {static_cast<QLayout *>(m_mainLayout),
                        m_bottomSection ? m_bottomSection->layout() : nullptr,
@@ -98,13 +99,16 @@ void Widget::showEvent(QShowEvent *event)
 void Widget::onResizeTimeout()
 {
     if (!m_resizePending) {
-        // The scale held (say, only the width grew on a short screen), but the layer
-        // column and the display area are sized from the width alone.
-        if (width() != m_widthLaidOut) {
-            m_widthLaidOut = width();
+        // The scale held (say, only the width grew on a short screen, or the window is below
+        // the smallest scale), but the layer column, the display area and the panel are
+        // fitted to the size itself.
+        if (size() != m_sizeLaidOut) {
+            m_sizeLaidOut = size();
             updateLayerBtnWidth();
-            updateInputFrameWidth();
-            refitFunctionButtons();
+            fitPanelToWindow();
+            fitToSettledLayout();
+            if (hasStandaloneLedLayout())
+                refreshStandaloneLedDisplay(-1);
         }
         // A restore from maximised may keep the scale (same aspect) yet still be too tall.
         applyRgbLedMaximizedRule();
@@ -116,7 +120,6 @@ void Widget::onResizeTimeout()
     applyRgbLedMaximizedRule();
 
     update();
-    repaint();
     if (hasStandaloneLedLayout())
         QTimer::singleShot(0, this, [this] { refreshStandaloneLedDisplay(-1); });
 }
@@ -127,12 +130,11 @@ void Widget::relayoutAt(double scale)
                                 << height();
     preUpdateAllElements(scale);
     updateBottomSectionSizes(scale);
-    m_widthLaidOut = width();
+    m_sizeLaidOut = size();
     updateLayerBtnWidth();
-    updateKnobGroupAbsoluteLayout(scale);
-    updateInputFrameWidth();
+    fitPanelToWindow();
     updateRgbLedPageStyle(scale);
-    refitFunctionButtons();
+    fitToSettledLayout();
 }
 
 void Widget::applyRgbLedMaximizedRule()
@@ -157,10 +159,7 @@ void Widget::preUpdateFontsOnly(double scale)
     for (QPushButton *b : {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton})
         if (b && b->styleSheet() != buttonSheet)
             b->setStyleSheet(buttonSheet);
-    if (m_functionList)
-        m_functionList->setStyleSheet(functionListStyleSheet(
-            scaledBounded(1.3 * BOTTOM_LIST_FONT_SIZE * scale, 10, 24),
-            scaledBounded(BOTTOM_LIST_ITEM_HEIGHT * scale, 30, 80)));
+    setFunctionListSheet(scale);
     if (m_keyFunctionDisplay)
         m_keyFunctionDisplay->setStyleSheet(
             QStringLiteral("QTextEdit#keyFunctionDisplay { font-size: %1px; }")
@@ -174,65 +173,149 @@ void Widget::preUpdateFontsOnly(double scale)
     updatePageStyles(scale, true);
 }
 
+QVector<QPair<QWidget *, std::function<void(double)>>> Widget::scalablePages()
+{
+    QVector<QPair<QWidget *, std::function<void(double)>>> pages;
+    if (m_baseKeysPage)
+        pages.append({m_baseKeysPage, [this](double s) {
+                          updateBaseKeysFonts(s);
+                          updateBaseKeysStyleSheet(s);
+                      }});
+    if (m_multiMediaPage)
+        pages.append({m_multiMediaPage, [this](double s) { m_multiMediaPage->updateMediaPageStyleSheet(s); }});
+    if (m_extraKeysPage)
+        pages.append({m_extraKeysPage, [this](double s) { m_extraKeysPage->updateExtraKeysStyleSheet(s); }});
+    if (m_mousePage)
+        pages.append({m_mousePage, [this](double s) { m_mousePage->updateMouseStyleSheet(s); }});
+    if (m_procreatePage)
+        pages.append({m_procreatePage, [this](double s) { m_procreatePage->updateProcreateStyleSheet(s); }});
+    if (MacroPage *macro = m_functionStack ? m_functionStack->findChild<MacroPage *>() : nullptr)
+        pages.append({macro, [macro](double s) { macro->updateMacroPageStyle(s); }});
+    return pages;
+}
+
+bool Widget::restylePage(QWidget *page, const std::function<void(double)> &restyle, double scale)
+{
+    const auto it = m_pageStyleScale.constFind(page);
+    if (it != m_pageStyleScale.constEnd() && qFuzzyCompare(it.value(), scale))
+        return false;
+    m_pageStyleScale.insert(page, scale);
+    restyle(scale);
+    return true;
+}
+
 void Widget::updatePageStyles(double scale, bool pageInViewOnly)
 {
     const QWidget *inView = m_functionStack ? m_functionStack->currentWidget() : nullptr;
-    auto due = [&](const QWidget *page) {
-        if (!page || (pageInViewOnly && page != inView))
-            return false;
-        const auto it = m_pageStyleScale.constFind(page);
-        if (it != m_pageStyleScale.constEnd() && qFuzzyCompare(it.value(), scale))
-            return false;
-        m_pageStyleScale.insert(page, scale);
-        return true;
-    };
-    if (due(m_baseKeysPage)) {
-        updateBaseKeysFonts(scale);
-        updateBaseKeysStyleSheet(scale);
+    for (const auto &page : scalablePages())
+        if (!pageInViewOnly || page.first == inView)
+            restylePage(page.first, page.second, scale);
+}
+
+void Widget::restyleHiddenPagesLater()
+{
+    // Restyling a page costs milliseconds (every button is polished again); the pages out
+    // of view follow one per event-loop turn, so the relayout itself stays within a frame.
+    if (m_hiddenPageRestyleQueued)
+        return;
+    m_hiddenPageRestyleQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_hiddenPageRestyleQueued = false;
+        for (const auto &page : scalablePages())
+            if (restylePage(page.first, page.second, m_scaleRatio)) {
+                restyleHiddenPagesLater();
+                return;
+            }
+    });
+}
+
+void Widget::setFunctionListSheet(double scale)
+{
+    if (!m_functionList)
+        return;
+    // Rows as high as the scale asks, but never so high that the seven rows need a scroll
+    // bar in the room the window leaves the list (fitFunctionList measures it).
+    int itemHeight = scaledBounded(BOTTOM_LIST_ITEM_HEIGHT * scale, 30, 80);
+    if (m_listItemCap > 0)
+        itemHeight = qMin(itemHeight, m_listItemCap);
+    const int fontPx = qMin(scaledBounded(1.3 * BOTTOM_LIST_FONT_SIZE * scale, 10, 24),
+                            qMax(10, itemHeight * 2 / 3));
+    m_listFontPx = fontPx;
+    const QString sheet = functionListStyleSheet(fontPx, itemHeight);
+    if (m_functionList->styleSheet() != sheet)
+        m_functionList->setStyleSheet(sheet);
+}
+
+void Widget::fitToSettledLayout()
+{
+    // Both measure what the layout gives now, so it is settled first (once: a full layout
+    // pass of the window is the dearest part of a relayout).
+    if (m_mainLayout)
+        m_mainLayout->activate();
+    refitFunctionButtons();
+    fitFunctionList();
+}
+
+void Widget::fitFunctionList()
+{
+    if (!m_functionList || m_functionList->count() == 0)
+        return;
+    const int room = m_functionList->contentsRect().height();
+    const int cap = qMax(16, (room - 1) / m_functionList->count());
+    if (cap != m_listItemCap) {
+        m_listItemCap = cap;
+        setFunctionListSheet(m_scaleRatio);
     }
-    if (due(m_multiMediaPage))
-        m_multiMediaPage->updateMediaPageStyleSheet(scale);
-    if (due(m_extraKeysPage))
-        m_extraKeysPage->updateExtraKeysStyleSheet(scale);
-    if (due(m_mousePage))
-        m_mousePage->updateMouseStyleSheet(scale);
-    if (due(m_procreatePage))
-        m_procreatePage->updateProcreateStyleSheet(scale);
-    MacroPage *macro = m_functionStack ? m_functionStack->findChild<MacroPage *>() : nullptr;
-    if (due(macro))
-        macro->updateMacroPageStyle(scale);
+    // Wide enough for the longest row in its bold font.
+    QFont f = m_functionList->font();
+    f.setBold(true);
+    f.setPixelSize(qMax(1, m_listFontPx));
+    int widest = 0;
+    for (int i = 0; i < m_functionList->count(); ++i)
+        widest = qMax(widest, QFontMetrics(f).horizontalAdvance(m_functionList->item(i)->text()));
+    const int width = qMin(250, qMax(m_functionList->minimumWidth(), widest + 16));
+    if (width != m_functionList->minimumWidth())
+        m_functionList->setFixedWidth(width);
 }
 
 QString Widget::functionButtonStyleSheet(double scale) const
 {
-    constexpr int kFloorPx = 20;
-    constexpr int kSideRoom = 0; // the buttons have neither border nor padding
-    int px = qMax(kFloorPx, nearestPx(INIT_FUNC_BTN_FONT_SIZE * scale));
+    // The font steps down to this floor while a text would be cut; the command column is
+    // never narrower than these texts need at the floor (commandColumnMinimumWidth). The
+    // side room keeps the texts off the button edges.
+    constexpr int kFloorPx = COMMAND_FONT_FLOOR_PX;
+    constexpr int kSideRoom = 2 * COMMAND_TEXT_SIDE_ROOM;
+    int px = qMax(20, nearestPx(INIT_FUNC_BTN_FONT_SIZE * scale));
     const QPushButton *buttons[] = {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton};
-    auto fits = [&](int size) {
-        for (const QPushButton *b : buttons) {
-            if (!b || !b->isVisible() || b->width() <= kSideRoom)
-                continue;
-            QFont f = b->font();
-            f.setBold(true);
+    // Text widths grow in step with the font size: one measurement per button at a large
+    // size gives the largest size that fits, checked (and stepped down) at that size.
+    constexpr int kProbePx = 100;
+    int fitting = px;
+    for (const QPushButton *b : buttons) {
+        if (!b || !b->isVisible() || b->width() <= kSideRoom)
+            continue;
+        QFont f = b->font();
+        f.setBold(true);
+        f.setPixelSize(kProbePx);
+        const int probe = QFontMetrics(f).horizontalAdvance(b->text());
+        if (probe <= 0)
+            continue;
+        int size = qMin(px, (b->width() - kSideRoom) * kProbePx / probe + 1);
+        for (; size > kFloorPx; --size) {
             f.setPixelSize(size);
-            if (QFontMetrics(f).horizontalAdvance(b->text()) > b->width() - kSideRoom)
-                return false;
+            if (QFontMetrics(f).horizontalAdvance(b->text()) <= b->width() - kSideRoom)
+                break;
         }
-        return true;
-    };
-    while (px > kFloorPx && !fits(px))
-        --px;
+        fitting = qMin(fitting, qMax(kFloorPx, size));
+    }
+    px = fitting;
     return QStringLiteral("QPushButton { font-size: %1px; font-weight: bold; min-height: %2px; }")
         .arg(px)
-        .arg(qMax(50, nearestPx(INIT_FUNC_BTN_HEIGHT * scale)));
+        .arg(qMin(m_commandButtonHeight, qMax(50, nearestPx(INIT_FUNC_BTN_HEIGHT * scale))));
 }
 
 void Widget::refitFunctionButtons()
 {
-    // Measured against the widths the layout gives now, so settle it first.
-    if (m_mainLayout)
-        m_mainLayout->activate();
     const QString sheet = functionButtonStyleSheet(m_scaleRatio);
     for (QPushButton *b : {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton})
         if (b && b->styleSheet() != sheet)
@@ -244,25 +327,20 @@ void Widget::preUpdateAllElements(double scale)
     // Fonts again: the last resize event may have been below the threshold, so the fonts
     // may still be those of an earlier, slightly different scale.
     preUpdateFontsOnly(scale);
-    updatePageStyles(scale, false);
+    restyleHiddenPagesLater();
     scaleButtons(scale);
     if (m_topBar) {
         m_topBar->setFixedHeight(qMax(50, nearestPx(50 * scale)));
         if (m_statusLabel)
             m_statusLabel->setFixedHeight(qMax(34, nearestPx(34 * scale)));
     }
-    updateKnobGroupAbsoluteLayout(scale);
-    updateWidgetSizes();
-    updatePhysicalPanelGeometry(scale);
 }
 
 void Widget::updateBottomSectionSizes(double scale)
 {
     if (m_functionList) {
         m_functionList->setFixedWidth(scaledBounded(BOTTOM_LIST_WIDTH * scale * 1.5 * 0.8, 100, 250));
-        m_functionList->setStyleSheet(functionListStyleSheet(
-            scaledBounded(1.3 * BOTTOM_LIST_FONT_SIZE * scale, 10, 24),
-            scaledBounded(BOTTOM_LIST_ITEM_HEIGHT * scale, 30, 80)));
+        setFunctionListSheet(scale);
     }
     const int pageMin = nearestPx(BOTTOM_STACKED_MIN_HEIGHT * scale);
     if (m_functionStack) {

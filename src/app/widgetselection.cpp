@@ -187,6 +187,7 @@ void Widget::onKeyButtonTextChanged(int d, const QString &text)
                 && layer < KeyboardData::LAYER_COUNT)
                 c = m_keyboardData.ledConfig(layer).colors[size_t(d)].toColor();
             keyButton->setCustomColor(c);
+            updateKeyNumberColors();
         }
     } else if (auto *knob = qobject_cast<KnobButton *>(button)) {
         knob->setSetState(set);
@@ -248,6 +249,7 @@ void Widget::restoreKeyFunctionDisplay()
                                             << " text=" << knob->text() << " set=" << knob->isSetState();
         }
     }
+    updateKeyNumberColors();
 }
 
 void Widget::refreshPhysicalKeyDisplayMode()

@@ -171,7 +171,7 @@ void Widget::refreshStandaloneLedDisplay(double scale)
         return;
     }
     if (scale <= 0)
-        scale = m_scaleRatio > 0 ? m_scaleRatio : 1.0;
+        scale = m_panelScale > 0 ? m_panelScale : 1.0;
     updateStandaloneLedGeometry(scale);
     if (!m_standaloneLedContainer || m_standaloneLedContainer->isHidden())
         return;

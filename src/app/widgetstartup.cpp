@@ -1,6 +1,7 @@
 // The window's composition, style sheet and language pass.
 #include "app/widget.h"
 
+#include "controls/fittinglabel.h"
 #include "i18n/uitext.h"
 #include "controls/keybutton.h"
 
@@ -38,19 +39,26 @@ QWidget *Widget::buildTopBar()
     auto *layout = new QHBoxLayout(m_topBar);
     layout->setContentsMargins(8, 6, 8, 6);
     layout->setSpacing(8);
-    m_statusLabel = new QLabel(m_topBar);
+    auto *status = new FittingLabel(m_topBar);
+    m_statusLabel = status;
     m_statusLabel->setObjectName(QStringLiteral("topTipBar"));
     m_statusLabel->setAlignment(Qt::AlignCenter);
     m_statusLabel->setFixedHeight(34);
     layout->addWidget(m_statusLabel, 1);
     addProfileButtons(layout); // Export and Import, right of the status
     addLanguageSwitch(layout); // English / 中文 at the right end
+    // The status keeps its whole width where the window has it; in the narrowest window it
+    // asks for no more than what the bar's other items leave there, and fits its text in.
+    status->setLargestMinimumWidth(0);
+    layout->invalidate();
+    status->setLargestMinimumWidth(MIN_WINDOW_WIDTH - layout->minimumSize().width());
     return m_topBar;
 }
 
 QLayout *Widget::buildMiddleRow()
 {
     auto *row = new QHBoxLayout;
+    m_middleRowLayout = row;
     row->setSpacing(0);
     row->setContentsMargins(20, 0, 20, 0);
 
@@ -84,7 +92,7 @@ QLayout *Widget::buildMiddleRow()
     m_keyKnobGroupLayout->addStretch(1);
     row->addWidget(m_keyKnobGroup, 3);
 
-    row->addSpacing(12);
+    row->addSpacing(MIDDLE_ROW_SPACING);
 
     m_inputFrame = new QFrame(this);
     m_inputFrame->setObjectName(QStringLiteral("inputFrame"));
@@ -103,10 +111,13 @@ QLayout *Widget::buildMiddleRow()
     inputLayout->addStretch(1);
     inputLayout->addWidget(m_keyFunctionDisplay);
     inputLayout->addStretch(1);
-    row->addWidget(m_inputFrame, 1);
+    row->addWidget(m_inputFrame, 0);
 
-    row->addSpacing(12);
-    row->addWidget(buildCommandColumn(), 1);
+    row->addSpacing(MIDDLE_ROW_SPACING);
+    // Display and command column get fixed widths from the panel fit; the panel's group
+    // takes what is left.
+    m_commandColumn = buildCommandColumn();
+    row->addWidget(m_commandColumn, 0);
     return row;
 }
 
@@ -163,6 +174,8 @@ QWidget *Widget::buildKeyMatrix()
         label->setStyleSheet(QStringLiteral("QLabel#KeyNumLabel { color: #00FF00; font-weight: bold;"
                                             " font-size: %1px; background: transparent; }")
                                  .arg(KEY_NUM_LABEL_FONT_SIZE));
+        // The size the number colour rule restyles with until the first scaling pass sets it.
+        label->setProperty("numberFontPx", KEY_NUM_LABEL_FONT_SIZE);
         label->raise();
 
         grid->addWidget(holder, k / 4, k % 4);
@@ -214,8 +227,7 @@ QString Widget::windowStyleSheet() const
         " border-bottom-left-radius: 8px; border-bottom-right-radius: 8px; }"
         "QFrame#physicalPanelFrame { background-color: #3f3f3f; border: 5px solid #9a9a9a;"
         " border-radius: 26px; }"
-        "QFrame#inputFrame { background-color: #F5F5DC; border-radius: 8px;"
-        " min-width: 250px; max-width: 500px; }"
+        "QFrame#inputFrame { background-color: #F5F5DC; border-radius: 8px; }"
         "QTextEdit#keyFunctionDisplay { background-color: #F5F5DC; color: #CD5C5C;"
         " font-weight: bold; font-size: 18px; padding: 8px; border: none; }"
         "QPushButton[class=\"FuncBtn\"] { background-color: #1E90FF; color: white;"
@@ -264,6 +276,7 @@ void Widget::updateLanguageTexts()
 
     updateFunctionPagesForDevice();
     refreshPhysicalKeyDisplayMode();
+    updateWindowTitle();
 
     const int sel = m_keyboardData.selectedKey();
     if (sel >= 0 && m_keyFunctionDisplay)

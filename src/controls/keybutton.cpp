@@ -65,6 +65,15 @@ void KeyButton::setCornerRadius(int radius)
     update();
 }
 
+void KeyButton::setCaptionTopInset(int pixels)
+{
+    pixels = std::max(pixels, 0);
+    if (pixels == m_captionTopInset)
+        return;
+    m_captionTopInset = pixels;
+    update();
+}
+
 void KeyButton::setAssigned(bool assigned)
 {
     if (assigned == m_assigned)
@@ -91,9 +100,56 @@ void KeyButton::clearCustomColor()
     update();
 }
 
+const KeyCaption::Fitted &KeyButton::caption() const
+{
+    // Laid out against the unhovered side, so the caption does not jump while hovering.
+    QFont base = font();
+    base.setBold(true);
+    base.setPointSize(std::max(1, KeyCaption::roundHalfAway(m_fontBaseSize * m_scale)));
+    const int minimumPx = KeyCaption::minimumPixelSize(m_scale);
+    const QString key = QStringLiteral("%1|%2|%3|%4|%5")
+                            .arg(m_size * 1000 + m_captionTopInset)
+                            .arg(base.pointSize())
+                            .arg(minimumPx)
+                            .arg(base.family(), text());
+    if (key != m_captionKey) {
+        m_captionKey = key;
+        const QRect box = captionRect(QRect(0, 0, m_size, m_size));
+        m_caption = KeyCaption::fit(text(), box.size(), base, minimumPx);
+    }
+    return m_caption;
+}
+
+QRect KeyButton::captionRect(const QRect &cap) const
+{
+    QRect box = KeyCaption::captionBox(cap);
+    box.setTop(std::max(box.top(), cap.top() + m_captionTopInset));
+    return box;
+}
+
 QString KeyButton::displayedText() const
 {
-    return KeyCaption::limitedText(text(), m_size);
+    return caption().lines.join(QLatin1Char('\n'));
+}
+
+QFont KeyButton::captionFont() const
+{
+    return caption().font;
+}
+
+QColor KeyButton::fillColor() const
+{
+    const QColor base = m_hasCustomColor ? m_customColor : QColor(100, 100, 100);
+    if (isChecked())
+        return base.lighter(110);
+    if (m_hovered)
+        return base.lighter(120);
+    return base;
+}
+
+QColor KeyButton::numberColor() const
+{
+    return KeyCaption::isLight(fillColor()) ? QColor(0, 90, 0) : QColor(0, 255, 0);
 }
 
 void KeyButton::updateButtonSize()
@@ -198,12 +254,7 @@ void KeyButton::paintEvent(QPaintEvent* /*event*/)
                              : std::max(KeyCaption::roundHalfAway(0.1 * m), 8);
     const int radius = std::min(std::max(m_cornerRadius, r0), m / 2);
 
-    const QColor base = m_hasCustomColor ? m_customColor : QColor(100, 100, 100);
-    QColor fill = base;
-    if (isChecked())
-        fill = base.lighter(110);
-    else if (m_hovered)
-        fill = base.lighter(120);
+    const QColor fill = fillColor();
 
     painter.setPen(Qt::NoPen);
     painter.setBrush(fill);
@@ -217,16 +268,16 @@ void KeyButton::paintEvent(QPaintEvent* /*event*/)
         painter.drawRoundedRect(QRect(2, 2, w - 4, h - 4), radius - 1, radius - 1);
     }
 
-    QFont font = this->font();
-    font.setBold(true);
-    font.setPointSize(std::max(1, KeyCaption::roundHalfAway(m_fontBaseSize * m_scale)));
-    painter.setFont(font);
-
+    // On a light LED colour white or gold text would vanish: dark text instead (the ring
+    // still marks the selection).
     QColor textColor(150, 150, 150);
-    if (isChecked())
+    if (KeyCaption::isLight(fill))
+        textColor = QColor(24, 24, 24);
+    else if (isChecked())
         textColor = QColor(255, 215, 0);
     else if (m_assigned)
         textColor = Qt::white;
 
-    KeyCaption::draw(painter, QRect(0, 0, w, h), displayedText(), textColor);
+    const QRect box = captionRect(QRect(0, 0, w, h));
+    KeyCaption::draw(painter, box, caption(), textColor);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/keycaption.h"
+
 #include <QColor>
 #include <QPushButton>
 
@@ -21,6 +23,8 @@ public:
     void setScale(double scale);
     void setFontBaseSize(int pointSize);
     void setCornerRadius(int radius);
+    // Rows at the top of the cap the caption keeps clear of (where the key's number sits).
+    void setCaptionTopInset(int pixels);
     void setAssigned(bool assigned);
     void setCustomColor(const QColor& color);
     void clearCustomColor();
@@ -36,8 +40,11 @@ public:
     QColor customColor() const { return m_customColor; }
     bool isHovered() const { return m_hovered; }
 
-    // The text actually drawn on the cap (long captions keep their end).
+    // The caption as drawn on the cap: its lines joined by "\n" and the font they use.
     QString displayedText() const;
+    QFont captionFont() const;
+    // The colour the key's number reads best in on the key's current fill.
+    QColor numberColor() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -50,6 +57,9 @@ protected:
 private:
     void updateButtonSize();
     void applySideLength(int side);
+    const KeyCaption::Fitted &caption() const;
+    QRect captionRect(const QRect &cap) const;
+    QColor fillColor() const;
 
     bool m_hovered = false;
     double m_scale = 1.0;
@@ -58,6 +68,10 @@ private:
     int m_fontBaseSize = 10;
     bool m_assigned = false;
     int m_cornerRadius = 8;
+    int m_captionTopInset = 0;
     bool m_hasCustomColor = false;
     QColor m_customColor;
+    // Laid out on demand for the text, side and font it was made for.
+    mutable KeyCaption::Fitted m_caption;
+    mutable QString m_captionKey;
 };

@@ -1,29 +1,52 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
 class QPainter;
 
-// Caption drawing shared by the panel's key and knob buttons: both cut long captions
-// to what fits on the cap and draw macro arrows in blue.
+// Caption drawing shared by the panel's key and knob buttons. A caption always starts with
+// the beginning of the function's name: it is drawn on one line when it fits, else wrapped
+// onto two, then in a smaller font down to a legible minimum, and only then cut at its end
+// with "…". Macro arrows ("->") are drawn in blue.
 namespace KeyCaption {
 
 // Nearest integer, halves away from zero (the rounding used for every scaled size).
 int roundHalfAway(double value);
 
-// How many characters fit on a cap whose side is `sideLength` pixels.
-int lengthLimit(int sideLength);
+// Smallest caption size in pixels for a button drawn at `scale`: 10 px at scale 1, never
+// below 8 px however small the panel gets.
+int minimumPixelSize(double scale);
 
-// Keeps the end of `text` (the most recent part of a key sequence) when it is too long.
-QString limitedText(const QString& text, int sideLength);
+// Room for the caption inside a button's rectangle: a margin on every side keeps the text
+// off the rounded corners.
+QRect captionBox(const QRect &buttonRect);
+
+// A caption laid out for a box: the font it is drawn in and its one or two lines.
+struct Fitted {
+    QFont font;
+    QStringList lines;
+    bool elided = false;
+    bool isEmpty() const { return lines.isEmpty(); }
+};
+
+// Lays `text` out inside `box`, starting at `font` and stepping its pixel size down to
+// `minimumPx`.
+Fitted fit(const QString &text, const QSize &box, const QFont &font, int minimumPx);
 
 // Colour of the "->" separators in macro captions.
 QColor arrowColor();
 
-// Draws the already limited `text` centred in `rect`; text containing "->" is drawn as
-// one row of parts in `textColor` separated by arrows in arrowColor().
-void draw(QPainter& painter, const QRect& rect, const QString& text, const QColor& textColor);
+// True when dark text reads better than light text on `fill`.
+bool isLight(const QColor &fill);
+
+// Draws a fitted caption centred in `box`; lines containing "->" are drawn as parts in
+// `textColor` separated by arrows in arrowColor(). With `plate` set, a dark rounded plate
+// goes behind the text so it reads over a picture.
+void draw(QPainter &painter, const QRect &box, const Fitted &caption, const QColor &textColor,
+          bool plate = false);
 
 } // namespace KeyCaption

@@ -6,6 +6,7 @@
 #include <QDebug>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmapCache>
 
 #include <algorithm>
 
@@ -75,6 +76,15 @@ void KnobButton::setTextBaseFontSize(int size)
     update();
 }
 
+void KnobButton::setCaptionMinimumPixelSize(int px)
+{
+    px = std::max(1, px);
+    if (px == m_captionMinimumPx)
+        return;
+    m_captionMinimumPx = px;
+    update();
+}
+
 void KnobButton::setSetState(bool set)
 {
     if (set == m_setState)
@@ -88,12 +98,49 @@ void KnobButton::updateScaledPixmap()
     if (m_image.isNull())
         return;
     const int box = KeyCaption::roundHalfAway(0.85 * m_size);
-    m_scaledImage = m_image.scaled(box, box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    // Every knob of a panel shows the same few pictures at the same few sizes: smooth
+    // scaling is costly enough on a resize to do once per picture and size.
+    const QString key = QStringLiteral("knob|%1|%2").arg(m_imagePath).arg(box);
+    if (m_imagePath.isEmpty() || !QPixmapCache::find(key, &m_scaledImage)) {
+        m_scaledImage = m_image.scaled(box, box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        if (!m_imagePath.isEmpty())
+            QPixmapCache::insert(key, m_scaledImage);
+    }
 }
 
 int KnobButton::captionPointSize() const
 {
     return std::max(1, KeyCaption::roundHalfAway(m_size / 80.0 * m_textBaseFontSize));
+}
+
+const KeyCaption::Fitted &KnobButton::caption() const
+{
+    QFont base = font();
+    base.setBold(true);
+    base.setPointSize(captionPointSize());
+    const int minimumPx = m_captionMinimumPx;
+    const QString key = QStringLiteral("%1|%2|%3|%4|%5")
+                            .arg(m_size)
+                            .arg(base.pointSize())
+                            .arg(minimumPx)
+                            .arg(base.family(), text());
+    if (key != m_captionKey) {
+        m_captionKey = key;
+        // A knob button has no rounded cap to keep clear of: nearly all of it is room.
+        const QRect box = QRect(0, 0, m_size, m_size).adjusted(1, 1, -1, -1);
+        m_caption = KeyCaption::fit(text(), box.size(), base, minimumPx);
+    }
+    return m_caption;
+}
+
+QString KnobButton::displayedText() const
+{
+    return caption().lines.join(QLatin1Char('\n'));
+}
+
+QFont KnobButton::captionFont() const
+{
+    return caption().font;
 }
 
 void KnobButton::mousePressEvent(QMouseEvent* event)
@@ -150,14 +197,8 @@ void KnobButton::paintEvent(QPaintEvent* /*event*/)
         painter.drawPixmap(x, y, m_scaledImage);
     }
 
-    const QString caption = text();
-    if (caption.isEmpty())
+    if (text().isEmpty())
         return;
-
-    QFont font = this->font();
-    font.setBold(true);
-    font.setPointSize(captionPointSize());
-    painter.setFont(font);
 
     QColor textColor(150, 150, 150);
     if (isChecked())
@@ -165,5 +206,7 @@ void KnobButton::paintEvent(QPaintEvent* /*event*/)
     else if (m_setState)
         textColor = Qt::white;
 
-    KeyCaption::draw(painter, area, KeyCaption::limitedText(caption, m_size), textColor);
+    // Over the arrow picture the caption sits on a dark plate, so the arrow's lines never
+    // cross the letters.
+    KeyCaption::draw(painter, area.adjusted(1, 1, -1, -1), caption(), textColor, !m_scaledImage.isNull());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/keycaption.h"
+
 #include <QPixmap>
 #include <QPushButton>
 #include <QString>
@@ -31,6 +33,9 @@ public:
     void setScaledSize(int size);
     // Caption point size at side length 80; values below 2 become 1.
     void setTextBaseFontSize(int size);
+    // Smallest pixel size the caption may step down to (10 px at window scale 1).
+    void setCaptionMinimumPixelSize(int px);
+    int captionMinimumPixelSize() const { return m_captionMinimumPx; }
     // Whether the knob action has a function (white caption instead of grey).
     void setSetState(bool set);
     void updateScaledPixmap();
@@ -43,8 +48,11 @@ public:
     bool hasImage() const { return !m_image.isNull(); }
     QPixmap image() const { return m_image; }
     QPixmap scaledImage() const { return m_scaledImage; }
-    // Point size of the caption font at the current side length.
+    // Point size of the caption font at the current side length, before fitting.
     int captionPointSize() const;
+    // The caption as drawn: its lines joined by "\n" and the font they use.
+    QString displayedText() const;
+    QFont captionFont() const;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -54,6 +62,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    const KeyCaption::Fitted &caption() const;
+
     QPixmap m_image;
     QPixmap m_scaledImage;
     QString m_imagePath;
@@ -61,4 +71,7 @@ private:
     int m_textBaseFontSize = 10;
     bool m_hovered = false;
     bool m_setState = false;
+    int m_captionMinimumPx = 10;
+    mutable KeyCaption::Fitted m_caption;
+    mutable QString m_captionKey;
 };

@@ -83,6 +83,22 @@ const QVector<QPair<QString, QString>> &addedPairs()
         {QStringLiteral("The keypad is busy: try again in a moment"),
          QStringLiteral("键盘正忙，请稍后再试")},
         {QStringLiteral("Nothing to save"), QStringLiteral("没有需要保存的更改")},
+
+        // --- Page texts that used to stay English, and the window title -----------------
+        // Macro blocks and the legacy delay pages.
+        {QStringLiteral("delay"), QStringLiteral("延迟")},
+        {QStringLiteral("Press"), QStringLiteral("按下")},
+        {QStringLiteral("Release"), QStringLiteral("松开")},
+        {QStringLiteral("Delay:"), QStringLiteral("延时：")},
+        {QStringLiteral("MS"), QStringLiteral("毫秒")},
+        {QStringLiteral("NULL"), QStringLiteral("空")},
+        // The window title: the program's name, then the connected keypad's model.
+        {QStringLiteral("1 key"), QStringLiteral("1个按键")},
+        {QStringLiteral("%1 keys"), QStringLiteral("%1个按键")},
+        {QStringLiteral("1 knob"), QStringLiteral("1个旋钮")},
+        {QStringLiteral("%1 knobs"), QStringLiteral("%1个旋钮")},
+        {QStringLiteral("%1, %2"), QStringLiteral("%1、%2")},
+        // --- end of page texts and window title -----------------------------------------
     };
     return table;
 }

@@ -102,7 +102,10 @@ QString BaseKeysPage::styleSheetFor(int keyPx, int specialPx, int navPx, int ope
 void BaseKeysPage::updateBaseKeysStyleSheet(double scale)
 {
     const ScaledSizes px = scaledSizes(scale);
-    setStyleSheet(styleSheetFor(px.key, px.special, px.nav, px.numpadOperator));
+    // The same sizes again (a small rescale) would only polish every key anew.
+    const QString sheet = styleSheetFor(px.key, px.special, px.nav, px.numpadOperator);
+    if (styleSheet() != sheet)
+        setStyleSheet(sheet);
 }
 
 void BaseKeysPage::updateBaseKeysFonts(double scale)

@@ -1,5 +1,6 @@
 #include "pages/legacydelaypage.h"
 
+#include "i18n/uitext.h"
 #include "model/keyboarddata.h"
 #include "model/keynames.h"
 #include "pages/clampeddelayspinbox.h"
@@ -29,6 +30,54 @@ QFrame *arrowSeparator(QWidget *parent)
 }
 
 } // namespace
+
+QString LegacyDelayPage::pageStyleSheet() const
+{
+    auto px = [this](int size, int floor) { return qMax(floor, qRound(size * m_fit)); };
+    return QStringLiteral(
+               "QWidget { background-color: #2d2d2d; }"
+               "QWidget[class=\"legacyDelaySpinFrame\"] { background-color:#151515; border:1px solid #777777; }"
+               "QSpinBox[class=\"legacyDelaySpin\"] { background-color:#151515; color:#ffffff; border:none; "
+               "font-size:%1px; font-weight:bold; padding-left:%2px; padding-right:2px; }"
+               "QWidget[class=\"legacyDelayArrowPanel\"] { background-color:#eeeeee; border-left:1px solid #777777; }"
+               "QPushButton[class=\"legacyDelayArrow\"] { background-color:#eeeeee; color:#555555; border:none; "
+               "font-size:%3px; padding:0px; }"
+               "QPushButton[class=\"legacyDelayArrow\"]:pressed { background-color:#d6d6d6; }"
+               "QPushButton[class=\"legacyDelayArrow\"]:first-child { border-bottom:1px solid #cccccc; }"
+               "QPushButton[class=\"legacyDelayKey\"] { background-color:#202020; color:#ff0000; "
+               "border:1px solid #101010; font-size:%4px; font-weight:500; }"
+               "QPushButton[class=\"legacyDelayKey\"]:disabled { color:#ff0000; }")
+        .arg(px(20, 11))
+        .arg(px(8, 3))
+        .arg(px(11, 8))
+        .arg(px(17, 10));
+}
+
+void LegacyDelayPage::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    fitCellsToWidth();
+}
+
+void LegacyDelayPage::fitCellsToWidth()
+{
+    constexpr int kFullWidth = 6 * (112 + 6 + 70) + 5 * 10 + 24;
+    const double fit = qBound(0.5, qRound(100.0 * width() / kFullWidth) / 100.0, 1.0);
+    if (qFuzzyCompare(fit, m_fit))
+        return;
+    m_fit = fit;
+    auto w = [fit](int base) { return qRound(base * fit); };
+    for (int i = 0; i < m_frames.size(); ++i) {
+        m_frames.at(i)->setMinimumSize(w(112), 62);
+        m_legacyDelaySpins.at(i)->setMinimumSize(w(82), 62);
+        m_arrowPanels.at(i)->setMinimumWidth(w(30));
+        m_upArrows.at(i)->setMinimumSize(w(30), 30);
+        m_downArrows.at(i)->setMinimumSize(w(30), 30);
+        m_legacyDelayKeys.at(i)->setMinimumSize(w(70), 62);
+    }
+    setStyleSheet(pageStyleSheet());
+    refreshLegacyDelayPage(); // the key names carry their own font size
+}
 
 LegacyDelayPage::LegacyDelayPage(KeyboardData *model, QWidget *parent)
     : QWidget(parent)
@@ -90,8 +139,10 @@ LegacyDelayPage::LegacyDelayPage(KeyboardData *model, QWidget *parent)
         arrowLayout->addWidget(down);
         frameLayout->addWidget(arrows, 1);
         row->addWidget(frame, 7);
+        m_frames.append(frame);
+        m_arrowPanels.append(arrows);
 
-        auto *key = new QPushButton(QStringLiteral("NULL"), cell);
+        auto *key = new QPushButton(UiText::text(QStringLiteral("NULL")), cell);
         key->setProperty("class", QStringLiteral("legacyDelayKey"));
         key->setEnabled(false);
         key->setFocusPolicy(Qt::NoFocus);
@@ -114,19 +165,7 @@ LegacyDelayPage::LegacyDelayPage(KeyboardData *model, QWidget *parent)
         grid->setColumnStretch(c, 1);
     grid->setRowStretch(3, 1);
 
-    setStyleSheet(QStringLiteral(
-        "QWidget { background-color: #2d2d2d; }"
-        "QWidget[class=\"legacyDelaySpinFrame\"] { background-color:#151515; border:1px solid #777777; }"
-        "QSpinBox[class=\"legacyDelaySpin\"] { background-color:#151515; color:#ffffff; border:none; "
-        "font-size:20px; font-weight:bold; padding-left:8px; padding-right:2px; }"
-        "QWidget[class=\"legacyDelayArrowPanel\"] { background-color:#eeeeee; border-left:1px solid #777777; }"
-        "QPushButton[class=\"legacyDelayArrow\"] { background-color:#eeeeee; color:#555555; border:none; "
-        "font-size:11px; padding:0px; }"
-        "QPushButton[class=\"legacyDelayArrow\"]:pressed { background-color:#d6d6d6; }"
-        "QPushButton[class=\"legacyDelayArrow\"]:first-child { border-bottom:1px solid #cccccc; }"
-        "QPushButton[class=\"legacyDelayKey\"] { background-color:#202020; color:#ff0000; "
-        "border:1px solid #101010; font-size:17px; font-weight:500; }"
-        "QPushButton[class=\"legacyDelayKey\"]:disabled { color:#ff0000; }"));
+    setStyleSheet(pageStyleSheet());
 
     if (m_model) {
         connect(m_model, &KeyboardData::selectedKeyChanged, this, [this] { refreshLegacyDelayPage(); });
@@ -233,13 +272,14 @@ void LegacyDelayPage::refreshLegacyDelayPage()
         spin->setRange(minimumFor(i), MAX_DELAY_MS);
         spin->setValue(enabled ? int(entries.at(i).delayMs) : minimumFor(i));
         QPushButton *name = m_legacyDelayKeys.at(i);
-        const QString text = enabled ? legacyDelayButtonText(entries.at(i).keyCode) : QStringLiteral("NULL");
+        const QString text = enabled ? legacyDelayButtonText(entries.at(i).keyCode) : UiText::text(QStringLiteral("NULL"));
         if (name->text() != text)
             name->setText(text);
         // Restyling is what a refresh costs most; most refreshes change no colour.
         const QString style = QStringLiteral("background-color:#202020; color:%1; border:1px solid #101010; "
-                                             "font-size:18px; font-weight:500;")
-                                  .arg(enabled ? QStringLiteral("#00ff00") : QStringLiteral("#ff0000"));
+                                             "font-size:%2px; font-weight:500;")
+                                  .arg(enabled ? QStringLiteral("#00ff00") : QStringLiteral("#ff0000"))
+                                  .arg(qMax(10, qRound(18 * m_fit)));
         if (name->styleSheet() != style)
             name->setStyleSheet(style);
     }

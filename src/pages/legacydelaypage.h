@@ -46,8 +46,16 @@ public:
     // Up and down arrow of a cell.
     QPushButton *arrowButton(int cell, bool up) const;
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     bool deviceApplies() const;
+    // Sizes the cells for the page's width: six cells a row need 1202 px at their full size;
+    // a narrower page (a 1024 x 768 screen) gets smaller cells and text rather than cells
+    // cut at the page's edge.
+    void fitCellsToWidth();
+    QString pageStyleSheet() const;
 
     KeyboardData *m_model;
     std::function<bool()> m_deviceCheck;
@@ -56,4 +64,7 @@ private:
     QList<QWidget *> m_cells;
     QList<QPushButton *> m_upArrows;
     QList<QPushButton *> m_downArrows;
+    QList<QWidget *> m_frames;
+    QList<QWidget *> m_arrowPanels;
+    double m_fit = 1.0; // cell size factor for the page's width
 };

@@ -88,7 +88,7 @@ LegacyOldDelayPage::LegacyOldDelayPage(KeyboardData *model, QWidget *parent)
     frameLayout->addWidget(arrows);
     row->addWidget(frame);
 
-    auto *unit = new QLabel(QStringLiteral("MS"), rowWidget);
+    auto *unit = new QLabel(UiText::text(QStringLiteral("MS")), rowWidget);
     unit->setProperty("class", QStringLiteral("legacyOldDelayUnit"));
     row->addWidget(unit);
     row->addStretch();

@@ -1,6 +1,7 @@
 #include "pages/legacyoldrgbledpage.h"
 
 #include "i18n/uitext.h"
+#include "controls/keycaption.h"
 #include "model/keyboarddata.h"
 #include "pages/legacyledpagekit.h"
 #include "pages/legacyrgbpalette.h"
@@ -98,12 +99,17 @@ void LegacyOldRgbLedPage::refreshLegacyOldRgbLedPage()
     for (int i = 0; i < m_colorButtons.size(); ++i) {
         QPushButton *button = m_colorButtons.at(i);
         button->setEnabled(enabled);
+        // White names vanish on the light swatches (yellow, cyan, green): dark text there.
+        const QString swatch = button->property("legacyOldRgbColor").toString();
+        const QString text = KeyCaption::isLight(QColor(swatch)) ? QStringLiteral("#000000")
+                                                                 : QStringLiteral("#ffffff");
         button->setStyleSheet(
-            QStringLiteral("QPushButton { background:%1; color:#ffffff; border:%2;"
+            QStringLiteral("QPushButton { background:%1; color:%3; border:%2;"
                            " border-radius:0px; font-size:20px; }"
                            "QPushButton:pressed { border:3px solid #ffffff; }")
-                .arg(button->property("legacyOldRgbColor").toString(),
+                .arg(swatch,
                      enabled && i == colorIndex ? QStringLiteral("3px solid #ffffff")
-                                                : QStringLiteral("1px solid #202020")));
+                                                : QStringLiteral("1px solid #202020"),
+                     text));
     }
 }

@@ -1,10 +1,11 @@
 #include "pages/macropage.h"
 
-#include "i18n/uitext.h"
 #include "controls/macroflowwidget.h"
+#include "i18n/uitext.h"
 #include "model/keyboarddata.h"
 #include "model/keynames.h"
 #include "model/logcategories.h"
+#include "pages/clampeddelayspinbox.h"
 #include "pages/macrokeycapture.h"
 
 #include <QDateTime>
@@ -344,7 +345,9 @@ void MacroPage::addMacroStepBlock(int index, const MacroStepData &step)
     };
 
     QWidget *delayBlock = makeBlock(UiText::text(QStringLiteral("delay")), QStringLiteral("#aaaaaa"), nullptr);
-    auto *spin = new QSpinBox(delayBlock);
+    // A typed delay above the range becomes the maximum, as on the legacy delay pages
+    // (a plain spin box would drop the digit that overflows it).
+    auto *spin = new ClampedDelaySpinBox(delayBlock);
     spin->setObjectName(QStringLiteral("macroDelaySpin"));
     spin->setRange(0, MAX_DELAY_MS);
     spin->setValue(step.delayMs);

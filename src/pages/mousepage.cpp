@@ -171,7 +171,9 @@ QString MousePage::styleSheetFor(int paddingV, int paddingH, int fontPx)
 
 void MousePage::updateMouseStyleSheet(double scale)
 {
-    setStyleSheet(styleSheetFor(std::max(KeyCaption::roundHalfAway(10 * scale), 4),
-                                std::max(KeyCaption::roundHalfAway(14 * scale), 6),
-                                std::max(KeyCaption::roundHalfAway(16 * scale), 10)));
+    const QString sheet = styleSheetFor(std::max(KeyCaption::roundHalfAway(10 * scale), 4),
+                                        std::max(KeyCaption::roundHalfAway(14 * scale), 6),
+                                        std::max(KeyCaption::roundHalfAway(16 * scale), 10));
+    if (styleSheet() != sheet) // the same sizes again would only polish every button anew
+        setStyleSheet(sheet);
 }

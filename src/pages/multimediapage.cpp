@@ -65,7 +65,9 @@ QString MultimediaPage::styleSheetFor(int fontPx)
 
 void MultimediaPage::updateMediaPageStyleSheet(double scale)
 {
-    setStyleSheet(styleSheetFor(std::max(KeyCaption::roundHalfAway(scale * 18), 8)));
+    const QString sheet = styleSheetFor(std::max(KeyCaption::roundHalfAway(scale * 18), 8));
+    if (styleSheet() != sheet) // the same sizes again would only polish every button anew
+        setStyleSheet(sheet);
 }
 
 void MultimediaPage::onMediaClicked(QPushButton *button)

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+struct PhysicalLayoutConfig;
+
+// The window's title: the program's name, and once a keypad is connected the model the user
+// sees on the panel ("Macropad Studio — 16 keys, 3 knobs"), in the interface language.
+class WindowTitle
+{
+public:
+    static QString programName();
+    static QString forPanel(bool connected, const PhysicalLayoutConfig &panel);
+};
