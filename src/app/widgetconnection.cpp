@@ -3,6 +3,8 @@
 // as a queued call (or the link's operationFinished signal for current-protocol saves).
 #include "app/widget.h"
 
+#include "app/edithistory.h"
+
 #include "app/connectresult.h"
 #include "app/devicetasks.h"
 #include "controls/keybutton.h"
@@ -175,6 +177,8 @@ void Widget::loadReadConfiguration(const ConnectResult &r)
     const int selected = m_keyboardData.selectedKey();
     if (selected >= 0)
         showFullTextInDisplay(displayFullTextForCurrentPage(selected));
+    if (m_history)
+        m_history->startNewHistory(); // what was just read is what undo comes back to
 }
 
 void Widget::onDeviceDisconnected()
@@ -205,6 +209,8 @@ void Widget::onDeviceDisconnected()
     }
     m_highlightedButton = nullptr;
     m_keyboardData.resetAll();
+    if (m_history)
+        m_history->startNewHistory();
 
     refreshLegacyDelayPage();
     refreshLegacyOldDelayPage();

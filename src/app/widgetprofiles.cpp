@@ -3,6 +3,8 @@
 // Only files are touched here, never the keypad, so both run on the GUI thread.
 #include "app/widget.h"
 
+#include "app/edithistory.h"
+
 #include "app/profilefiles.h"
 
 #include <QBoxLayout>
@@ -135,6 +137,7 @@ void Widget::onImportProfileClicked()
     if (path.isEmpty())
         return;
 
+    m_history->nameStep(QStringLiteral("Import Profile"));
     const ProfileImportResult r = Profile::importFromFile(path, profileTarget(), m_keyboardData);
     if (!r.ok) {
         qDebug() << "Widget: profile refused:" << r.error;

@@ -44,6 +44,7 @@ QWidget *Widget::buildTopBar()
     m_statusLabel->setFixedHeight(34);
     layout->addWidget(m_statusLabel, 1);
     addProfileButtons(layout); // Export and Import, right of the status
+    addEditControls(layout);   // Undo and Redo on the left, the unsaved count by the status
     layout->addSpacing(84);
     return m_topBar;
 }
@@ -260,6 +261,10 @@ void Widget::updateLanguageTexts()
 
     updateFunctionPagesForDevice();
     refreshPhysicalKeyDisplayMode();
+    if (m_history) {
+        refreshEditControls();
+        refreshUnsavedMarks();
+    }
 
     const int sel = m_keyboardData.selectedKey();
     if (sel >= 0 && m_keyFunctionDisplay)

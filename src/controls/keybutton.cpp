@@ -1,6 +1,7 @@
 #include "controls/keybutton.h"
 
 #include "controls/keycaption.h"
+#include "controls/unsavedmark.h"
 
 #include <QDebug>
 #include <QEvent>
@@ -228,4 +229,14 @@ void KeyButton::paintEvent(QPaintEvent* /*event*/)
         textColor = Qt::white;
 
     KeyCaption::draw(painter, QRect(0, 0, w, h), displayedText(), textColor);
+    if (m_unsaved)
+        UnsavedMark::paint(painter, QRect(0, 0, w, h));
+}
+
+void KeyButton::setUnsaved(bool unsaved)
+{
+    if (m_unsaved == unsaved)
+        return;
+    m_unsaved = unsaved;
+    update();
 }

@@ -39,6 +39,10 @@ public:
     // The text actually drawn on the cap (long captions keep their end).
     QString displayedText() const;
 
+    // A small mark while the slot holds an edit the keypad does not have yet.
+    void setUnsaved(bool unsaved);
+    bool isUnsaved() const { return m_unsaved; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -48,6 +52,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    bool m_unsaved = false;
     void updateButtonSize();
     void applySideLength(int side);
 

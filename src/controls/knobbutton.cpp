@@ -1,6 +1,7 @@
 #include "controls/knobbutton.h"
 
 #include "controls/keycaption.h"
+#include "controls/unsavedmark.h"
 
 #include <QDebug>
 #include <QMouseEvent>
@@ -149,6 +150,9 @@ void KnobButton::paintEvent(QPaintEvent* /*event*/)
         painter.drawPixmap(x, y, m_scaledImage);
     }
 
+    if (m_unsaved)
+        UnsavedMark::paint(painter, area.adjusted(area.width() / 10, 0, -area.width() / 10, 0));
+
     const QString caption = text();
     if (caption.isEmpty())
         return;
@@ -165,4 +169,12 @@ void KnobButton::paintEvent(QPaintEvent* /*event*/)
         textColor = Qt::white;
 
     KeyCaption::draw(painter, area, KeyCaption::limitedText(caption, m_size), textColor);
+}
+
+void KnobButton::setUnsaved(bool unsaved)
+{
+    if (m_unsaved == unsaved)
+        return;
+    m_unsaved = unsaved;
+    update();
 }

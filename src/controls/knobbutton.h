@@ -46,6 +46,10 @@ public:
     // Point size of the caption font at the current side length.
     int captionPointSize() const;
 
+    // A small mark while the slot holds an edit the keypad does not have yet.
+    void setUnsaved(bool unsaved);
+    bool isUnsaved() const { return m_unsaved; }
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -54,6 +58,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    bool m_unsaved = false;
     QPixmap m_image;
     QPixmap m_scaledImage;
     QString m_imagePath;
