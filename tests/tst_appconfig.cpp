@@ -1,6 +1,11 @@
 #include "app/appconfig.h"
 #include "app/widget.h"
+#include "controls/knobbutton.h"
+#include "support/devicefixture.h"
+#include "support/hostilefiles.h"
+#include "support/logcapture.h"
 
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -11,6 +16,8 @@ private slots:
     void parse_data();
     void parse();
     void readsFileFromDisk();
+    void ignoresWhatIsNoSettingsFile();
+    void pipeBesideTheProgramDoesNotHangStartUp();
     void windowSize_data();
     void windowSize();
 };
@@ -77,6 +84,43 @@ void TstAppConfig::readsFileFromDisk()
 
     QCOMPARE(AppConfig::defaultPath(),
              QCoreApplication::applicationDirPath() + QStringLiteral("/Config.ini"));
+}
+
+void TstAppConfig::ignoresWhatIsNoSettingsFile()
+{
+    testsupport::HostileFiles hostile(AppConfig::MAX_FILE_BYTES + 1);
+    QVERIFY(hostile.ok());
+    for (const auto &e : hostile.entries()) {
+        testsupport::LogCapture log;
+        QElapsedTimer t;
+        t.start();
+        AppConfig c;
+        QVERIFY(!c.load(e.path));
+        QVERIFY2(t.elapsed() < 2000, qPrintable(e.path));
+        QVERIFY(!c.chinese() && !c.hasLayerCount());
+        QVERIFY2(log.contains(QStringLiteral("Config: %1 ignored: %2").arg(e.path, e.problem)),
+                 qPrintable(log.lines().join(QLatin1Char('\n'))));
+    }
+}
+
+void TstAppConfig::pipeBesideTheProgramDoesNotHangStartUp()
+{
+    const QString path = AppConfig::defaultPath();
+    if (QFileInfo::exists(path))
+        QSKIP("a Config.ini lies beside the test program");
+    initKnobResources();
+    testsupport::NamedPipe pipe(path);
+    QVERIFY(pipe.ok());
+    testsupport::LogCapture log;
+    QElapsedTimer t;
+    t.start();
+    {
+        Widget w; // reads the settings beside the executable, as the program does
+        QVERIFY2(t.elapsed() < 4000, qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(w.statusLabel()->text(), QStringLiteral("Connect the device with a usb cable"));
+    }
+    QVERIFY(log.contains(QStringLiteral("Config: %1 ignored: a pipe, not a file").arg(path)));
+    testsupport::resetDeviceLink();
 }
 
 void TstAppConfig::windowSize_data()

@@ -410,17 +410,21 @@ void TstConnection::unplugBlanksAndReplugReadsAgain()
     QVERIFY(log.contains(QStringLiteral("Save: device not connected")));
     QVERIFY(log.contains(QStringLiteral("View: device not connected")));
 
-    // Plugged in again (holding something else by now): read again.
+    // Plugged in again (holding something else by now): read again, and the unsaved edit is
+    // put back on top of the fresh read, still unsaved.
     fw->setKeyRecord(0, 0, Fw::basicRecord(0x1D)); // Z
     log.clear();
     id = SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
     QVERIFY(spinUntil([&] { return loaded(log); }, 8000));
-    QCOMPARE(w.statusLabel()->text(), QStringLiteral("Device connected"));
+    QCOMPARE(w.statusLabel()->text(),
+             QStringLiteral("Unsaved changes restored: 1. Press Save to write them"));
     QVERIFY(w.saveSettingsButton()->isEnabled());
     QCOMPARE(m->keyDataAt(0, 0)->keyCode, quint8(0x1D));
     QCOMPARE(w.buttonAt(0)->text(), QStringLiteral("Z"));
-    QCOMPARE(m->keyDataAt(0, 1)->type, KeyType::Multimedia);
-    QVERIFY(!m->hasUnsavedChanges());
+    QCOMPARE(m->keyDataAt(0, 1)->keyCode, quint8(0x07));
+    QVERIFY(m->keyDataAt(0, 1)->dirty);
+    QCOMPARE(w.buttonAt(1)->text(), QStringLiteral("D"));
+    QCOMPARE(decoded(fw->keyRecord(0, 1)).type, KeyType::Multimedia);
 }
 
 void TstConnection::legacyKeypads_data()

@@ -1,5 +1,6 @@
 #include "model/keyboarddata.h"
 #include "model/profile.h"
+#include "support/hostilefiles.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -108,6 +109,7 @@ private slots:
     void malformed();
     void randomDamage();
     void anotherModel();
+    void fitsTheKeypadsOwnSlots();
     void differencesAfterWrite();
     void sameOnKeypad_data();
     void sameOnKeypad();
@@ -275,6 +277,29 @@ void TstProfile::malformed_data()
     row("colour as number", {"layers", 1, "lighting", "colors", 9}, 0xFF0000,
         "layers[1].lighting.colors[9]: expected a text, found a number");
     row("mode 300", {"layers", 3, "lighting", "mode"}, 300, "layers[3].lighting.mode: 300 is out of range 0..255");
+
+    // A parsed document keeps only the last of two members of one name, so these are found
+    // on the text: at the top (a second, empty layer list), deep in a key, and spelt with an
+    // escape.
+    const QByteArray head("{\"format\":\"macropad-studio-profile\",\"version\":1,");
+    auto twice = [&](const char *name, const QByteArray &rest, const QByteArray &second, const char *place,
+                     const char *member) {
+        const QByteArray json = head + rest;
+        QTest::newRow(name) << json
+                            << QStringLiteral("%1: member \"%2\" appears twice (line 1, column %3)")
+                                   .arg(QLatin1String(place), QLatin1String(member))
+                                   .arg(json.lastIndexOf(second) + 1);
+    };
+    twice("second layer list",
+          "\"device\":{\"protocol\":\"none\"},\"layers\":[{\"layer\":0,\"keys\":[{\"slot\":0,\"type\":\"empty\"}]}],"
+          "\"layers\":[]}",
+          "\"layers\"", "top level", "layers");
+    twice("usage twice in a key",
+          "\"device\":{\"protocol\":\"none\"},\"layers\":[{\"layer\":0},{\"layer\":1,\"keys\":[{\"slot\":0,"
+          "\"type\":\"empty\"},{\"slot\":1,\"type\":\"basic\",\"usage\":4,\"usage\":5}]}]}",
+          "\"usage\"", "layers[1].keys[1]", "usage");
+    twice("escaped name", "\"device\":{\"protocol\":\"none\",\"prot\\u006fcol\":\"current\"},\"layers\":[]}",
+          "\"prot", "device", "protocol");
 }
 
 void TstProfile::malformed()
@@ -392,9 +417,12 @@ void TstProfile::anotherModel()
     QCOMPARE(m2.keyDataAt(0, 4)->type, quint8(KeyType::Empty));
     QCOMPARE(m2.keyDataAt(0, 12)->modifierBits, quint8(0x42));
 
-    // "R10Udav" keeps all 25 slots but at most 18 key presses in a macro.
+    // A 16-key, 3-knob "R10Udav" keypad keeps all 25 slots but at most 18 key presses in a
+    // macro.
     old.format = LegacyDeviceInfo::R10Udav;
     old.layerCount = 3;
+    old.keyCount = 16;
+    old.encoderCount = 3;
     KeyboardData m3;
     r = Profile::apply(p, ProfileDevice::fromLegacyInfo(old), m3);
     QCOMPARE(r.notFitted, QStringList({"layer 0, slot 24: macro of 32 key presses, this keypad keeps 18",
@@ -419,6 +447,58 @@ void TstProfile::anotherModel()
     QVERIFY(!m4.ledConfig(0).modeDirty);
     QVERIFY(m4.ledConfig(0).colorDirty[0]);
     QCOMPARE(r.keysChanged, 0);
+}
+
+void TstProfile::fitsTheKeypadsOwnSlots()
+{
+    // The profile holds something in slots 0-4, 12 and 24 of every layer.
+    ProfileData p;
+    QString error;
+    QVERIFY(Profile::parse(QJsonDocument(validProfile()).toJson(), &p, &error));
+    auto current = [](int keys, int knobs) {
+        DeviceInfo info;
+        info.valid = true;
+        info.keyCount = quint8(keys);
+        info.encoderCount = quint8(knobs);
+        info.layerCount = 4;
+        return ProfileDevice::fromDeviceInfo(info);
+    };
+    auto legacy = [](int keys, int knobs, int shape) {
+        LegacyDeviceInfo info;
+        info.valid = true;
+        info.keyCount = quint8(keys);
+        info.encoderCount = quint8(knobs);
+        info.shape = quint8(shape);
+        info.format = LegacyDeviceInfo::R10Udav;
+        return ProfileDevice::fromLegacyInfo(info);
+    };
+    const struct {
+        ProfileDevice target;
+        const char *missing; // slots with content that do not fit, on every layer it has
+        int layers;
+    } cases[] = {
+        {current(0, 1), "3, 4, 12, 24", 4}, // one knob: its three actions in slots 0-2
+        {current(1, 0), "1, 2, 3, 4, 12, 24", 4},
+        {legacy(1, 0, 0), "1, 2, 3, 4, 12, 24", 3},
+        {legacy(0, 1, 0), "0, 4, 12, 24", 3}, // the legacy knob answers in slots 1-3
+        {legacy(0, 1, 1), "3, 4, 12, 24", 3},
+        {legacy(6, 1, 0), "12, 24", 3},       // keys 0-5, the knob in 16-18
+    };
+    for (const auto &c : cases) {
+        QStringList expected;
+        for (int l = 0; l < 4; ++l)
+            expected << (l < c.layers ? QStringLiteral("layer %1, slots %2: no such key on this keypad").arg(l).arg(QLatin1String(c.missing))
+                                      : QStringLiteral("layer 3: this keypad has 3 layers"));
+        KeyboardData m;
+        const ProfileImportResult r = Profile::apply(p, c.target, m);
+        QCOMPARE(r.notFitted, expected);
+        const int fitting = 7 - int(QString::fromLatin1(c.missing).split(QLatin1Char(',')).size());
+        QCOMPARE(r.keysChanged, c.layers * fitting);
+        for (int k = 0; k < 25; ++k)
+            QCOMPARE(m.keyDataAt(0, k)->dirty, c.target.hasSlot(k) && p.layers[0][k].type != KeyType::Empty);
+        // Nothing that does not fit is compared after a write either.
+        QVERIFY(Profile::differences(p, c.target, m.layers(), p.ledConfigs).isEmpty());
+    }
 }
 
 void TstProfile::differencesAfterWrite()
@@ -532,6 +612,20 @@ void TstProfile::files()
     bad.close();
     const ProfileImportResult r3 = Profile::importFromFile(bad.fileName(), ProfileDevice(), fresh);
     QCOMPARE(r3.error, bad.fileName() + QStringLiteral(": device.protocol: missing"));
+
+    // A pipe, a device, a directory and a file over the limit are refused at once, unread.
+    testsupport::HostileFiles hostile(Profile::MAX_FILE_BYTES + 1);
+    QVERIFY(hostile.ok());
+    const QByteArray before = Profile::exportJson(fresh, ProfileDevice());
+    for (const auto &e : hostile.entries()) {
+        QElapsedTimer t;
+        t.start();
+        const ProfileImportResult r4 = Profile::importFromFile(e.path, ProfileDevice(), fresh);
+        QVERIFY2(t.elapsed() < 2000, qPrintable(e.path));
+        QVERIFY(!r4.ok);
+        QVERIFY2(r4.error.startsWith(e.path + QStringLiteral(": ") + e.problem), qPrintable(r4.error));
+        QCOMPARE(Profile::exportJson(fresh, ProfileDevice()), before);
+    }
 }
 
 QTEST_GUILESS_MAIN(TstProfile)

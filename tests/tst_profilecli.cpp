@@ -8,6 +8,7 @@
 #include "sim/legacyfirmware.h"
 #include "sim/simbus.h"
 #include "support/devicefixture.h"
+#include "support/hostilefiles.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -143,6 +144,7 @@ private slots:
     void badFilesRefusedBeforeTheKeypad_data();
     void badFilesRefusedBeforeTheKeypad();
     void exitStatuses();
+    void knobOnlyKeypadTakesItsThreeSlots();
     void verificationCatchesDroppedWrite();
     void importWritesOnlyDifferences();
 };
@@ -224,8 +226,8 @@ void TstProfileCli::roundTripLegacy()
     QCOMPARE(legacyContents(*fresh, r10udav), legacyContents(*source, r10udav));
     testsupport::resetDeviceLink();
 
-    // The file holds only what the keypad has: its three layers, and lighting only where the
-    // keypad can report it. Loaded into a 4-layer keypad it leaves the rest alone.
+    // The file holds only what the keypad has: its three layers, its slots, and lighting only
+    // where the keypad can report it. Loaded into a 4-layer keypad it leaves the rest alone.
     const QJsonArray layers = QJsonDocument::fromJson(readFile(path)).object().value(QStringLiteral("layers")).toArray();
     int keyObjects = 0, lightingObjects = 0;
     for (const QJsonValue &v : layers) {
@@ -237,7 +239,7 @@ void TstProfileCli::roundTripLegacy()
         keyObjects += n;
         lightingObjects += lit ? 1 : 0;
     }
-    QCOMPARE(keyObjects, 3 * 25);
+    QCOMPARE(keyObjects, 3 * (r10udav ? 25 : 18)); // "Old": keys 0-14 and its knob, 16-18
     QCOMPARE(lightingObjects, r10udav ? 3 : 0);
 
     auto current = std::make_shared<Fw>();
@@ -279,6 +281,9 @@ void TstProfileCli::badFilesRefusedBeforeTheKeypad_data()
     QTest::newRow("65 macro steps") << withKey(good, 2, 0, macroKey(65)) << "layers[2].keys[0].steps";
     QTest::newRow("7 combination keys") << withKey(good, 0, 1, comboKey({4, 5, 6, 7, 8, 9, 10}))
                                         << "layers[0].keys[1].keys: 7 keys, a combination holds at most 6";
+    // A second, empty layer list would otherwise turn the import into a verified no-op.
+    QTest::newRow("layers twice") << good.left(good.lastIndexOf('}')) + ",\n    \"layers\": []\n}\n"
+                                  << "top level: member \"layers\" appears twice";
     {
         QJsonObject root = QJsonDocument::fromJson(good).object();
         root.insert(QStringLiteral("version"), 2);
@@ -346,6 +351,20 @@ void TstProfileCli::exitStatuses()
         QCOMPARE(r.cli.importProfile(dir.filePath(QStringLiteral("missing.json"))), 2);
         QVERIFY(t.elapsed() < 5000);
         QVERIFY(r.said(QStringLiteral("cannot read")));
+    }
+    // So are a pipe, a device, a directory and a file over the limit, none of them read.
+    {
+        testsupport::HostileFiles hostile(Profile::MAX_FILE_BYTES + 1);
+        QVERIFY(hostile.ok());
+        for (const auto &e : hostile.entries()) {
+            Runner r(60000);
+            QElapsedTimer t;
+            t.start();
+            QCOMPARE(r.cli.importProfile(e.path), 2);
+            QVERIFY2(t.elapsed() < 2000, qPrintable(e.path));
+            QVERIFY2(r.said(QStringLiteral("Error: profile refused: %1: %2").arg(e.path, e.problem)),
+                     qPrintable(r.text()));
+        }
     }
 
     // A keypad the system refuses to open ends the wait at once.
@@ -418,6 +437,49 @@ void TstProfileCli::exitStatuses()
         QCOMPARE(r.cli.exportProfile(path), 1);
         QVERIFY2(r.said(QStringLiteral("Error: the keypad does not answer")), qPrintable(r.text()));
     }
+}
+
+void TstProfileCli::knobOnlyKeypadTakesItsThreeSlots()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("big.json"));
+    auto big = std::make_shared<Fw>();
+    big->fillFullConfiguration(0);
+    QVERIFY(testsupport::plugAndConnect(big) > 0);
+    Runner exporter;
+    QCOMPARE(exporter.cli.exportProfile(path), 0);
+    testsupport::resetDeviceLink();
+
+    auto knob = std::make_shared<Fw>();
+    Fw::Identity id;
+    id.keyCount = 0;
+    id.encoderCount = 1;
+    knob->setIdentity(id);
+    knob->clearAllKeys();
+    QVERIFY(testsupport::plugAndConnect(knob) > 0);
+    Runner r;
+    QCOMPARE(r.cli.importProfile(path), 0);
+    QVERIFY2(r.said(QStringLiteral("Writing 12 keys and 4 lighting layers")), qPrintable(r.text()));
+    QStringList missing;
+    for (int k = 3; k < 25; ++k)
+        missing << QString::number(k);
+    for (int l = 0; l < 4; ++l) {
+        QVERIFY2(r.said(QStringLiteral("Not imported (this keypad cannot hold it): layer %1, slots %2: no such key")
+                            .arg(l)
+                            .arg(missing.join(QStringLiteral(", ")))),
+                 qPrintable(r.text()));
+        for (int k = 0; k < 25; ++k)
+            QCOMPARE(knob->keyRecord(l, k), k < 3 ? big->keyRecord(l, k) : QByteArray());
+    }
+    QVERIFY(r.said(QStringLiteral("verified: 12 keys and 4 lighting layers changed, 4 not imported")));
+
+    // Its own export holds its three slots, so it cannot blank another keypad's other keys.
+    Runner back;
+    QCOMPARE(back.cli.exportProfile(path), 0);
+    int keys = 0;
+    for (const QJsonValue &l : QJsonDocument::fromJson(readFile(path)).object().value(QStringLiteral("layers")).toArray())
+        keys += l.toObject().value(QStringLiteral("keys")).toArray().size();
+    QCOMPARE(keys, 4 * 3);
 }
 
 void TstProfileCli::verificationCatchesDroppedWrite()

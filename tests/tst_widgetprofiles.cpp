@@ -9,6 +9,7 @@
 #include "sim/legacyfirmware.h"
 #include "sim/simbus.h"
 #include "support/devicefixture.h"
+#include "support/hostilefiles.h"
 #include "support/logcapture.h"
 #include "support/windowharness.h"
 
@@ -131,6 +132,7 @@ private slots:
     void exportHoldsUnsavedEdits();
     void importBecomesEditsThatSaveWrites();
     void refusedImportLeavesModelUntouched();
+    void importIntoKnobOnlyKeypad();
     void importIntoLegacyKeypad();
 };
 
@@ -330,6 +332,7 @@ void TstWidgetProfiles::refusedImportLeavesModelUntouched()
     const QVector<QPair<QByteArray, QString>> bad = {
         {good.left(good.size() - 40), QStringLiteral("not valid JSON")},
         {newer, QStringLiteral("version: version 7 is newer")},
+        {good.left(good.lastIndexOf('}')) + ", \"layers\": []}", QStringLiteral("top level: member \"layers\" appears twice")},
     };
     for (const auto &b : bad) {
         cw.chosen = dir.filePath(QStringLiteral("bad.json"));
@@ -344,6 +347,17 @@ void TstWidgetProfiles::refusedImportLeavesModelUntouched()
         QVERIFY2(box.value(1).contains(b.second), qPrintable(box.value(1)));
         QCOMPARE(describeModel(*m), before);
     }
+    // Paths that are no profile file are refused without being read (no frozen window).
+    testsupport::HostileFiles hostile(Profile::MAX_FILE_BYTES + 1);
+    QVERIFY(hostile.ok());
+    for (const auto &e : hostile.entries()) {
+        cw.chosen = e.path;
+        QTest::mouseClick(cw.w.importProfileButton(), Qt::LeftButton);
+        QCOMPARE(cw.w.statusLabel()->text(), QStringLiteral("Profile refused"));
+        const QStringList box = takeMessageBox(cw.w);
+        QVERIFY2(box.value(1).contains(e.problem), qPrintable(box.value(1)));
+        QCOMPARE(describeModel(*m), before);
+    }
 
     // While a read of the keypad runs, an import would be overwritten by its result.
     QTest::mouseClick(cw.w.viewSettingsButton(), Qt::LeftButton);
@@ -355,6 +369,45 @@ void TstWidgetProfiles::refusedImportLeavesModelUntouched()
         takeMessageBox(cw.w);
     }
     QVERIFY(spinUntil([&] { return !cw.w.isDeviceTaskRunning(); }, 8000));
+}
+
+void TstWidgetProfiles::importIntoKnobOnlyKeypad()
+{
+    ConnectedWindow cw;
+    Fw::Identity id;
+    id.keyCount = 0;
+    id.encoderCount = 1; // one knob: slots 0 to 2
+    cw.fw->setIdentity(id);
+    QVERIFY(cw.start());
+    QTemporaryDir dir;
+    KeyboardData *m = cw.w.keyboardData();
+
+    // A profile that gives every slot of layer 0 a new function.
+    ProfileData p = Profile::fromModel(*m, ProfileDevice());
+    for (int k = 0; k < KeyboardData::KEYS_PER_LAYER; ++k)
+        p.layers[0][k].setBasicKey(quint8(0x04 + k));
+    cw.chosen = dir.filePath(QStringLiteral("all.json"));
+    QFile f(cw.chosen);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(Profile::toJson(p));
+    f.close();
+
+    QTest::mouseClick(cw.w.importProfileButton(), Qt::LeftButton);
+    QCOMPARE(cw.w.statusLabel()->text(), QStringLiteral("Profile imported: 3 keys, 0 lighting layers changed"));
+    QStringList missing;
+    for (int k = 3; k < KeyboardData::KEYS_PER_LAYER; ++k)
+        missing << QString::number(k);
+    const QString details = takeMessageBox(cw.w).value(1);
+    QVERIFY2(details.contains(QStringLiteral("layer 0, slots %1: no such key on this keypad")
+                                  .arg(missing.join(QStringLiteral(", ")))),
+             qPrintable(details));
+    QCOMPARE(dirtyKeys(*m), 3);
+
+    cw.fw->resetCounters();
+    QTest::mouseClick(cw.w.saveSettingsButton(), Qt::LeftButton);
+    QVERIFY(spinUntil([&] { return cw.w.statusLabel()->text() == QStringLiteral("Saved successfully"); }, 8000));
+    QCOMPARE(cw.fw->requestCount(Fw::WriteKey), 3);
+    QCOMPARE(cw.fw->keyRecord(0, 2), Fw::basicRecord(0x06));
 }
 
 void TstWidgetProfiles::importIntoLegacyKeypad()

@@ -1,7 +1,10 @@
 #include "app/appconfig.h"
 
+#include "model/boundedfile.h"
+
 #include <QCoreApplication>
-#include <QFile>
+#include <QDebug>
+#include <QFileInfo>
 #include <QStringList>
 
 QString AppConfig::defaultPath()
@@ -11,11 +14,23 @@ QString AppConfig::defaultPath()
 
 bool AppConfig::load(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return false;
-    parse(file.readAll());
-    return true;
+    QByteArray bytes;
+    QString problem;
+    switch (BoundedFile::read(path, MAX_FILE_BYTES, QStringLiteral("a settings file"), &bytes, &problem)) {
+    case BoundedFile::Read:
+        parse(bytes);
+        return true;
+    case BoundedFile::CannotOpen:
+        // No settings file is the usual case: the defaults hold without a word.
+        if (!QFileInfo::exists(path))
+            return false;
+        break;
+    case BoundedFile::NotAFile:
+    case BoundedFile::TooLarge:
+        break;
+    }
+    qDebug().noquote() << QStringLiteral("Config: %1 ignored: %2").arg(path, problem);
+    return false;
 }
 
 void AppConfig::parse(const QByteArray &bytes)

@@ -12,8 +12,8 @@ ProfileData keypadProfile(const KeyboardData &model, const ProfileDevice &device
     const int layers = device.usableLayerCount();
     const bool lighting = device.protocol != ProfileDevice::Protocol::LegacyOld;
     for (int l = 0; l < KeyboardData::LAYER_COUNT; ++l) {
-        if (l >= layers)
-            p.keyPresent[l].fill(false);
+        for (int k = 0; k < KeyboardData::KEYS_PER_LAYER; ++k)
+            p.keyPresent[l][k] = l < layers && device.hasSlot(k);
         p.ledPresent[l] = lighting && l < layers;
     }
     return p;

@@ -10,7 +10,8 @@ class KeyboardData;
 namespace ProfileFiles {
 
 // The model's configuration as a profile of `device`, without what the keypad does not hold:
-// layers beyond its own and lighting it cannot report ("Old" keypads) are left out, so
+// layers beyond its own, slots beyond its keys and knobs and lighting it cannot report
+// ("Old" keypads) are left out, so
 // importing the file into another keypad leaves those parts of it alone instead of
 // overwriting them with blank keys and made-up colours.
 ProfileData keypadProfile(const KeyboardData &model, const ProfileDevice &device);

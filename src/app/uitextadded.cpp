@@ -10,6 +10,28 @@ const QVector<QPair<QString, QString>> &addedPairs()
     static const QVector<QPair<QString, QString>> table = {
         {QStringLiteral("Keypad found, but access was denied: install the udev rule"),
          QStringLiteral("已找到键盘，但没有访问权限：请安装udev规则")},
+        // Unsaved changes: the question on closing, and edits kept while the keypad was away
+        {QStringLiteral("Unsaved changes"), QStringLiteral("未保存的更改")},
+        {QStringLiteral("Save the changes to the keypad before closing?"),
+         QStringLiteral("关闭前是否将更改保存到键盘？")},
+        {QStringLiteral("The changes are still being saved."), QStringLiteral("更改仍在保存中。")},
+        {QStringLiteral("The keypad these changes belong to is not connected, so they cannot be "
+                        "saved."),
+         QStringLiteral("这些更改所属的键盘未连接，无法保存。")},
+        {QStringLiteral("Changes not saved yet: %1"), QStringLiteral("尚未保存的更改：%1项")},
+        {QStringLiteral("Changes kept for a keypad that is not connected: %1. They are lost when "
+                        "the window closes."),
+         QStringLiteral("为未连接的键盘保留的更改：%1项，关闭窗口后将丢失。")},
+        {QStringLiteral("Connect that keypad and press Save Settings to keep them."),
+         QStringLiteral("请连接该键盘并点击“保存设置”以保留这些更改。")},
+        {QStringLiteral("The window stays open: not every change was saved."),
+         QStringLiteral("窗口保持打开：有更改未能保存。")},
+        {QStringLiteral("Unsaved changes restored: %1. Press Save to write them"),
+         QStringLiteral("已恢复未保存的更改：%1项，请点击“保存设置”写入键盘")},
+        {QStringLiteral("Save"), QStringLiteral("保存")},
+        {QStringLiteral("Discard"), QStringLiteral("不保存")},
+        {QStringLiteral("Cancel"), QStringLiteral("取消")},
+        {QStringLiteral("OK"), QStringLiteral("确定")},
         // Profiles
         {QStringLiteral("Export"), QStringLiteral("导出")},
         {QStringLiteral("Import"), QStringLiteral("导入")},

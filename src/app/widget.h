@@ -2,6 +2,8 @@
 
 #include "app/physicallayout.h"
 #include "model/keyboarddata.h"
+#include "model/keypadidentity.h"
+#include "model/pendingedits.h"
 #include "model/profile.h"
 #include "model/records.h"
 
@@ -33,11 +35,13 @@ class KeyButton;
 class KnobButton;
 class QBoxLayout;
 class QButtonGroup;
+class QCloseEvent;
 class QFrame;
 class QGroupBox;
 class QHBoxLayout;
 class QLabel;
 class QListWidget;
+class QMessageBox;
 class QResizeEvent;
 class QShowEvent;
 class QStackedWidget;
@@ -488,6 +492,42 @@ private:
     QTimer *m_marksTimer = nullptr;
     QVector<UnsavedMark *> m_layerMarks;
     // --- end of editing comforts ---------------------------------------------------------
+
+    // --- unsaved changes (widgetunsaved.cpp) ---------------------------------------------
+public:
+    // Runs the question asked when the window closes with unsaved changes and returns the
+    // button chosen (QMessageBox::Save, Discard or Cancel). The default shows the box
+    // modally; tests answer for the user.
+    using CloseQuestion = std::function<int(QMessageBox &box)>;
+    void setCloseQuestion(CloseQuestion ask);
+    // Edits kept for keypads that left before they were saved.
+    const PendingEdits &pendingEdits() const { return m_pendingEdits; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // Around loading a connect read: before it, the edits the model holds (made while no
+    // keypad was read) join those kept; after it, the edits kept for that keypad return.
+    void keepEditsBeforeLoad(const KeypadIdentity &incoming);
+    void restoreKeptEdits(const KeypadIdentity &incoming);
+    // The keypad left: its unsaved edits are kept before the model is blanked.
+    void keepEditsOfLeavingKeypad();
+    KeypadIdentity connectedIdentity() const;
+    // Closing after Save was chosen: starts the save once the device is free and closes
+    // once its task has ended with nothing left unsaved.
+    void continueCloseAfterSave();
+    void refuseCloseAfterSave();
+
+    enum class CloseAfterSave { No, Waiting, Saving };
+    PendingEdits m_pendingEdits;
+    KeypadIdentity m_keypadIdentity; // of the keypad read last, kept after it leaves
+    bool m_keypadLoaded = false;     // the connected keypad's read is in the model
+    CloseQuestion m_closeQuestion;
+    CloseAfterSave m_closeAfterSave = CloseAfterSave::No;
+    bool m_closeApproved = false;
+    bool m_closeMayDropKept = false;
+    // --- end of unsaved changes -----------------------------------------------------------
 
     // --- profiles (widgetprofiles.cpp) ----------------------------------------------------
 public:

@@ -87,6 +87,9 @@ bool Widget::endDeviceTask(quint64 serial)
 {
     if (m_deviceTasksRunning > 0)
         --m_deviceTasksRunning;
+    // After this result is applied, a close waiting for the device may go on.
+    if (m_closeAfterSave != CloseAfterSave::No)
+        QTimer::singleShot(0, this, &Widget::continueCloseAfterSave);
     if (serial != m_connectionSerial) {
         qDebug() << "Widget: result of an earlier connection dropped";
         return false;
@@ -152,6 +155,8 @@ void Widget::applyConnectResult(const ConnectResult &r)
                        << " legacyOk=" << boolText(r.legacyOk) << " allLayers=" << r.layers.size();
 
     if (r.infoOk || r.legacyOk) {
+        const KeypadIdentity keypad = connectedIdentity();
+        keepEditsBeforeLoad(keypad);
         m_keyboardData.loadLayers(r.layers);
         qDebug() << "[UI] onDeviceConnected loaded allLayers";
         if (!r.allLayersOk)
@@ -159,6 +164,7 @@ void Widget::applyConnectResult(const ConnectResult &r)
                                 : "readAllConfiguration completed with fallback/default data");
         loadReadConfiguration(r);
         qDebug() << (legacy ? "Legacy config loaded from device" : "Config loaded from device");
+        restoreKeptEdits(keypad);
     }
     updateLayerButtonsVisibility();
 }
@@ -208,6 +214,7 @@ void Widget::onDeviceDisconnected()
         setSlotMarker(button, false);
     }
     m_highlightedButton = nullptr;
+    keepEditsOfLeavingKeypad();
     m_keyboardData.resetAll();
     if (m_history)
         m_history->startNewHistory();

@@ -1,9 +1,9 @@
 #include "model/profile.h"
 
+#include "model/boundedfile.h"
 #include "model/keyboarddata.h"
 #include "model/keynames.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -181,21 +181,32 @@ bool ProfileDevice::hasSlot(int slot) const
 {
     if (slot < 0 || slot >= KeyboardData::KEYS_PER_LAYER)
         return false;
+    // A keypad that reported neither keys nor knobs is taken to have every slot its protocol
+    // can write: nothing better is known about it.
+    const bool counted = keyCount > 0 || encoderCount > 0 || extraKeyCount > 0;
     switch (protocol) {
     case Protocol::None:
-    case Protocol::LegacyR10Udav:
         return true;
-    case Protocol::Current: {
-        DeviceInfo info;
-        info.valid = keyCount > 0;
-        info.keyCount = quint8(keyCount);
-        info.extraKeyCount = quint8(extraKeyCount);
-        info.encoderCount = quint8(encoderCount);
-        return slot < info.writableKeyLimit();
+    case Protocol::Current:
+        // Keys, then the extra inputs, then three per knob (left turn, right turn, press):
+        // a knob-only keypad has slots 0-2, a single key slot 0.
+        return !counted
+               || slot < qMin(keyCount + extraKeyCount + 3 * encoderCount, int(KeyboardData::KEYS_PER_LAYER));
+    case Protocol::LegacyR10Udav:
+    case Protocol::LegacyOld: {
+        // Legacy keypads keep keys from slot 0 and knob actions from slot 16, three per knob;
+        // "Old" ones store at most 15 keys and the first knob only.
+        const bool old = protocol == Protocol::LegacyOld;
+        const int keys = old ? 15 : 16;
+        const int knobs = old ? 1 : 3;
+        if (!counted)
+            return slot < keys || (slot >= 16 && slot < 16 + 3 * knobs);
+        // One knob and no keys: the knob answers in key slots, the ones its panel edits
+        // (1-3, or 0-2 on the shape-1 model).
+        if (keyCount == 0 && encoderCount == 1)
+            return shape == 1 ? slot <= 2 : slot >= 1 && slot <= 3;
+        return slot < qMin(keyCount, keys) || (slot >= 16 && slot < 16 + 3 * qMin(encoderCount, knobs));
     }
-    case Protocol::LegacyOld:
-        // Keys 0-14 and the first knob's three actions.
-        return slot <= 14 || (slot >= 16 && slot <= 18);
     }
     return false;
 }
@@ -421,21 +432,11 @@ bool exportToFile(const QString &path, const KeyboardData &model, const ProfileD
 
 bool readFile(const QString &path, ProfileData *out, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("%1: cannot read (%2)").arg(path, file.errorString());
-        return false;
-    }
-    // A profile is a few hundred kilobytes at most; anything far larger is not one.
-    constexpr qint64 kMaxBytes = 16 * 1024 * 1024;
-    if (file.size() > kMaxBytes) {
-        if (error)
-            *error = QStringLiteral("%1: %2 bytes, too large for a profile").arg(path).arg(file.size());
-        return false;
-    }
+    QByteArray bytes;
     QString why;
-    if (!parse(file.readAll(), out, &why)) {
+    if (BoundedFile::read(path, MAX_FILE_BYTES, QStringLiteral("a profile"), &bytes, &why)
+            != BoundedFile::Read
+        || !parse(bytes, out, &why)) {
         if (error)
             *error = QStringLiteral("%1: %2").arg(path, why);
         return false;

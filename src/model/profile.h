@@ -62,6 +62,8 @@ struct ProfileImportResult {
 namespace Profile {
 
 constexpr int FORMAT_VERSION = 1;
+// A profile is a few hundred kilobytes at most; anything far larger is not one.
+constexpr qint64 MAX_FILE_BYTES = 16 * 1024 * 1024;
 extern const char *const FORMAT_NAME;
 
 ProfileData fromModel(const KeyboardData &model, const ProfileDevice &device);
@@ -98,6 +100,8 @@ bool exportToFile(const QString &path, const KeyboardData &model, const ProfileD
                   QString *error);
 ProfileImportResult importFromFile(const QString &path, const ProfileDevice &target,
                                    KeyboardData &model);
+// Reads and parses a profile file: a regular file of at most MAX_FILE_BYTES (pipes, devices
+// and directories are refused without being read).
 bool readFile(const QString &path, ProfileData *out, QString *error);
 
 } // namespace Profile

@@ -2,6 +2,7 @@
 // changes nothing, and each refusal names the JSON place it is about.
 #include "model/profile.h"
 
+#include "model/jsonmembers.h"
 #include "model/keyboarddata.h"
 #include "model/keynames.h"
 
@@ -345,11 +346,18 @@ bool parse(const QByteArray &json, ProfileData *out, QString *error)
     QJsonParseError pe;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &pe);
     Reader r;
+    QString place, member;
+    int offset = 0;
     if (pe.error != QJsonParseError::NoError) {
         r.fail(syntaxPlace(json, pe.offset),
                QStringLiteral("not valid JSON (%1)").arg(pe.errorString()));
     } else if (!doc.isObject()) {
         r.fail(QStringLiteral("top level"), QStringLiteral("expected an object"));
+    } else if (JsonMembers::firstDuplicate(json, &place, &member, &offset)) {
+        // The parsed document kept only the last of the two, so checking it would pass a
+        // file that means something other than it seems to (a second "layers": [] empties it).
+        r.fail(place.isEmpty() ? QStringLiteral("top level") : place,
+               QStringLiteral("member \"%1\" appears twice (%2)").arg(member, syntaxPlace(json, offset)));
     } else {
         const QJsonObject top = doc.object();
         QString format;

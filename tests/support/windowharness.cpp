@@ -1,5 +1,8 @@
 #include "support/windowharness.h"
 
+#include "app/widget.h"
+#include "support/logcapture.h"
+
 #include <QEventLoop>
 
 namespace testsupport {
@@ -37,6 +40,16 @@ void spinFor(int ms)
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+bool waitUntilRead(const Widget &w, const LogCapture &log, int reads, int timeoutMs)
+{
+    return spinUntil(
+        [&] {
+            return log.count(QStringLiteral("[UI] onDeviceConnected ready")) >= reads
+                   && !w.isDeviceTaskRunning();
+        },
+        timeoutMs);
 }
 
 GapMeter::GapMeter(QObject *parent)

@@ -11,7 +11,11 @@
 
 #include <functional>
 
+class Widget;
+
 namespace testsupport {
+
+class LogCapture;
 
 AppConfig configFrom(const char *text);
 
@@ -21,6 +25,10 @@ AppConfig configFrom(const char *text);
 bool spinUntil(const std::function<bool()> &done, int timeoutMs = 5000);
 // Runs the event loop for `ms`.
 void spinFor(int ms);
+
+// Waits until the window has applied `reads` connect reads since `log` began (or was
+// cleared) and runs no device task any more.
+bool waitUntilRead(const Widget &w, const LogCapture &log, int reads = 1, int timeoutMs = 8000);
 
 // Records the longest time the GUI thread went without turning its event loop while the
 // meter ran: a 1 ms precise timer notes the time between its own firings.

@@ -1,0 +1,62 @@
+#pragma once
+
+// Paths that a program reading small files (profiles, settings) must refuse without reading:
+// a named pipe, a device, a directory and a file over the limit.
+//
+//     testsupport::HostileFiles hostile(Profile::MAX_FILE_BYTES + 1);
+//     QVERIFY(hostile.ok());
+//     for (const auto &e : hostile.entries()) { ... e.path ... e.problem ... }
+
+#include <QSemaphore>
+#include <QString>
+#include <QTemporaryDir>
+#include <QVector>
+
+#include <thread>
+
+namespace testsupport {
+
+// A named pipe, made on construction and removed on destruction. Should the code under test
+// block opening it for reading anyway, a writer comes by after `unblockAfterMs` (and again
+// every 100 ms) and closes at once: the test then fails its time check instead of hanging.
+class NamedPipe
+{
+public:
+    explicit NamedPipe(const QString &path, int unblockAfterMs = 5000);
+    ~NamedPipe();
+    NamedPipe(const NamedPipe &) = delete;
+    NamedPipe &operator=(const NamedPipe &) = delete;
+
+    bool ok() const { return m_ok; }
+    QString path() const { return m_path; }
+
+private:
+    QString m_path;
+    bool m_ok = false;
+    QSemaphore m_done;
+    std::thread m_watchdog;
+};
+
+class HostileFiles
+{
+public:
+    struct Entry {
+        QString path;
+        QString problem; // the words the refusal must contain
+    };
+
+    // `oversizeBytes`: size of the (sparse) regular file that is one byte too many.
+    explicit HostileFiles(qint64 oversizeBytes);
+
+    bool ok() const { return m_ok && m_pipe.ok(); }
+    // The pipe, /dev/zero, a directory and the oversized file, in that order.
+    QVector<Entry> entries() const;
+
+private:
+    QTemporaryDir m_dir;
+    NamedPipe m_pipe;
+    qint64 m_oversize;
+    bool m_ok = false;
+};
+
+} // namespace testsupport
