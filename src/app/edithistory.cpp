@@ -49,6 +49,7 @@ void EditHistory::take()
 void EditHistory::nameStep(const QString &name)
 {
     m_name = name;
+    onModelEdited(); // a name whose action changed nothing goes with the event
 }
 
 void EditHistory::beginStep(const QString &name)
@@ -120,7 +121,9 @@ void EditHistory::commit()
     for (int l = 0; l < keys.size(); ++l)
         for (int k = 0; k < keys[l].size(); ++k)
             if (!keys[l][k].sameFunction(m_keys[l][k]))
-                keyChanges.append({l, k, m_keys[l][k], keys[l][k]});
+                keyChanges.append({l, k, m_keys[l][k], keys[l][k], false});
+            else if (keys[l][k].dirty && !m_keys[l][k].dirty) // marked to be written again
+                keyChanges.append({l, k, m_keys[l][k], keys[l][k], true});
     for (int l = 0; l < lighting.size(); ++l)
         if (!sameLighting(lighting[l], m_lighting[l]))
             lightingChanges.append({l, m_lighting[l], lighting[l]});
@@ -161,7 +164,7 @@ QString EditHistory::nameFor(const SlotsEditCommand &command) const
 
 bool EditHistory::canUndo() const
 {
-    return m_holds == 0 && (m_stack->canUndo() || m_commitQueued);
+    return m_holds == 0 && m_stack->canUndo();
 }
 
 bool EditHistory::canRedo() const

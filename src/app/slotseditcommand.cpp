@@ -27,7 +27,7 @@ void SlotsEditCommand::apply(bool after)
         return; // pushed already done
     m_applied = after;
     for (const KeyChange &c : qAsConst(m_keys))
-        m_model->restoreKeyAt(c.layer, c.key, after ? c.after : c.before);
+        m_model->restoreKeyAt(c.layer, c.key, after ? c.after : c.before, after && c.markOnly);
     for (const LightingChange &c : qAsConst(m_lighting))
         m_model->restoreLedConfig(c.layer, after ? c.after : c.before);
 }

@@ -18,6 +18,9 @@ public:
         int key;
         KeyData before;
         KeyData after;
+        // The action only marked the key to be written (Clear All on an empty key): redo
+        // marks it again, undo takes the mark back.
+        bool markOnly;
     };
     struct LightingChange {
         int layer;

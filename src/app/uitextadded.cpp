@@ -73,6 +73,7 @@ const QVector<QPair<QString, QString>> &addedPairs()
         {QStringLiteral("Knob %1 press"), QStringLiteral("旋钮 %1 按下")},
         {QStringLiteral("Not assigned"), QStringLiteral("未设置")},
         {QStringLiteral("unsaved change"), QStringLiteral("未保存")},
+        {QStringLiteral("Restore Unsaved Changes"), QStringLiteral("恢复未保存的更改")},
     };
     return table;
 }

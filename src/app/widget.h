@@ -478,6 +478,7 @@ public:
 private:
     void addEditControls(QHBoxLayout *topBarLayout);
     void initEditing();
+    void addUnsavedCount();
     void scheduleUnsavedMarks();
     void refreshEditControls();
     void refreshAccessibleTexts();

@@ -164,6 +164,8 @@ void Widget::applyConnectResult(const ConnectResult &r)
                                 : "readAllConfiguration completed with fallback/default data");
         loadReadConfiguration(r);
         qDebug() << (legacy ? "Legacy config loaded from device" : "Config loaded from device");
+        if (m_history) // the kept edits come back as one step that undo can take back
+            m_history->nameStep(QStringLiteral("Restore Unsaved Changes"));
         restoreKeptEdits(keypad);
     }
     updateLayerButtonsVisibility();

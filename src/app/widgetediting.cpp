@@ -24,7 +24,7 @@
 
 namespace {
 
-constexpr int EDIT_BUTTON_WIDTH = 72;
+constexpr int EDIT_BUTTON_WIDTH = 40;
 constexpr int EDIT_BUTTON_HEIGHT = 34;
 
 QString editButtonStyle()
@@ -49,32 +49,48 @@ QString plainText(const QString &text)
 
 void Widget::addEditControls(QHBoxLayout *topBarLayout)
 {
-    auto make = [this](const QString &text, const QString &name) {
-        auto *b = new QPushButton(text, m_topBar);
+    // Arrows rather than words: the status text needs the bar's width in a narrow window.
+    // The tooltips and accessible names carry the words.
+    auto make = [this](const QString &arrow, const QString &name, const QString &what) {
+        auto *b = new QPushButton(arrow, m_topBar);
         b->setObjectName(name);
+        b->setAccessibleName(what);
         b->setFixedSize(EDIT_BUTTON_WIDTH, EDIT_BUTTON_HEIGHT);
         b->setStyleSheet(editButtonStyle());
         b->setCursor(Qt::PointingHandCursor);
         b->setEnabled(false);
         return b;
     };
-    m_undoButton = make(QStringLiteral("Undo"), QStringLiteral("undoButton"));
-    m_redoButton = make(QStringLiteral("Redo"), QStringLiteral("redoButton"));
+    m_undoButton = make(QStringLiteral("\u21B6"), QStringLiteral("undoButton"), QStringLiteral("Undo"));
+    m_redoButton = make(QStringLiteral("\u21B7"), QStringLiteral("redoButton"), QStringLiteral("Redo"));
     topBarLayout->insertWidget(0, m_undoButton);
     topBarLayout->insertWidget(1, m_redoButton);
-
-    m_unsavedCountLabel = new QLabel(m_topBar);
-    m_unsavedCountLabel->setObjectName(QStringLiteral("unsavedCountLabel"));
-    m_unsavedCountLabel->setStyleSheet(
-        QStringLiteral("color: #FF8C00; font-size: 14px; font-weight: bold;"));
-    m_unsavedCountLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // As much room right of the status as the two take on its left, so it stays centred
+    // (a spacer takes the place of the spacing beside it).
     const int statusAt = topBarLayout->indexOf(m_statusLabel);
-    topBarLayout->insertWidget(statusAt + 1, m_unsavedCountLabel);
+    topBarLayout->insertItem(statusAt + 1,
+                             new QSpacerItem(2 * (EDIT_BUTTON_WIDTH + topBarLayout->spacing()), 0,
+                                             QSizePolicy::Preferred, QSizePolicy::Minimum));
+}
+
+void Widget::addUnsavedCount()
+{
+    // Under Save Settings: the count says what Save would write.
+    auto *column = qobject_cast<QBoxLayout *>(m_saveButton->parentWidget()->layout());
+    m_unsavedCountLabel = new QLabel(m_saveButton->parentWidget());
+    m_unsavedCountLabel->setObjectName(QStringLiteral("unsavedCountLabel"));
+    m_unsavedCountLabel->setStyleSheet(QStringLiteral(
+        "QLabel#unsavedCountLabel { color: #FF8C00; font-size: 16px; font-weight: bold; }"));
+    m_unsavedCountLabel->setAlignment(Qt::AlignCenter);
+    m_unsavedCountLabel->setMinimumHeight(24);
+    if (column)
+        column->insertWidget(column->indexOf(m_saveButton) + 1, m_unsavedCountLabel);
 }
 
 void Widget::initEditing()
 {
     m_history = new EditHistory(&m_keyboardData, this);
+    addUnsavedCount();
     connect(m_undoButton, &QPushButton::clicked, m_history, &EditHistory::undo);
     connect(m_redoButton, &QPushButton::clicked, m_history, &EditHistory::redo);
     connect(m_history, &EditHistory::changed, this, &Widget::refreshEditControls);
@@ -251,6 +267,8 @@ void Widget::refreshEditControls()
     m_redoButton->setEnabled(ready && m_history->canRedo());
     const QString undo = m_history->undoName();
     const QString redo = m_history->redoName();
+    m_undoButton->setAccessibleName(uiText(QStringLiteral("Undo")));
+    m_redoButton->setAccessibleName(uiText(QStringLiteral("Redo")));
     m_undoButton->setToolTip(undo.isEmpty() ? uiText(QStringLiteral("Undo"))
                                             : uiText(QStringLiteral("Undo %1")).arg(uiText(undo)));
     m_redoButton->setToolTip(redo.isEmpty() ? uiText(QStringLiteral("Redo"))

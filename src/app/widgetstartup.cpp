@@ -44,7 +44,7 @@ QWidget *Widget::buildTopBar()
     m_statusLabel->setFixedHeight(34);
     layout->addWidget(m_statusLabel, 1);
     addProfileButtons(layout); // Export and Import, right of the status
-    addEditControls(layout);   // Undo and Redo on the left, the unsaved count by the status
+    addEditControls(layout);   // Undo and Redo, left of the status
     layout->addSpacing(84);
     return m_topBar;
 }

@@ -458,13 +458,13 @@ void KeyboardData::forgetKeypadLed(int layer)
         m_keypadLedKnown[layer] = false;
 }
 
-void KeyboardData::restoreKeyAt(int layer, int keyIdx, const KeyData &content)
+void KeyboardData::restoreKeyAt(int layer, int keyIdx, const KeyData &content, bool markChanged)
 {
     KeyData *key = keyDataAt(layer, keyIdx);
     if (!key)
         return;
     *key = content;
-    key->dirty = !m_keypadKeyKnown[layer][keyIdx]
+    key->dirty = markChanged || !m_keypadKeyKnown[layer][keyIdx]
                  || !content.sameFunction(m_keypadKeys[layer][keyIdx]);
     bumpKey(layer, keyIdx);
     if (layer == m_currentLayer) {

@@ -80,7 +80,8 @@ public:
     // saves. Undo and redo put content back through restoreKeyAt / restoreLedConfig, whose
     // change flags then follow from a comparison with it, so stepping back to what the keypad
     // holds leaves nothing to save whatever the saves in between did.
-    void restoreKeyAt(int layer, int keyIdx, const KeyData &content);
+    // `markChanged` keeps the key marked even when it matches the keypad's copy.
+    void restoreKeyAt(int layer, int keyIdx, const KeyData &content, bool markChanged = false);
     void restoreLedConfig(int layer, const LayerLedConfigData &content);
     // The keypad's copy is no longer known (a save that did not take): the slot counts as
     // changed whatever it is set back to.
