@@ -3,8 +3,8 @@
 #include "app/slotseditcommand.h"
 #include "model/keyboarddata.h"
 
+#include <QCoreApplication>
 #include <QEvent>
-#include <QVariant>
 #include <QUndoStack>
 #include <QWidget>
 
@@ -75,17 +75,32 @@ void EditHistory::endStep()
 
 void EditHistory::holdWhileDragging(QWidget *widget, const QString &name)
 {
-    widget->setProperty("_dragStepName", name);
+    m_dragNames.insert(widget, name);
+    connect(widget, &QObject::destroyed, this, [this, widget] { m_dragNames.remove(widget); });
     widget->installEventFilter(this);
+}
+
+void EditHistory::stepAtEveryInput()
+{
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 bool EditHistory::eventFilter(QObject *watched, QEvent *event)
 {
-    switch (event->type()) {
+    const QEvent::Type type = event->type();
+    // A new press or key starts a new action: what the last one changed is its own step
+    // even when the turn of the event loop that would have made it has not come yet.
+    if (m_commitQueued && m_holds == 0
+        && (type == QEvent::MouseButtonPress || type == QEvent::KeyPress))
+        commit();
+    const auto drag = m_dragNames.constFind(watched);
+    if (drag == m_dragNames.constEnd())
+        return QObject::eventFilter(watched, event);
+    switch (type) {
     case QEvent::MouseButtonPress:
         if (!m_dragging) {
             m_dragging = watched;
-            beginStep(watched->property("_dragStepName").toString());
+            beginStep(drag.value());
         }
         break;
     case QEvent::MouseButtonRelease:

@@ -2,6 +2,7 @@
 
 #include "model/records.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QVector>
@@ -35,6 +36,8 @@ public:
     bool isStepOpen() const { return m_holds > 0; }
     // Turns the edits made since the last step into a step now.
     void commit();
+    // Ends the pending step at every mouse press and key press of the application.
+    void stepAtEveryInput();
     // A mouse drag on `widget` (pressed to released) is one step, named `name`.
     void holdWhileDragging(QWidget *widget, const QString &name);
 
@@ -71,6 +74,7 @@ private:
     QString m_name;
     int m_holds = 0;
     QObject *m_dragging = nullptr;
+    QHash<QObject *, QString> m_dragNames;
     bool m_applying = false;
     bool m_commitQueued = false;
 };

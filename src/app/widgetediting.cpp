@@ -90,6 +90,7 @@ void Widget::addUnsavedCount()
 void Widget::initEditing()
 {
     m_history = new EditHistory(&m_keyboardData, this);
+    m_history->stepAtEveryInput();
     addUnsavedCount();
     connect(m_undoButton, &QPushButton::clicked, m_history, &EditHistory::undo);
     connect(m_redoButton, &QPushButton::clicked, m_history, &EditHistory::redo);
