@@ -14,6 +14,7 @@
 #include "support/windowharness.h"
 
 #include <QAccessible>
+#include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -33,6 +34,14 @@ QString accessible(QWidget *w, QAccessible::Text t)
 {
     QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
     return a ? a->text(t) : QString();
+}
+
+// Renders the window when MACROPAD_SHOTS_DIR names a directory.
+void shoot(Widget &w, const QString &name)
+{
+    const QString shots = qEnvironmentVariable("MACROPAD_SHOTS_DIR");
+    if (!shots.isEmpty() && QDir().mkpath(shots))
+        w.grab().save(QStringLiteral("%1/undo-%2.png").arg(shots, name));
 }
 
 bool layerMarked(Widget &w, int layer)
@@ -92,6 +101,7 @@ void TstUndoWindow::editUndoSaveAndMarks()
     QVERIFY(layerMarked(w, 1) && !layerMarked(w, 0));
     QVERIFY(w.isWindowModified());
     QCOMPARE(w.undoButton()->toolTip(), QStringLiteral("Undo Key Assignment"));
+    shoot(w, QStringLiteral("marked"));
 
     // Undone from layer 1: the window goes to layer 2 and selects the key.
     QTest::mouseClick(w.layerButton(0), Qt::LeftButton);
@@ -146,6 +156,11 @@ void TstUndoWindow::editUndoSaveAndMarks()
     zh.keyboardData()->clearSelectedKey();
     QVERIFY(spinUntil([&] { return zh.unsavedCountLabel()->text() == QStringLiteral("1 处未保存的更改"); }));
     QCOMPARE(zh.undoButton()->toolTip(), QStringLiteral("撤销“清除”"));
+    zh.resize(Widget::MIN_WINDOW_WIDTH, Widget::MIN_WINDOW_HEIGHT);
+    zh.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&zh));
+    testsupport::spinFor(50);
+    shoot(zh, QStringLiteral("chinese-narrow"));
 }
 
 void TstUndoWindow::keyboardAndScreenReader()

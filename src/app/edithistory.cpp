@@ -42,8 +42,19 @@ EditHistory::EditHistory(KeyboardData *model, QObject *parent)
 
 void EditHistory::take()
 {
-    m_keys = m_model->layers();
-    m_lighting = m_model->ledConfigs();
+    // Slot by slot into buffers of its own: sharing the model's would make the model copy
+    // them on its next edit, and a KeyData pointer a caller holds would go stale.
+    const QVector<QVector<KeyData>> &keys = m_model->layers();
+    m_keys.resize(keys.size());
+    for (int l = 0; l < keys.size(); ++l) {
+        m_keys[l].resize(keys[l].size());
+        for (int k = 0; k < keys[l].size(); ++k)
+            m_keys[l][k] = keys[l][k];
+    }
+    const QVector<LayerLedConfigData> &lighting = m_model->ledConfigs();
+    m_lighting.resize(lighting.size());
+    for (int l = 0; l < lighting.size(); ++l)
+        m_lighting[l] = lighting[l];
 }
 
 void EditHistory::nameStep(const QString &name)

@@ -293,6 +293,8 @@ void Widget::onHistoryStepApplied(int layer, int key)
     refreshLegacyOldRgbLedPage();
     if (key >= 0)
         selectButton(buttonIndexFromDataIndex(key));
+    else if (m_rgbLedPageActive)
+        syncColorPickerToSelection(); // the picker shows the colour that came back
     const int selected = m_keyboardData.selectedKey();
     if (selected >= 0)
         showFullTextInDisplay(displayFullTextForCurrentPage(selected));
