@@ -83,6 +83,7 @@ void Widget::addUnsavedCount()
         "QLabel#unsavedCountLabel { color: #FF8C00; font-size: 16px; font-weight: bold; }"));
     m_unsavedCountLabel->setAlignment(Qt::AlignCenter);
     m_unsavedCountLabel->setMinimumHeight(24);
+    m_unsavedCountLabel->setWordWrap(true);
     if (column)
         column->insertWidget(column->indexOf(m_saveButton) + 1, m_unsavedCountLabel);
 }

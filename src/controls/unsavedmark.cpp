@@ -8,7 +8,7 @@
 namespace {
 int dotSize(const QRect &area)
 {
-    return std::max(6, std::min(area.width(), area.height()) / 9);
+    return std::max(8, std::min(area.width(), area.height()) / 9);
 }
 } // namespace
 
