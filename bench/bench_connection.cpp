@@ -8,6 +8,7 @@
 #include "controls/knobbutton.h"
 #include "device/hidmanager.h"
 #include "model/keyboarddata.h"
+#include "model/logcategories.h"
 #include "sim/currentfirmware.h"
 #include "sim/legacyfirmware.h"
 #include "sim/simbus.h"
@@ -92,6 +93,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     initKnobResources();
+    // The figures are timed by the window's own log lines.
+    QLoggingCategory::setFilterRules(LogCategories::debugRule(true));
     qInstallMessageHandler(watchLog);
 
     Widget w(AppConfig{});

@@ -2,7 +2,7 @@
 // root's) must be reported as such, once, and the report must go away when the keypad
 // opens or leaves the bus.
 #include "app/appconfig.h"
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 #include "app/widget.h"
 #include "controls/knobbutton.h"
 #include "device/deviceaccess.h"

@@ -4,6 +4,7 @@
 #include "model/keyboarddata.h"
 #include "pages/basekeyspage.h"
 #include "pages/extrakeyspage.h"
+#include "support/logcapture.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -128,11 +129,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(m_base));
         QVERIFY(QTest::qWaitForWindowExposed(m_extra));
         g_log.clear();
+        testsupport::enableDiagnosticLog(true); // the pages' lines are read below
         m_previousHandler = qInstallMessageHandler(captureLog);
     }
     void cleanup()
     {
         qInstallMessageHandler(m_previousHandler);
+        testsupport::enableDiagnosticLog(false);
         delete m_base;
         delete m_extra;
         delete m_model;

@@ -2,7 +2,7 @@
 // selected key, ranges, "NULL" cells, a basic key turned into a two-step macro, only the
 // chosen press step changed) and the "Old" slider and number box kept in step, limited to
 // 60000 ms; both only for their own generation, both reached through the page list.
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 #include "app/widget.h"
 #include "model/keyboarddata.h"
 #include "pages/clampeddelayspinbox.h"

@@ -2,7 +2,7 @@
 // lighting and macro rows by keypad kind, and whole user flows from a click on the panel
 // to a click on a page.
 #include "app/appconfig.h"
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 #include "app/widget.h"
 #include "controls/keybutton.h"
 #include "controls/knobbutton.h"

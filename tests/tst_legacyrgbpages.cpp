@@ -2,7 +2,7 @@
 // and colours they set in the model, the nearest-colour highlight of the "Old" page, and
 // their look.
 #include "app/appconfig.h"
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 #include "app/widget.h"
 #include "controls/keybutton.h"
 #include "controls/knobbutton.h"

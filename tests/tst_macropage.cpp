@@ -2,7 +2,7 @@
 // key's macro (delays from an injected clock), the window is locked while recording, the
 // 64th step ends it, the blocks edit the steps' delays, and the recorded key reaches a
 // simulated keypad through the save that follows the recording.
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 #include "app/widget.h"
 #include "controls/macroflowwidget.h"
 #include "device/hidmanager.h"

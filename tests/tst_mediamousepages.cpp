@@ -3,6 +3,7 @@
 #include "model/keyboarddata.h"
 #include "pages/mousepage.h"
 #include "pages/multimediapage.h"
+#include "support/logcapture.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -80,11 +81,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(m_media));
         QVERIFY(QTest::qWaitForWindowExposed(m_mouse));
         g_log.clear();
+        testsupport::enableDiagnosticLog(true); // the pages' lines are read below
         m_previousHandler = qInstallMessageHandler(captureLog);
     }
     void cleanup()
     {
         qInstallMessageHandler(m_previousHandler);
+        testsupport::enableDiagnosticLog(false);
         delete m_media;
         delete m_mouse;
         delete m_model;

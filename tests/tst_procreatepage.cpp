@@ -5,6 +5,7 @@
 #include "pages/pagecaptions.h"
 #include "pages/procreatepage.h"
 #include "pages/procreatetable.h"
+#include "support/logcapture.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -108,11 +109,13 @@ private slots:
         m_page->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_page));
         g_log.clear();
+        testsupport::enableDiagnosticLog(true); // the pages' lines are read below
         m_previousHandler = qInstallMessageHandler(captureLog);
     }
     void cleanup()
     {
         qInstallMessageHandler(m_previousHandler);
+        testsupport::enableDiagnosticLog(false);
         delete m_page;
         delete m_model;
     }

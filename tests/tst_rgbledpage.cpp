@@ -2,7 +2,7 @@
 // reaching exactly the right lighting flags, the picker following the selection, scaling,
 // and the page as it looks in both languages.
 #include "app/appconfig.h"
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 #include "app/widget.h"
 #include "controls/keybutton.h"
 #include "controls/knobbutton.h"

@@ -1,4 +1,4 @@
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 
 #include <QSet>
 #include <QtTest>

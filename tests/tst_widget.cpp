@@ -1,5 +1,5 @@
 #include "app/appconfig.h"
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 #include "app/widget.h"
 #include "controls/keybutton.h"
 #include "controls/knobbutton.h"

@@ -1,6 +1,7 @@
 #include "app/appconfig.h"
 
 #include "model/boundedfile.h"
+#include "model/logcategories.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -29,7 +30,7 @@ bool AppConfig::load(const QString &path)
     case BoundedFile::TooLarge:
         break;
     }
-    qDebug().noquote() << QStringLiteral("Config: %1 ignored: %2").arg(path, problem);
+    qCDebug(lcWindow).noquote() << QStringLiteral("Config: %1 ignored: %2").arg(path, problem);
     return false;
 }
 

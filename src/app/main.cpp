@@ -1,9 +1,13 @@
+#include "app/commandline.h"
 #include "app/profilecli.h"
+#include "app/startupsettings.h"
 #include "app/widget.h"
 #include "controls/knobbutton.h"
 #include "device/linkcapture.h"
+#include "model/logcategories.h"
 
 #include <QApplication>
+#include <cstdio>
 #include <QCoreApplication>
 #include <QIcon>
 #include <QLoggingCategory>
@@ -12,24 +16,86 @@
 #include "sim/demokeypads.h"
 #endif
 
+namespace {
+
+// Names the per-user settings file (~/.config/macropad-studio/<program>.conf on Linux) and
+// the version; the demo keeps settings of its own.
+void nameApplication()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("macropad-studio"));
+#ifdef MACROPAD_DEMO
+    QCoreApplication::setApplicationName(QStringLiteral("macropad-studio-demo"));
+#else
+    QCoreApplication::setApplicationName(QStringLiteral("macropad-studio"));
+#endif
+}
+
+// The diagnostic log stays off unless asked for (its categories start with their debug
+// lines off; plain qDebug lines are turned off here too). QT_LOGGING_RULES, applied after
+// these rules, has the last word.
+void applyVerbosity(const CommandLineOptions &options)
+{
+    if (options.verbose)
+        QLoggingCategory::setFilterRules(LogCategories::debugRule(true));
+    else if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+}
+
+// The demo's keypad goes on the simulated bus before anyone looks for one.
+bool installKeypad(const CommandLineOptions &options)
+{
+#ifdef MACROPAD_DEMO
+    return sim::installDemoKeypad(options.keypad, options.latencyMs, options.noAccess,
+                                  options.replayPath);
+#else
+    Q_UNUSED(options);
+    return true;
+#endif
+}
+
+// Records the keypad conversation from the first scan on, when asked for.
+bool startCapture(const CommandLineOptions &options)
+{
+    if (options.capturePath.isEmpty())
+        return true;
+    QString why;
+    if (LinkCapture::start(options.capturePath, &why))
+        return true;
+    std::fprintf(stderr, "Cannot capture to %s: %s\n", qPrintable(options.capturePath), qPrintable(why));
+    return false;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
-    if (ProfileCli::requested(argc, argv)) {
-        // Profiles from a script: no window, so no display is needed.
-        QCoreApplication app(argc, argv);
-        // The link's diagnostic log would bury the progress lines; --verbose keeps it.
-        if (!app.arguments().contains(QStringLiteral("--verbose")))
-            QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
-        if (!LinkCapture::startFromArguments(app.arguments()))
-            return ProfileCli::BadFileOrUsage;
 #ifdef MACROPAD_DEMO
-        if (!sim::installDemoKeypad(app.arguments()))
-            return ProfileCli::BadFileOrUsage;
+    CommandLine commandLine(CommandLine::Program::Demo, sim::demoKeypadChoices());
+#else
+    CommandLine commandLine(CommandLine::Program::Studio);
 #endif
+    const CommandLine::Outcome outcome = commandLine.parse(CommandLine::arguments(argc, argv));
+    const CommandLineOptions &options = commandLine.options();
+
+    if (outcome != CommandLine::Outcome::Run || commandLine.headless()) {
+        // Help, version, usage errors and profiles from a script: no window, no display.
+        QCoreApplication app(argc, argv);
+        nameApplication();
+        if (outcome != CommandLine::Outcome::Run)
+            return commandLine.report(outcome);
+        applyVerbosity(options);
+        if (!startCapture(options) || !installKeypad(options))
+            return ProfileCli::BadFileOrUsage;
         ProfileCli cli;
-        return cli.run(app.arguments());
+        return options.exportPath.isEmpty() ? cli.importProfile(options.importPath)
+                                            : cli.exportProfile(options.exportPath);
     }
+
+    applyVerbosity(options);
+    if (!startCapture(options) || !installKeypad(options))
+        return CommandLine::UsageError;
     QApplication app(argc, argv);
+    nameApplication();
     Q_INIT_RESOURCE(appicon); // lives in a static library: pull it in by name
     // Lets the desktop (Wayland compositors in particular) match the window to its launcher
     // and icon; the built-in copy serves when the icon theme has none installed.
@@ -37,17 +103,10 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.macropadstudio.MacropadStudio"),
                                                  QIcon(QStringLiteral(":/icons/macropad-studio.svg"))));
     initKnobResources();
-    if (!LinkCapture::startFromArguments(app.arguments()))
-        return 2;
-#ifdef MACROPAD_DEMO
-    // The demo's keypad is on the simulated bus before the window starts looking for one.
-    if (!sim::installDemoKeypad(app.arguments()))
-        return 2;
-#endif
     int rc = 0;
     {
         // The window goes before the application object.
-        Widget window;
+        Widget window(StartupSettings::resolve(options.language));
         window.show();
         rc = app.exec();
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 
 #include <QMessageBox>
 

@@ -4,7 +4,9 @@
 #include "app/widget.h"
 
 #include "app/appconfig.h"
-#include "app/uitext.h"
+#include "app/startupsettings.h"
+#include "i18n/uitext.h"
+#include "model/logcategories.h"
 
 #include <QDebug>
 #include <QGuiApplication>
@@ -17,15 +19,19 @@
 Widget::Widget(QWidget *parent)
     : QWidget(parent)
 {
-    AppConfig config;
-    config.load(AppConfig::defaultPath());
-    construct(config);
+    construct(StartupSettings::resolve());
 }
 
 Widget::Widget(const AppConfig &config, QWidget *parent)
     : QWidget(parent)
 {
-    construct(config);
+    construct(StartupSettings::fromConfig(config));
+}
+
+Widget::Widget(const StartupSettings &settings, QWidget *parent)
+    : QWidget(parent)
+{
+    construct(settings);
 }
 
 Widget::~Widget()
@@ -38,7 +44,7 @@ Widget::~Widget()
         delete child;
 }
 
-void Widget::construct(const AppConfig &config)
+void Widget::construct(const StartupSettings &config)
 {
     // 1. Members, the resize timer and the model.
     m_buttonSlots.fill(nullptr, TOTAL_BUTTON_COUNT);
@@ -72,8 +78,8 @@ void Widget::construct(const AppConfig &config)
     applyPhysicalLayout(layoutForStartupPreset());
 
     // 6. Layer buttons.
-    qDebug().nospace() << "[Layer] ctor startup forced count=" << m_forcedLayerCount
-                       << " effective=" << effectiveLayerDisplayCount();
+    qCDebug(lcLayers).nospace() << "[Layer] ctor startup forced count=" << m_forcedLayerCount
+                                << " effective=" << effectiveLayerDisplayCount();
     updateLayerButtonsVisibility();
 
     // 7. Clicks and texts.
@@ -121,7 +127,7 @@ QString Widget::uiText(const QString &text) const
 
 void Widget::showError(const QString &msg)
 {
-    qDebug() << "Error:" << msg;
+    qCDebug(lcWindow) << "Error:" << msg;
 }
 
 void Widget::setDeviceKind(bool legacy, const DeviceInfo &info, const LegacyDeviceInfo &legacyInfo)

@@ -20,6 +20,7 @@ class AppConfig;
 class EditHistory;
 class PanelNavigator;
 class UnsavedMark;
+class StartupSettings;
 struct ConnectResult;
 class BaseKeysPage;
 class ExtraKeysPage;
@@ -36,6 +37,7 @@ class KnobButton;
 class QBoxLayout;
 class QButtonGroup;
 class QCloseEvent;
+class QComboBox;
 class QFrame;
 class QGroupBox;
 class QHBoxLayout;
@@ -101,10 +103,12 @@ public:
 
     using PhysicalLayoutConfig = ::PhysicalLayoutConfig;
 
-    // Reads Config.ini beside the executable.
+    // Takes the language and layer count from Config.ini, the user's settings and the
+    // system locale, in that order (StartupSettings).
     explicit Widget(QWidget *parent = nullptr);
     // Takes the settings as already read (tests, or a caller that found them elsewhere).
     explicit Widget(const AppConfig &config, QWidget *parent = nullptr);
+    explicit Widget(const StartupSettings &settings, QWidget *parent = nullptr);
     ~Widget() override;
 
     // The window size for a screen's available area: the design size clipped to the area
@@ -114,6 +118,10 @@ public:
     // --- language
     QString uiText(const QString &text) const;
     bool isChinese() const { return m_chinese; }
+    // Turns the window to the language at once (its language switch); widgetlanguage.cpp.
+    void setChinese(bool chinese);
+    // Gives every text the window shows the current language: on start, and on a switch
+    // (the table is looked up both ways, so a Chinese text turns back into its English one).
     void updateLanguageTexts();
 
     // --- layout presets
@@ -206,7 +214,7 @@ public slots:
     void onResizeTimeout();
 
 private:
-    void construct(const AppConfig &config);
+    void construct(const StartupSettings &config);
     void connectDeviceAccessStatus();
 
     // start-up
@@ -550,4 +558,15 @@ private:
     QPushButton *m_importProfileButton = nullptr;
     ProfilePathChooser m_profilePathChooser;
     // --- end of profiles ------------------------------------------------------------------
+
+    // --- language switch (widgetlanguage.cpp) ---------------------------------------------
+public:
+    // English / 中文 in the top bar; the user's choice is kept in the per-user settings.
+    QComboBox *languageSwitch() const { return m_languageSwitch; }
+
+private:
+    void addLanguageSwitch(QHBoxLayout *topBarLayout);
+
+    QComboBox *m_languageSwitch = nullptr;
+    // --- end of language switch -----------------------------------------------------------
 };

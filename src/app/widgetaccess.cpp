@@ -4,13 +4,14 @@
 #include "app/widget.h"
 
 #include "device/hidmanager.h"
+#include "model/logcategories.h"
 
 #include <QDebug>
 #include <QLabel>
 
 void Widget::onDeviceAccessDenied()
 {
-    qDebug() << "=== onDeviceAccessDenied called ===";
+    qCDebug(lcWindow) << "=== onDeviceAccessDenied called ===";
     if (m_deviceConnected)
         return;
     m_statusLabel->setText(uiText(QStringLiteral("Keypad found, but access was denied: install the udev rule")));
@@ -21,7 +22,7 @@ void Widget::onDeviceAccessDenied()
 
 void Widget::onDeviceAccessDeniedCleared()
 {
-    qDebug() << "=== onDeviceAccessDeniedCleared called ===";
+    qCDebug(lcWindow) << "=== onDeviceAccessDeniedCleared called ===";
     // An opened keypad is announced right after this and sets its own text.
     if (m_deviceConnected)
         return;

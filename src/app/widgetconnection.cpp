@@ -12,6 +12,7 @@
 #include "device/hidmanager.h"
 #include "device/legacyhidmanager.h"
 #include "model/keyboardsnapshot.h"
+#include "model/logcategories.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -64,7 +65,7 @@ void Widget::initHIDCommunication()
     connect(hid, &HIDManager::deviceDisconnected, this, &Widget::onDeviceDisconnected);
     connect(hid, &HIDManager::operationFinished, this, &Widget::onOperationFinished);
     connect(hid, &HIDManager::progressUpdated, this,
-            [](int, int, const QString &msg) { qDebug() << "HID progress:" << msg; });
+            [](int, int, const QString &msg) { qCDebug(lcWindow) << "HID progress:" << msg; });
 
     m_statusRevertTimer = new QTimer(this);
     m_statusRevertTimer->setSingleShot(true);
@@ -91,7 +92,7 @@ bool Widget::endDeviceTask(quint64 serial)
     if (m_closeAfterSave != CloseAfterSave::No)
         QTimer::singleShot(0, this, &Widget::continueCloseAfterSave);
     if (serial != m_connectionSerial) {
-        qDebug() << "Widget: result of an earlier connection dropped";
+        qCDebug(lcWindow) << "Widget: result of an earlier connection dropped";
         return false;
     }
     return true;
@@ -99,7 +100,7 @@ bool Widget::endDeviceTask(quint64 serial)
 
 void Widget::onDeviceConnected()
 {
-    qDebug() << "=== onDeviceConnected called ===";
+    qCDebug(lcWindow) << "=== onDeviceConnected called ===";
     m_deviceConnected = true;
     const quint64 serial = ++m_connectionSerial;
     showConnectedStatus();
@@ -134,36 +135,36 @@ void Widget::applyConnectResult(const ConnectResult &r)
     updateLegacyMouseFeatureAvailability();
 
     if (!r.infoOk && !r.legacyOk) {
-        qDebug() << "Widget: device info not available, keep current path";
+        qCDebug(lcWindow) << "Widget: device info not available, keep current path";
     } else if (r.infoOk) {
         applyPhysicalLayout(layoutForDeviceInfo(m_deviceInfo));
-        qDebug().nospace() << "Widget: device info K=" << m_deviceInfo.keyCount
-                           << " E=" << m_deviceInfo.encoderCount
-                           << " D=" << m_deviceInfo.extraKeyCount
-                           << " L=" << m_deviceInfo.layerCount << " P=" << m_deviceInfo.variantP
-                           << " S=" << m_deviceInfo.shape << " B=" << m_deviceInfo.variantB;
+        qCDebug(lcWindow).nospace() << "Widget: device info K=" << m_deviceInfo.keyCount
+                                    << " E=" << m_deviceInfo.encoderCount
+                                    << " D=" << m_deviceInfo.extraKeyCount
+                                    << " L=" << m_deviceInfo.layerCount << " P=" << m_deviceInfo.variantP
+                                    << " S=" << m_deviceInfo.shape << " B=" << m_deviceInfo.variantB;
     } else {
         applyPhysicalLayout(layoutForDeviceInfo(m_deviceInfo));
-        qDebug().nospace() << "Widget: legacy device info K=" << m_legacyInfo.keyCount
-                           << " E=" << m_legacyInfo.encoderCount << " Ver=" << m_legacyInfo.version
-                           << " Shape=" << m_legacyInfo.shape << " Fmt="
-                           << (m_legacyInfo.format == LegacyDeviceInfo::R10Udav ? "R10Udav" : "Old");
+        qCDebug(lcWindow).nospace() << "Widget: legacy device info K=" << m_legacyInfo.keyCount
+                                    << " E=" << m_legacyInfo.encoderCount << " Ver=" << m_legacyInfo.version
+                                    << " Shape=" << m_legacyInfo.shape << " Fmt="
+                                    << (m_legacyInfo.format == LegacyDeviceInfo::R10Udav ? "R10Udav" : "Old");
         showConnectedStatus();
     }
 
-    qDebug().nospace() << "[UI] onDeviceConnected ready infoOk=" << boolText(r.infoOk)
-                       << " legacyOk=" << boolText(r.legacyOk) << " allLayers=" << r.layers.size();
+    qCDebug(lcWindow).nospace() << "[UI] onDeviceConnected ready infoOk=" << boolText(r.infoOk)
+                                << " legacyOk=" << boolText(r.legacyOk) << " allLayers=" << r.layers.size();
 
     if (r.infoOk || r.legacyOk) {
         const KeypadIdentity keypad = connectedIdentity();
         keepEditsBeforeLoad(keypad);
         m_keyboardData.loadLayers(r.layers);
-        qDebug() << "[UI] onDeviceConnected loaded allLayers";
+        qCDebug(lcWindow) << "[UI] onDeviceConnected loaded allLayers";
         if (!r.allLayersOk)
-            qDebug() << (legacy ? "Legacy read layer failed or incomplete"
+            qCDebug(lcWindow) << (legacy ? "Legacy read layer failed or incomplete"
                                 : "readAllConfiguration completed with fallback/default data");
         loadReadConfiguration(r);
-        qDebug() << (legacy ? "Legacy config loaded from device" : "Config loaded from device");
+        qCDebug(lcWindow) << (legacy ? "Legacy config loaded from device" : "Config loaded from device");
         if (m_history) // the kept edits come back as one step that undo can take back
             m_history->nameStep(QStringLiteral("Restore Unsaved Changes"));
         restoreKeptEdits(keypad);
@@ -191,7 +192,7 @@ void Widget::loadReadConfiguration(const ConnectResult &r)
 
 void Widget::onDeviceDisconnected()
 {
-    qDebug() << "=== onDeviceDisconnected called ===";
+    qCDebug(lcWindow) << "=== onDeviceDisconnected called ===";
     m_deviceConnected = false;
     ++m_connectionSerial; // reads still running for the keypad that left are dropped
     m_legacyDevice = false;
@@ -226,22 +227,22 @@ void Widget::onDeviceDisconnected()
     refreshLegacyRgbLedPage();
     refreshLegacyOldRgbLedPage();
     updateLayerButtonsVisibility();
-    qDebug() << "Device disconnected, UI updated to disconnected state";
+    qCDebug(lcWindow) << "Device disconnected, UI updated to disconnected state";
 }
 
 void Widget::onSaveSettingsClicked()
 {
     if (!m_deviceConnected) {
-        qDebug() << "Save: device not connected";
+        qCDebug(lcWindow) << "Save: device not connected";
         return;
     }
     HIDManager *hid = HIDManager::instance();
     if (hid->isBusy() || isDeviceTaskRunning()) {
-        qDebug() << "Save: device busy";
+        qCDebug(lcWindow) << "Save: device busy";
         return;
     }
     if (!m_keyboardData.hasUnsavedChanges()) {
-        qDebug() << "Save: nothing to save";
+        qCDebug(lcWindow) << "Save: nothing to save";
         return;
     }
 
@@ -251,7 +252,7 @@ void Widget::onSaveSettingsClicked()
 void Widget::onOperationFinished(bool success, const QString &msg)
 {
     if (!success) {
-        qDebug() << "HIDManager operation failed:" << msg;
+        qCDebug(lcWindow) << "HIDManager operation failed:" << msg;
         return;
     }
     // A save that ends as the keypad leaves must not cover the disconnected status.
@@ -266,7 +267,7 @@ void Widget::onOperationFinished(bool success, const QString &msg)
 void Widget::onLegacySaveFinished(bool success)
 {
     if (!success) {
-        qDebug() << "Legacy save failed";
+        qCDebug(lcWindow) << "Legacy save failed";
         return;
     }
     onOperationFinished(true, QString());
@@ -275,16 +276,16 @@ void Widget::onLegacySaveFinished(bool success)
 void Widget::startAutoSaveAfterRecording()
 {
     if (!m_deviceConnected) {
-        qDebug() << "Auto-save: device not connected";
+        qCDebug(lcWindow) << "Auto-save: device not connected";
         return;
     }
     if (m_keyboardData.selectedKey() < 0) {
-        qDebug() << "Auto-save: no key selected";
+        qCDebug(lcWindow) << "Auto-save: no key selected";
         return;
     }
     HIDManager *hid = HIDManager::instance();
     if (hid->isBusy() || isDeviceTaskRunning()) {
-        qDebug() << "Auto-save: device busy";
+        qCDebug(lcWindow) << "Auto-save: device busy";
         return;
     }
     startSaveTask(true);
@@ -328,12 +329,12 @@ void Widget::startSaveTask(bool keysOnly)
 void Widget::onViewSettingsClicked()
 {
     if (!m_deviceConnected) {
-        qDebug() << "View: device not connected";
+        qCDebug(lcWindow) << "View: device not connected";
         return;
     }
     HIDManager *hid = HIDManager::instance();
     if (hid->isBusy() || isDeviceTaskRunning()) {
-        qDebug() << "View: device busy";
+        qCDebug(lcWindow) << "View: device busy";
         return;
     }
     const bool legacy = m_legacyDevice;
@@ -351,17 +352,17 @@ void Widget::onViewSettingsClicked()
 void Widget::applyViewResult(const ConnectResult &r)
 {
     if (!r.allLayersOk)
-        qDebug() << "View: readAllConfiguration completed with fallback/default data";
+        qCDebug(lcWindow) << "View: readAllConfiguration completed with fallback/default data";
     m_keyboardData.loadLayers(r.layers);
     loadReadConfiguration(r);
-    qDebug() << "View: config reloaded from device";
+    qCDebug(lcWindow) << "View: config reloaded from device";
 }
 
 // Not wired to any control; kept for callers that want a plain re-read with its own log
 // lines. It reads on a worker like View does.
 void Widget::readConfigFromDevice()
 {
-    qDebug() << "=== readConfigFromDevice called ===";
+    qCDebug(lcWindow) << "=== readConfigFromDevice called ===";
     HIDManager *hid = HIDManager::instance();
     const bool legacy = m_legacyDevice;
     const LegacyDeviceInfo info = m_legacyInfo;
@@ -376,13 +377,13 @@ void Widget::readConfigFromDevice()
                     for (const QVector<KeyData> &layer : r.layers)
                         any = any || !layer.isEmpty();
                     if (!any) {
-                        qDebug() << "readConfigFromDevice failed";
+                        qCDebug(lcWindow) << "readConfigFromDevice failed";
                         return;
                     }
                     self->m_keyboardData.loadLayers(r.layers);
                     self->loadReadConfiguration(r);
-                    qDebug() << "Config loaded from device";
+                    qCDebug(lcWindow) << "Config loaded from device";
                     if (!r.allLayersOk)
-                        qDebug() << "readConfigFromDevice completed with fallback/default data";
+                        qCDebug(lcWindow) << "readConfigFromDevice completed with fallback/default data";
                 });
 }

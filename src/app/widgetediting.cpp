@@ -9,6 +9,7 @@
 #include "controls/knobbutton.h"
 #include "controls/rgbcolorpickerwidget.h"
 #include "controls/unsavedmark.h"
+#include "model/logcategories.h"
 #include "pages/rgbledpage.h"
 
 #include <QAbstractButton>
@@ -279,7 +280,7 @@ void Widget::refreshEditControls()
 
 void Widget::onHistoryStepApplied(int layer, int key)
 {
-    qDebug() << "[UI][undo] step applied layer" << layer + 1 << "key" << key;
+    qCDebug(lcWindow) << "[UI][undo] step applied layer" << layer + 1 << "key" << key;
     if (layer >= 0 && layer != m_keyboardData.currentLayer() && layer < 3
         && m_layerButtons[layer] && m_layerButtons[layer]->isEnabled()) {
         m_layerButtons[layer]->setChecked(true);

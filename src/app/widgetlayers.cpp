@@ -1,6 +1,8 @@
 // Layer buttons: how many are offered and switching between layers.
 #include "app/widget.h"
 
+#include "model/logcategories.h"
+
 #include <QButtonGroup>
 #include <QDebug>
 #include <QPushButton>
@@ -33,11 +35,11 @@ void Widget::initLayerSwitchLogic()
 void Widget::setForcedLayerDisplayCount(int count)
 {
     m_forcedLayerCount = count < 0 ? -1 : qMin(count, 3);
-    qDebug().nospace() << "[Layer] setForcedLayerDisplayCount count=" << count
-                       << " stored=" << m_forcedLayerCount
-                       << " deviceValid=" << boolText(m_deviceInfo.valid)
-                       << " deviceLayer=" << m_deviceInfo.layerCount
-                       << " legacyLayer=" << m_legacyInfo.layerCount;
+    qCDebug(lcLayers).nospace() << "[Layer] setForcedLayerDisplayCount count=" << count
+                                << " stored=" << m_forcedLayerCount
+                                << " deviceValid=" << boolText(m_deviceInfo.valid)
+                                << " deviceLayer=" << m_deviceInfo.layerCount
+                                << " legacyLayer=" << m_legacyInfo.layerCount;
     updateLayerButtonsVisibility();
 }
 
@@ -62,11 +64,11 @@ int Widget::effectiveLayerDisplayCount() const
         value = m_startupLayerCount;
     }
     const int result = value < 1 ? 0 : qMin(value, 3);
-    qDebug().nospace() << "[Layer] effectiveLayerDisplayCount source=" << source
-                       << " forced=" << m_forcedLayerCount
-                       << " deviceValid=" << boolText(m_deviceInfo.valid)
-                       << " deviceLayer=" << m_deviceInfo.layerCount
-                       << " legacyLayer=" << m_legacyInfo.layerCount << " result=" << result;
+    qCDebug(lcLayers).nospace() << "[Layer] effectiveLayerDisplayCount source=" << source
+                                << " forced=" << m_forcedLayerCount
+                                << " deviceValid=" << boolText(m_deviceInfo.valid)
+                                << " deviceLayer=" << m_deviceInfo.layerCount
+                                << " legacyLayer=" << m_legacyInfo.layerCount << " result=" << result;
     return result;
 }
 
@@ -76,17 +78,17 @@ void Widget::updateLayerButtonsVisibility()
         return; // the buttons do not exist yet (settings are read before the widgets)
     const int n = effectiveLayerDisplayCount();
     const int current = m_keyboardData.currentLayer();
-    qDebug().nospace() << "[Layer] updateLayerButtonsVisibility forced=" << m_forcedLayerCount
-                       << " effective=" << n << " currentLayer=" << current
-                       << " deviceValid=" << boolText(m_deviceInfo.valid)
-                       << " deviceLayer=" << m_deviceInfo.layerCount
-                       << " legacyLayer=" << m_legacyInfo.layerCount;
+    qCDebug(lcLayers).nospace() << "[Layer] updateLayerButtonsVisibility forced=" << m_forcedLayerCount
+                                << " effective=" << n << " currentLayer=" << current
+                                << " deviceValid=" << boolText(m_deviceInfo.valid)
+                                << " deviceLayer=" << m_deviceInfo.layerCount
+                                << " legacyLayer=" << m_legacyInfo.layerCount;
     for (int i = 0; i < 3; ++i) {
         m_layerButtons[i]->setVisible(i < n);
         m_layerButtons[i]->setEnabled(i < n);
     }
-    qDebug() << "[Layer] button visible states" << !m_layerButtons[0]->isHidden()
-             << !m_layerButtons[1]->isHidden() << !m_layerButtons[2]->isHidden();
+    qCDebug(lcLayers) << "[Layer] button visible states" << !m_layerButtons[0]->isHidden()
+                      << !m_layerButtons[1]->isHidden() << !m_layerButtons[2]->isHidden();
 
     if (n == 0) {
         // An exclusive group keeps one button on; lift that while turning them all off.
@@ -113,7 +115,7 @@ void Widget::onLayerButtonClicked(int id)
     if (m_keyFunctionDisplay)
         m_keyFunctionDisplay->clear();
     m_highlightedButton = nullptr;
-    qDebug() << "Switched to Layer" << id + 1;
+    qCDebug(lcLayers) << "Switched to Layer" << id + 1;
 }
 
 void Widget::updateLayerBtnWidth()

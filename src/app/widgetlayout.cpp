@@ -5,6 +5,7 @@
 #include "app/layoutpresets.h"
 #include "controls/keybutton.h"
 #include "controls/knobbutton.h"
+#include "model/logcategories.h"
 
 #include <QBoxLayout>
 #include <QButtonGroup>
@@ -68,7 +69,7 @@ Widget::PhysicalLayoutConfig Widget::layoutForStartupPreset() const
 void Widget::setStartupDisplayLayoutPreset(Widget::StartupLayoutPreset preset)
 {
     m_startupPreset = preset;
-    qDebug() << "[Layout] setStartupDisplayLayoutPreset" << int(preset);
+    qCDebug(lcLayout) << "[Layout] setStartupDisplayLayoutPreset" << int(preset);
     if (m_deviceConnected)
         return; // the connected keypad's own preset stays
     applyPhysicalLayout(layoutForStartupPreset());
@@ -230,19 +231,19 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
     if (c.name == kLayout16K3E)
         logButtonMap();
     if (c.name == kLayout1K0E)
-        qDebug() << "[UI][1+0]"
-                 << "keyMatrixVisible" << !m_keyMatrix->isHidden() << "keyMatrixSize"
-                 << m_keyMatrix->size() << "panelFrameSize" << m_panelFrame->size();
+        qCDebug(lcLayout) << "[UI][1+0]"
+                          << "keyMatrixVisible" << !m_keyMatrix->isHidden() << "keyMatrixSize"
+                          << m_keyMatrix->size() << "panelFrameSize" << m_panelFrame->size();
 }
 
 void Widget::logButtonMap() const
 {
-    qDebug() << "[UI][layout]" << m_currentLayout.name << "button map:";
+    qCDebug(lcLayout) << "[UI][layout]" << m_currentLayout.name << "button map:";
     for (int i = 0; i < TOTAL_BUTTON_COUNT; ++i) {
         QPushButton *b = m_buttonSlots.at(i);
-        qDebug().nospace() << "  slot" << i << " ptr=" << static_cast<const void *>(b)
-                           << " type=" << (b ? b->metaObject()->className() : "none")
-                           << " prop=" << (b ? b->property("buttonIndex").toInt() : -1)
-                           << " text=" << (b ? b->text() : QString());
+        qCDebug(lcLayout).nospace() << "  slot" << i << " ptr=" << static_cast<const void *>(b)
+                                    << " type=" << (b ? b->metaObject()->className() : "none")
+                                    << " prop=" << (b ? b->property("buttonIndex").toInt() : -1)
+                                    << " text=" << (b ? b->text() : QString());
     }
 }

@@ -4,6 +4,7 @@
 
 #include "controls/keybutton.h"
 #include "controls/rgbcolorpickerwidget.h"
+#include "model/logcategories.h"
 #include "pages/legacyoldrgbledpage.h"
 #include "pages/legacyrgbledpage.h"
 #include "pages/rgbledpage.h"
@@ -29,7 +30,7 @@ QWidget *Widget::createRGBLEDPage()
     m_rgbPage->refreshRgbModeButtons();
     connect(m_rgbPage, &RgbLedPage::colorPicked, this, &Widget::onRgbColorPicked);
     connect(m_rgbPage, &RgbLedPage::modeSelected, this, [this](int mode) {
-        qDebug() << "[RGB] mode" << mode << "layer" << m_keyboardData.currentLayer();
+        qCDebug(lcWindow) << "[RGB] mode" << mode << "layer" << m_keyboardData.currentLayer();
         refreshPhysicalKeyDisplayMode();
     });
     return m_rgbPage;

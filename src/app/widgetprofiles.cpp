@@ -6,6 +6,7 @@
 #include "app/edithistory.h"
 
 #include "app/profilefiles.h"
+#include "model/logcategories.h"
 
 #include <QBoxLayout>
 #include <QDebug>
@@ -102,25 +103,25 @@ void Widget::showProfileOutcome(const QString &status, const QString &details, b
 
 void Widget::onExportProfileClicked()
 {
-    qDebug() << "[UI][click] Export profile";
+    qCDebug(lcWindow) << "[UI][click] Export profile";
     const QString path = m_profilePathChooser ? m_profilePathChooser(true) : QString();
     if (path.isEmpty())
         return;
     QString error;
     const ProfileData profile = ProfileFiles::keypadProfile(m_keyboardData, profileTarget());
     if (!ProfileFiles::write(path, profile, &error)) {
-        qDebug() << "Widget: profile export failed:" << error;
+        qCDebug(lcWindow) << "Widget: profile export failed:" << error;
         showProfileOutcome(uiText(QStringLiteral("Profile not exported")), error, true);
         return;
     }
-    qDebug() << "Widget: profile exported to" << path;
+    qCDebug(lcWindow) << "Widget: profile exported to" << path;
     showProfileOutcome(uiText(QStringLiteral("Profile exported")), QDir::toNativeSeparators(path),
                        false);
 }
 
 void Widget::onImportProfileClicked()
 {
-    qDebug() << "[UI][click] Import profile";
+    qCDebug(lcWindow) << "[UI][click] Import profile";
     // Without a keypad there is nothing to save the edits to, and the next connection's read
     // would replace them; while a read or save runs, its result would do the same.
     if (!m_deviceConnected) {
@@ -140,12 +141,12 @@ void Widget::onImportProfileClicked()
     m_history->nameStep(QStringLiteral("Import Profile"));
     const ProfileImportResult r = Profile::importFromFile(path, profileTarget(), m_keyboardData);
     if (!r.ok) {
-        qDebug() << "Widget: profile refused:" << r.error;
+        qCDebug(lcWindow) << "Widget: profile refused:" << r.error;
         showProfileOutcome(uiText(QStringLiteral("Profile refused")), r.error, true);
         return;
     }
-    qDebug().nospace() << "Widget: profile imported keys=" << r.keysChanged
-                       << " lighting=" << r.lightingChanged << " notFitted=" << r.notFitted.size();
+    qCDebug(lcWindow).nospace() << "Widget: profile imported keys=" << r.keysChanged
+                                << " lighting=" << r.lightingChanged << " notFitted=" << r.notFitted.size();
 
     // Keys and lighting changed beneath every view of them.
     refreshKeyButtonVisuals();

@@ -3,6 +3,7 @@
 // the last resize event, so a drag costs one relayout instead of one per event.
 #include "app/widget.h"
 
+#include "model/logcategories.h"
 #include "pages/extrakeyspage.h"
 #include "pages/macropage.h"
 #include "pages/mousepage.h"
@@ -122,8 +123,8 @@ void Widget::onResizeTimeout()
 
 void Widget::relayoutAt(double scale)
 {
-    qDebug().nospace() << "[Scale] relayout scale=" << scale << " size=" << width() << "x"
-                       << height();
+    qCDebug(lcWindow).nospace() << "[Scale] relayout scale=" << scale << " size=" << width() << "x"
+                                << height();
     preUpdateAllElements(scale);
     updateBottomSectionSizes(scale);
     m_widthLaidOut = width();

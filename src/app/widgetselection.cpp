@@ -4,6 +4,7 @@
 
 #include "controls/keybutton.h"
 #include "controls/knobbutton.h"
+#include "model/logcategories.h"
 
 #include <QDebug>
 #include <QPushButton>
@@ -30,7 +31,7 @@ void Widget::initButtonClickLogic()
 
     connect(m_clearButton, &QPushButton::clicked, this, &Widget::onClearClickedModel);
     connect(m_clearAllButton, &QPushButton::clicked, this, &Widget::onClearAllClickedModel);
-    connect(m_viewButton, &QPushButton::clicked, this, [] { qDebug() << "View Settings clicked"; });
+    connect(m_viewButton, &QPushButton::clicked, this, [] { qCDebug(lcWindow) << "View Settings clicked"; });
 }
 
 void Widget::onButtonClicked()
@@ -49,10 +50,10 @@ void Widget::onButtonClicked()
             return;
     }
     const int b = button->property("buttonIndex").toInt();
-    qDebug() << "[UI][click]"
-             << "sender" << static_cast<const void *>(button) << "type"
-             << button->metaObject()->className() << "prop" << b << "text" << button->text()
-             << "layout" << m_currentLayout.name;
+    qCDebug(lcWindow) << "[UI][click]"
+                      << "sender" << static_cast<const void *>(button) << "type"
+                      << button->metaObject()->className() << "prop" << b << "text" << button->text()
+                      << "layout" << m_currentLayout.name;
     selectButton(b);
 }
 
@@ -82,10 +83,10 @@ void Widget::selectButton(int b)
         return; // only keys have a colour to pick
 
     const int d = dataIndexFromButtonIndex(b);
-    qDebug() << "[UI][select]"
-             << "index" << b << "layout" << m_currentLayout.name << "ptr"
-             << static_cast<const void *>(button) << "type" << button->metaObject()->className()
-             << "dataIndex" << d << "text" << button->text();
+    qCDebug(lcWindow) << "[UI][select]"
+                      << "index" << b << "layout" << m_currentLayout.name << "ptr"
+                      << static_cast<const void *>(button) << "type" << button->metaObject()->className()
+                      << "dataIndex" << d << "text" << button->text();
 
     if (m_highlightedButton && m_highlightedButton != button)
         m_highlightedButton->setChecked(false);
@@ -96,7 +97,7 @@ void Widget::selectButton(int b)
     if (m_rgbLedPageActive && qobject_cast<KeyButton *>(button))
         syncColorPickerToSelection();
 
-    qDebug() << "Selected button" << b << "dataIndex:" << d << "text:" << button->text();
+    qCDebug(lcWindow) << "Selected button" << b << "dataIndex:" << d << "text:" << button->text();
 }
 
 void Widget::showFullTextInDisplay(const QString &text)
@@ -122,14 +123,14 @@ void Widget::onSelectedKeyChanged(int d)
     } else {
         const QString buttonText = displayButtonTextForCurrentPage(d);
         const QString fullText = displayFullTextForCurrentPage(d);
-        qDebug() << "Selected key changed:" << d + 1 << "buttonText:" << buttonText
-                 << "fullText:" << fullText;
+        qCDebug(lcWindow) << "Selected key changed:" << d + 1 << "buttonText:" << buttonText
+                          << "fullText:" << fullText;
         if (m_currentLayout.name == kLayout16K3E && d >= 16 && d <= 24) {
             const KeyData *key = m_keyboardData.keyDataAt(m_keyboardData.currentLayer(), d);
-            qDebug() << "[UI][select-state]"
-                     << "index" << d << "set" << (key && key->type != KeyType::Empty) << "type"
-                     << (button ? button->metaObject()->className() : "none") << "buttonText"
-                     << buttonText << "displayText" << fullText;
+            qCDebug(lcWindow) << "[UI][select-state]"
+                              << "index" << d << "set" << (key && key->type != KeyType::Empty) << "type"
+                              << (button ? button->metaObject()->className() : "none") << "buttonText"
+                              << buttonText << "displayText" << fullText;
         }
         if (m_rgbLedPageActive && qobject_cast<KeyButton *>(button)) {
             if (m_keyFunctionDisplay)
@@ -155,8 +156,8 @@ void Widget::setSlotMarker(QPushButton *button, bool set)
 
 void Widget::onKeyButtonTextChanged(int d, const QString &text)
 {
-    qDebug().nospace() << "[UI] textChanged enter layout=" << m_currentLayout.name << " index=" << d
-                       << " " << text;
+    qCDebug(lcWindow).nospace() << "[UI] textChanged enter layout=" << m_currentLayout.name << " index=" << d
+                                << " " << text;
     if (m_legacyDevice && m_currentLayout.name == kLayout0K1E && d == 0)
         return; // slot 0 of a legacy single-knob keypad has no button
     const int b = buttonIndexFromDataIndex(d);
@@ -174,8 +175,8 @@ void Widget::onKeyButtonTextChanged(int d, const QString &text)
             button->setText(caption);
     }
     if (m_currentLayout.name == kLayout6K1E && b >= 6 && b <= 8)
-        qDebug().nospace() << "[UI] textChanged key slot=" << b << " text=" << button->text()
-                           << " set=" << set;
+        qCDebug(lcWindow).nospace() << "[UI] textChanged key slot=" << b << " text=" << button->text()
+                                    << " set=" << set;
 
     if (keyButton) {
         keyButton->setAssigned(m_rgbLedPageActive ? true : set);
@@ -222,7 +223,7 @@ void Widget::refreshKeyButtonVisuals()
 
 void Widget::restoreKeyFunctionDisplay()
 {
-    qDebug() << "[UI] restore enter layout=" << m_currentLayout.name;
+    qCDebug(lcWindow) << "[UI] restore enter layout=" << m_currentLayout.name;
     const int layer = m_keyboardData.currentLayer();
     for (int b = 0; b < TOTAL_BUTTON_COUNT; ++b) {
         QPushButton *button = m_buttonSlots.at(b);
@@ -238,13 +239,13 @@ void Widget::restoreKeyFunctionDisplay()
         } else if (auto *knob = qobject_cast<KnobButton *>(button)) {
             const bool logKnob = m_currentLayout.name == kLayout6K1E && b >= 6 && b <= 8;
             if (logKnob)
-                qDebug().nospace() << "[UI] restore knob before slot=" << b
-                                   << " text=" << knob->text() << " set=" << knob->isSetState();
+                qCDebug(lcWindow).nospace() << "[UI] restore knob before slot=" << b
+                                            << " text=" << knob->text() << " set=" << knob->isSetState();
             knob->setText(displayButtonTextForCurrentPage(d));
             knob->setSetState(set);
             if (logKnob)
-                qDebug().nospace() << "[UI] restore knob after slot=" << b
-                                   << " text=" << knob->text() << " set=" << knob->isSetState();
+                qCDebug(lcWindow).nospace() << "[UI] restore knob after slot=" << b
+                                            << " text=" << knob->text() << " set=" << knob->isSetState();
         }
     }
 }
@@ -273,7 +274,7 @@ void Widget::onClearClickedModel()
     if (m_keyboardData.selectedKey() >= 0)
         m_keyboardData.clearSelectedKey();
     clearHighlight();
-    qDebug() << "Clear button clicked - cleared selected key";
+    qCDebug(lcWindow) << "Clear button clicked - cleared selected key";
 }
 
 void Widget::onClearSelectedClicked()
@@ -288,14 +289,14 @@ void Widget::onClearSelectedClicked()
         button->setText(QString());
         setSlotMarker(button, false);
     }
-    qDebug() << "Clear button clicked - cleared selected key";
+    qCDebug(lcWindow) << "Clear button clicked - cleared selected key";
 }
 
 void Widget::onClearAllClickedModel()
 {
     m_keyboardData.clearCurrentLayer();
     m_highlightedButton = nullptr;
-    qDebug() << "Clear All button clicked - cleared all keys";
+    qCDebug(lcWindow) << "Clear All button clicked - cleared all keys";
 }
 
 void Widget::onClearAllClicked()
@@ -310,5 +311,5 @@ void Widget::onClearAllClicked()
     }
     if (m_keyFunctionDisplay)
         m_keyFunctionDisplay->clear();
-    qDebug() << "Clear All - cleared layer" << m_keyboardData.currentLayer() + 1;
+    qCDebug(lcWindow) << "Clear All - cleared layer" << m_keyboardData.currentLayer() + 1;
 }

@@ -1,7 +1,7 @@
 // The window's composition, style sheet and language pass.
 #include "app/widget.h"
 
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 #include "controls/keybutton.h"
 
 #include <QBoxLayout>
@@ -45,7 +45,7 @@ QWidget *Widget::buildTopBar()
     layout->addWidget(m_statusLabel, 1);
     addProfileButtons(layout); // Export and Import, right of the status
     addEditControls(layout);   // Undo and Redo, left of the status
-    layout->addSpacing(84);
+    addLanguageSwitch(layout); // English / 中文 at the right end
     return m_topBar;
 }
 
@@ -247,6 +247,10 @@ void Widget::updateLanguageTexts()
     const auto labels = findChildren<QLabel *>();
     for (QLabel *l : labels)
         l->setText(uiText(l->text()));
+    const auto widgets = findChildren<QWidget *>();
+    for (QWidget *w : widgets)
+        if (!w->toolTip().isEmpty())
+            w->setToolTip(uiText(w->toolTip()));
 
     if (m_functionList) {
         for (int i = 0; i < m_functionList->count(); ++i) {

@@ -5,6 +5,7 @@
 
 #include "app/unsavedchangesbox.h"
 #include "device/hidmanager.h"
+#include "model/logcategories.h"
 
 #include <QCloseEvent>
 #include <QDebug>
@@ -36,8 +37,8 @@ void Widget::keepEditsOfLeavingKeypad()
     if (!m_keyboardData.hasUnsavedChanges())
         return;
     const int kept = m_pendingEdits.keep(m_keyboardData, m_keypadIdentity);
-    qDebug().noquote() << "Widget: keypad left with unsaved changes, kept until it is back:"
-                       << kept << m_keypadIdentity.describe();
+    qCDebug(lcWindow).noquote() << "Widget: keypad left with unsaved changes, kept until it is back:"
+                                << kept << m_keypadIdentity.describe();
 }
 
 void Widget::keepEditsBeforeLoad(const KeypadIdentity &incoming)
@@ -58,10 +59,10 @@ void Widget::restoreKeptEdits(const KeypadIdentity &incoming)
     const bool hadEdits = m_pendingEdits.countFor(incoming) > 0;
     const int restored = m_pendingEdits.restore(m_keyboardData, incoming);
     if (!m_pendingEdits.isEmpty())
-        qDebug() << "Widget: unsaved changes kept for another keypad:" << m_pendingEdits.count();
+        qCDebug(lcWindow) << "Widget: unsaved changes kept for another keypad:" << m_pendingEdits.count();
     if (!hadEdits)
         return;
-    qDebug() << "Widget: unsaved changes restored:" << restored;
+    qCDebug(lcWindow) << "Widget: unsaved changes restored:" << restored;
     if (restored == 0)
         return; // the keypad took every one of them before it left
 
@@ -113,7 +114,7 @@ void Widget::closeEvent(QCloseEvent *event)
                           m_chinese ? UiText::Language::Chinese : UiText::Language::English, this);
     const int answer = m_closeQuestion ? m_closeQuestion(box) : box.exec();
     if (answer == QMessageBox::Discard) {
-        qDebug() << "Widget: closing, unsaved changes discarded:" << inModel + kept;
+        qCDebug(lcWindow) << "Widget: closing, unsaved changes discarded:" << inModel + kept;
         m_closeAfterSave = CloseAfterSave::No;
         QWidget::closeEvent(event);
         return;
@@ -121,7 +122,7 @@ void Widget::closeEvent(QCloseEvent *event)
     event->ignore();
     if (answer != QMessageBox::Save || situation != UnsavedChangesBox::Situation::CanSave)
         return;
-    qDebug() << "Widget: closing after the save";
+    qCDebug(lcWindow) << "Widget: closing after the save";
     // Edits kept for another keypad were named as lost in the question; edits kept while a
     // keypad is being read were counted as the ones this save takes.
     m_closeMayDropKept = !reading;
@@ -160,7 +161,7 @@ void Widget::refuseCloseAfterSave()
 {
     m_closeAfterSave = CloseAfterSave::No;
     const int left = PendingEdits::countUnsaved(m_keyboardData) + m_pendingEdits.count();
-    qDebug() << "Widget: window stays open, unsaved changes left:" << left;
+    qCDebug(lcWindow) << "Widget: window stays open, unsaved changes left:" << left;
     QMessageBox *box = UnsavedChangesBox::closeRefused(
         left, m_chinese ? UiText::Language::Chinese : UiText::Language::English, this);
     // Not exec(): this runs from a task's result, not from a click.

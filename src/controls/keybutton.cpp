@@ -2,6 +2,7 @@
 
 #include "controls/keycaption.h"
 #include "controls/unsavedmark.h"
+#include "model/logcategories.h"
 
 #include <QDebug>
 #include <QEvent>
@@ -136,20 +137,20 @@ bool KeyButton::eventFilter(QObject* watched, QEvent* event)
 
 void KeyButton::mousePressEvent(QMouseEvent* event)
 {
-    qDebug() << "[UI][mousePress]" << "KeyButton" << this << "text" << text() << "enabled"
-             << isEnabled() << "visible" << isVisible() << "pos" << event->localPos().toPoint();
+    qCDebug(lcPages) << "[UI][mousePress]" << "KeyButton" << this << "text" << text() << "enabled"
+                     << isEnabled() << "visible" << isVisible() << "pos" << event->localPos().toPoint();
     QPushButton::mousePressEvent(event);
 }
 
 void KeyButton::mouseReleaseEvent(QMouseEvent* event)
 {
-    qDebug() << "[UI][mouseRelease]" << "KeyButton" << this << "text" << text() << "enabled"
-             << isEnabled() << "visible" << isVisible() << "pos" << event->localPos().toPoint();
+    qCDebug(lcPages) << "[UI][mouseRelease]" << "KeyButton" << this << "text" << text() << "enabled"
+                     << isEnabled() << "visible" << isVisible() << "pos" << event->localPos().toPoint();
 
     bool ok = false;
     const int index = property("buttonIndex").toInt(&ok);
-    qDebug() << "[UI][mouseRelease-index]" << this << "buttonIndex" << (ok ? index : -1) << "text"
-             << text();
+    qCDebug(lcPages) << "[UI][mouseRelease-index]" << this << "buttonIndex" << (ok ? index : -1) << "text"
+                     << text();
 
     // Buttons 6 to 8 sit where some panels put knob actions; the window resolves them
     // itself, so the click is forwarded instead of toggling this button.

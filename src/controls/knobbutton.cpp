@@ -2,6 +2,7 @@
 
 #include "controls/keycaption.h"
 #include "controls/unsavedmark.h"
+#include "model/logcategories.h"
 
 #include <QDebug>
 #include <QMouseEvent>
@@ -46,7 +47,7 @@ KnobButton::KnobButton(const QString& imagePath, const QString& text, QWidget* p
     if (!m_imagePath.isEmpty()) {
         // A missing image is not fatal: the button still works and shows its caption.
         if (!m_image.load(m_imagePath))
-            qDebug() << "Failed to load image:" << m_imagePath;
+            qCWarning(lcPages) << "Failed to load image:" << m_imagePath;
     }
     setFixedSize(m_size, m_size);
     setMouseTracking(true);
@@ -98,15 +99,15 @@ int KnobButton::captionPointSize() const
 
 void KnobButton::mousePressEvent(QMouseEvent* event)
 {
-    qDebug() << "[UI][mousePress]" << "KnobButton" << this << "text" << text() << "enabled"
-             << isEnabled() << "visible" << isVisible() << "pos" << event->localPos().toPoint();
+    qCDebug(lcPages) << "[UI][mousePress]" << "KnobButton" << this << "text" << text() << "enabled"
+                     << isEnabled() << "visible" << isVisible() << "pos" << event->localPos().toPoint();
     QPushButton::mousePressEvent(event);
 }
 
 void KnobButton::mouseReleaseEvent(QMouseEvent* event)
 {
-    qDebug() << "[UI][mouseRelease]" << "KnobButton" << this << "text" << text() << "enabled"
-             << isEnabled() << "visible" << isVisible() << "pos" << event->localPos().toPoint();
+    qCDebug(lcPages) << "[UI][mouseRelease]" << "KnobButton" << this << "text" << text() << "enabled"
+                     << isEnabled() << "visible" << isVisible() << "pos" << event->localPos().toPoint();
     QPushButton::mouseReleaseEvent(event);
 }
 

@@ -3,6 +3,7 @@
 #include "device/deviceaccess.h"
 #include "device/linkcapture.h"
 #include "device/linkio.h"
+#include "model/logcategories.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -161,7 +162,7 @@ void HIDManager::startMonitoring()
         return;
     m_scanTimer->start(SCAN_INTERVAL_MS);
     QTimer::singleShot(0, this, &HIDManager::onScanTimer);
-    qDebug().noquote() << "HIDManager: monitoring started";
+    qCDebug(lcDevice).noquote() << "HIDManager: monitoring started";
 }
 
 void HIDManager::stopMonitoring()
@@ -226,11 +227,11 @@ void HIDManager::setAccessDenied(bool denied)
     if (m_accessDenied.exchange(denied) == denied)
         return;
     if (denied) {
-        qDebug().noquote() << "HIDManager: access denied path=" << m_deniedPath
-                           << "(keypad present; is the udev rule installed?)";
+        qCWarning(lcDevice).noquote() << "HIDManager: access denied path=" << m_deniedPath
+                                      << "(keypad present; is the udev rule installed?)";
         emit deviceAccessDenied();
     } else {
-        qDebug().noquote() << "HIDManager: keypad access no longer denied";
+        qCDebug(lcDevice).noquote() << "HIDManager: keypad access no longer denied";
         emit deviceAccessDeniedCleared();
     }
 }
@@ -247,8 +248,8 @@ bool HIDManager::openCandidate(const hid_device_info *devs, const Candidate &c)
     for (int pass = 0; pass < 2; ++pass) {
         for (const hid_device_info *d : qAsConst(itfs)) {
             const QByteArray path(d->path ? d->path : "");
-            qDebug().noquote() << "HIDManager: candidate path=" << path << "itf=" << d->interface_number
-                               << "usagePage=" << d->usage_page << "usage=" << d->usage << "pass=" << pass;
+            qCDebug(lcDevice).noquote() << "HIDManager: candidate path=" << path << "itf=" << d->interface_number
+                                        << "usagePage=" << d->usage_page << "usage=" << d->usage << "pass=" << pass;
             LinkCapture::noteCandidate(d);
             const bool vendorPage = d->usage_page == 0xFF00 && d->usage == 1;
             const bool accepted = vendorPage || (pass == 1 && d->interface_number == 0);
@@ -277,8 +278,8 @@ bool HIDManager::openCandidate(const hid_device_info *devs, const Candidate &c)
                 m_devicePath = path;
             }
             m_device.store(dev);
-            qDebug().noquote() << "HIDManager: opened path=" << path << "vid=" << hex(c.vendorId)
-                               << "pid=" << hex(c.productId);
+            qCDebug(lcDevice).noquote() << "HIDManager: opened path=" << path << "vid=" << hex(c.vendorId)
+                                        << "pid=" << hex(c.productId);
             return true;
         }
     }
@@ -322,7 +323,7 @@ void HIDManager::closeDevice()
             m_productId = 0;
             m_devicePath.clear();
         }
-        qDebug().noquote() << "HIDManager: device closed";
+        qCDebug(lcDevice).noquote() << "HIDManager: device closed";
     }
     // Whoever flips the flag reports the loss, so it is reported once however many paths
     // (probe, a command's read error, the user) notice it.
@@ -395,7 +396,7 @@ bool HIDManager::sendPacket(const void *data, int len)
     const int ret = LinkIo::write(dev, buf, sizeof buf);
     hid_set_nonblocking(dev, 1);
     if (ret != REPORT_SIZE) {
-        qDebug().noquote() << "HIDManager: sendPacket failed ret=" << ret << "err=" << errorText(dev);
+        qCDebug(lcDevice).noquote() << "HIDManager: sendPacket failed ret=" << ret << "err=" << errorText(dev);
         return false;
     }
     return true;
@@ -415,7 +416,7 @@ void HIDManager::flushRxBuffer()
         ++discarded;
     }
     if (discarded > 0)
-        qDebug().noquote() << "HIDManager: flushed" << qMin(discarded, 32) << "stale packets";
+        qCDebug(lcDevice).noquote() << "HIDManager: flushed" << qMin(discarded, 32) << "stale packets";
 }
 
 bool HIDManager::waitAck(unsigned char layer, unsigned char key, unsigned char pkt, unsigned char *status)
@@ -434,7 +435,7 @@ bool HIDManager::waitAck(unsigned char layer, unsigned char key, unsigned char p
         if (r == 0)
             continue;
         if (r < 0) {
-            qDebug().noquote() << "HIDManager: waitAck hid_read error";
+            qCDebug(lcDevice).noquote() << "HIDManager: waitAck hid_read error";
             closeDevice();
             return false;
         }
@@ -442,11 +443,11 @@ bool HIDManager::waitAck(unsigned char layer, unsigned char key, unsigned char p
             continue;
         const QString cmdHex = QString::number(buf[1], 16);
         if (r < 9) {
-            qDebug().noquote() << "HIDManager: waitAck skip cmd=0x" + cmdHex;
+            qCDebug(lcDevice).noquote() << "HIDManager: waitAck skip cmd=0x" + cmdHex;
             continue;
         }
         if (calcChecksum(buf + 1, 7) != buf[8]) {
-            qDebug().noquote() << "HIDManager: waitAck checksum err";
+            qCDebug(lcDevice).noquote() << "HIDManager: waitAck checksum err";
             continue;
         }
         if (buf[1] == 6) {
@@ -455,20 +456,20 @@ bool HIDManager::waitAck(unsigned char layer, unsigned char key, unsigned char p
                     *status = buf[2];
                 return buf[2] == 0;
             }
-            qDebug().noquote() << "HIDManager: waitAck wrong ACK" << "layer=" << int(buf[3]) << "key=" << int(buf[4])
-                               << "pkt=" << int(buf[5]);
+            qCDebug(lcDevice).noquote() << "HIDManager: waitAck wrong ACK" << "layer=" << int(buf[3]) << "key=" << int(buf[4])
+                                        << "pkt=" << int(buf[5]);
             continue;
         }
         if (buf[1] == 7) {
-            qDebug().noquote() << "HIDManager: waitAck NAK status=" << int(buf[2]);
+            qCDebug(lcDevice).noquote() << "HIDManager: waitAck NAK status=" << int(buf[2]);
             if (status)
                 *status = buf[2];
             return false;
         }
-        qDebug().noquote() << "HIDManager: waitAck skip cmd=0x" + cmdHex;
+        qCDebug(lcDevice).noquote() << "HIDManager: waitAck skip cmd=0x" + cmdHex;
     }
-    qDebug().noquote() << "HIDManager: waitAck timeout layer=" << int(layer) << "key=" << int(key)
-                       << "pkt=" << int(pkt);
+    qCDebug(lcDevice).noquote() << "HIDManager: waitAck timeout layer=" << int(layer) << "key=" << int(key)
+                                << "pkt=" << int(pkt);
     return false;
 }
 

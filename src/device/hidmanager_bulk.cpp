@@ -1,6 +1,7 @@
 #include "device/hidmanager.h"
 #include "model/keyboarddata.h"
 #include "model/keyboardsnapshot.h"
+#include "model/logcategories.h"
 
 #include <QDebug>
 #include <QMetaObject>
@@ -86,7 +87,7 @@ bool HIDManager::readAllConfiguration(QVector<QVector<KeyData>> &layers, QVector
         flushRxBuffer();
         QVector<KeyData> keys;
         if (!sendReadLayer(layer, keys)) {
-            qDebug().noquote() << "HIDManager: readAllConfiguration key layer" << layer << "failed";
+            qCDebug(lcDevice).noquote() << "HIDManager: readAllConfiguration key layer" << layer << "failed";
             keys.resize(KEYS_PER_LAYER);
             ok = false;
         }
@@ -96,7 +97,7 @@ bool HIDManager::readAllConfiguration(QVector<QVector<KeyData>> &layers, QVector
         flushRxBuffer();
         LayerLedConfigData cfg;
         if (!sendReadLedLayer(layer, cfg)) {
-            qDebug().noquote() << "HIDManager: readAllConfiguration LED layer" << layer << "failed";
+            qCDebug(lcDevice).noquote() << "HIDManager: readAllConfiguration LED layer" << layer << "failed";
             cfg = LayerLedConfigData();
             ok = false;
         }
@@ -119,7 +120,7 @@ bool HIDManager::readAllLayers(QVector<QVector<KeyData>> &layers)
         flushRxBuffer();
         QVector<KeyData> keys;
         if (!sendReadLayer(layer, keys)) {
-            qDebug().noquote() << "HIDManager: readAllLayers layer" << layer << "failed";
+            qCDebug(lcDevice).noquote() << "HIDManager: readAllLayers layer" << layer << "failed";
             keys.resize(KEYS_PER_LAYER);
         }
         layers[layer] = keys;
@@ -182,7 +183,7 @@ bool HIDManager::saveDirtyKeys(QPointer<KeyboardData> model, const KeyboardSnaps
     OperationLock lock(this);
     const QVector<SaveItem> items = workItems(snap, false);
     if (items.isEmpty()) {
-        qDebug().noquote() << "HIDManager: nothing to save";
+        qCDebug(lcDevice).noquote() << "HIDManager: nothing to save";
         lock.release();
         emit operationFinished(true, QStringLiteral("没有需要保存的按键"));
         return true;
@@ -195,10 +196,10 @@ bool HIDManager::saveDirtyKeys(QPointer<KeyboardData> model, const KeyboardSnaps
         flushRxBuffer();
         const bool written = writeSnapshotKey(*this, item, snap.layers[item.layer][item.key]);
         if (written) {
-            qDebug().noquote() << "HIDManager: saved layer=" << item.layer << "key=" << item.key;
+            qCDebug(lcDevice).noquote() << "HIDManager: saved layer=" << item.layer << "key=" << item.key;
             acknowledge(model, item, revisionOf(snap, item));
         } else {
-            qDebug().noquote() << "HIDManager: FAILED layer=" << item.layer << "key=" << item.key;
+            qCDebug(lcDevice).noquote() << "HIDManager: FAILED layer=" << item.layer << "key=" << item.key;
             ok = false;
         }
         QThread::msleep(ITEM_PAUSE_MS);

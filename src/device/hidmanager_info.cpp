@@ -1,12 +1,12 @@
 #include "device/hidmanager.h"
 #include "device/reportpoll.h"
+#include "model/logcategories.h"
 
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QStringList>
 
 #include <array>
-#include <cstdio>
 
 namespace {
 
@@ -46,12 +46,11 @@ bool HIDManager::readDeviceInfo(DeviceInfo &info)
     std::array<unsigned char, PACKET_SIZE> req{};
     req[0] = CMD_INFO;
     req[62] = calcChecksum(req.data(), 62);
-    std::printf("HIDManager: readDeviceInfo request id=0x%02X cmd=%d len=%u\n", REPORT_ID, CMD_INFO,
-                unsigned(PACKET_SIZE));
-    std::fflush(stdout);
+    qCDebug(lcDevice, "HIDManager: readDeviceInfo request id=0x%02X cmd=%d len=%u", REPORT_ID, CMD_INFO,
+                      unsigned(PACKET_SIZE));
     if (!sendPacket(req.data(), PACKET_SIZE))
         return false;
-    qDebug().noquote() << "HIDManager: readDeviceInfo request sent";
+    qCDebug(lcDevice).noquote() << "HIDManager: readDeviceInfo request sent";
 
     hid_set_nonblocking(dev, 1);
     QElapsedTimer timer;
@@ -59,15 +58,15 @@ bool HIDManager::readDeviceInfo(DeviceInfo &info)
     while (timer.elapsed() < INFO_TIMEOUT_MS) {
         unsigned char buf[REPORT_SIZE] = {};
         const int ret = ReportPoll::read(dev, buf, REPORT_SIZE, POLL_SLEEP_MS);
-        qDebug().noquote() << "HIDManager: readDeviceInfo poll ret=" << ret;
+        qCDebug(lcDevice).noquote() << "HIDManager: readDeviceInfo poll ret=" << ret;
         if (ret == 0)
             continue;
         if (ret < 0) {
-            qDebug().noquote() << "HIDManager: readDeviceInfo hid_read error";
+            qCDebug(lcDevice).noquote() << "HIDManager: readDeviceInfo hid_read error";
             closeDevice();
             return false;
         }
-        qDebug().noquote() << "HIDManager: readDeviceInfo rx" << "ret=" << ret << "bytes=" << hexBytes(buf, ret);
+        qCDebug(lcDevice).noquote() << "HIDManager: readDeviceInfo rx" << "ret=" << ret << "bytes=" << hexBytes(buf, ret);
         if (buf[0] != REPORT_ID)
             continue;
         if (ret >= 64) {
@@ -84,16 +83,16 @@ bool HIDManager::readDeviceInfo(DeviceInfo &info)
             got.variantB = buf[11];
             info = got;
             storeDeviceInfo(got);
-            qDebug().noquote() << "HIDManager: device info" << "K=" << got.keyCount << "E=" << got.encoderCount
-                               << "D=" << got.extraKeyCount << "L=" << got.layerCount << "P=" << got.variantP
-                               << "S=" << got.shape << "B=" << got.variantB;
+            qCDebug(lcDevice).noquote() << "HIDManager: device info" << "K=" << got.keyCount << "E=" << got.encoderCount
+                                        << "D=" << got.extraKeyCount << "L=" << got.layerCount << "P=" << got.variantP
+                                        << "S=" << got.shape << "B=" << got.variantB;
             return true;
         }
         if (ret >= 9 && calcChecksum(buf + 1, 7) == buf[8] && buf[1] == CMD_NAK) {
-            qDebug().noquote() << "HIDManager: readDeviceInfo NAK status=" << buf[2];
+            qCDebug(lcDevice).noquote() << "HIDManager: readDeviceInfo NAK status=" << buf[2];
             return false;
         }
     }
-    qDebug().noquote() << "HIDManager: readDeviceInfo timeout" << "err=" << errorText(dev);
+    qCDebug(lcDevice).noquote() << "HIDManager: readDeviceInfo timeout" << "err=" << errorText(dev);
     return false;
 }

@@ -2,6 +2,7 @@
 #include "device/keyrecord.h"
 #include "device/layerreadsession.h"
 #include "device/reportpoll.h"
+#include "model/logcategories.h"
 
 #include <QDebug>
 #include <QElapsedTimer>
@@ -46,7 +47,7 @@ bool HIDManager::sendReadLayer(int layer, QVector<KeyData> &keys)
     req[2] = ALL_KEYS;
     req[62] = calcChecksum(req.data(), 62);
     if (!sendPacket(req.data(), PACKET_SIZE)) {
-        qDebug().noquote() << "HIDManager: sendReadLayer send failed layer=" << layer;
+        qCDebug(lcDevice).noquote() << "HIDManager: sendReadLayer send failed layer=" << layer;
         return false;
     }
 
@@ -64,7 +65,7 @@ bool HIDManager::sendReadLayer(int layer, QVector<KeyData> &keys)
         if (ret == 0)
             continue;
         if (ret < 0) {
-            qDebug().noquote() << "HIDManager: sendReadLayer hid_read error";
+            qCDebug(lcDevice).noquote() << "HIDManager: sendReadLayer hid_read error";
             keys = session.keys();
             closeDevice();
             return false;
@@ -72,13 +73,13 @@ bool HIDManager::sendReadLayer(int layer, QVector<KeyData> &keys)
         if (session.handleReport(buf, ret) == LayerReadSession::Outcome::Finished) {
             keys = session.keys();
             if (session.pendingMacros() > 0)
-                qDebug().noquote() << "HIDManager: readLayer dropped" << session.pendingMacros()
-                                   << "incomplete macros layer=" << layer;
-            qDebug().noquote() << "HIDManager: readLayer done layer=" << layer;
+                qCDebug(lcDevice).noquote() << "HIDManager: readLayer dropped" << session.pendingMacros()
+                                            << "incomplete macros layer=" << layer;
+            qCDebug(lcDevice).noquote() << "HIDManager: readLayer done layer=" << layer;
             return true;
         }
     }
     keys = session.keys();
-    qDebug().noquote() << "HIDManager: readLayer timeout layer=" << layer;
+    qCDebug(lcDevice).noquote() << "HIDManager: readLayer timeout layer=" << layer;
     return false;
 }

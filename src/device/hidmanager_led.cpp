@@ -1,11 +1,11 @@
 #include "device/hidmanager.h"
 #include "device/reportpoll.h"
+#include "model/logcategories.h"
 
 #include <QDebug>
 #include <QElapsedTimer>
 
 #include <array>
-#include <cstdio>
 
 namespace {
 
@@ -45,14 +45,13 @@ bool HIDManager::sendReadLedLayer(int layer, LayerLedConfigData &cfg)
     req[1] = static_cast<unsigned char>(layer);
     req[2] = LIGHTING_KEY;
     req[62] = calcChecksum(req.data(), 62);
-    std::printf("HIDManager: sendReadLedLayer request id=0x%02X cmd=%d len=%u\n", REPORT_ID, CMD_READ_LIGHTING,
-                unsigned(PACKET_SIZE));
-    std::fflush(stdout);
+    qCDebug(lcDevice, "HIDManager: sendReadLedLayer request id=0x%02X cmd=%d len=%u", REPORT_ID, CMD_READ_LIGHTING,
+                      unsigned(PACKET_SIZE));
     if (!sendPacket(req.data(), PACKET_SIZE)) {
-        qDebug().noquote() << "HIDManager: sendReadLedLayer send failed layer=" << layer;
+        qCDebug(lcDevice).noquote() << "HIDManager: sendReadLedLayer send failed layer=" << layer;
         return false;
     }
-    qDebug().noquote() << "HIDManager: sendReadLedLayer request sent";
+    qCDebug(lcDevice).noquote() << "HIDManager: sendReadLedLayer request sent";
 
     hid_device *dev = m_device.load();
     if (!dev)
@@ -66,7 +65,7 @@ bool HIDManager::sendReadLedLayer(int layer, LayerLedConfigData &cfg)
         if (ret == 0)
             continue;
         if (ret < 0) {
-            qDebug().noquote() << "HIDManager: sendReadLedLayer hid_read error";
+            qCDebug(lcDevice).noquote() << "HIDManager: sendReadLedLayer hid_read error";
             closeDevice();
             return false;
         }
@@ -90,6 +89,6 @@ bool HIDManager::sendReadLedLayer(int layer, LayerLedConfigData &cfg)
             && buf[4] == LIGHTING_KEY)
             return false;
     }
-    qDebug().noquote() << "HIDManager: sendReadLedLayer timeout layer=" << layer;
+    qCDebug(lcDevice).noquote() << "HIDManager: sendReadLedLayer timeout layer=" << layer;
     return false;
 }

@@ -1,5 +1,6 @@
 #include "device/hidmanager.h"
 #include "device/keyrecord.h"
+#include "model/logcategories.h"
 
 #include <QDebug>
 #include <QThread>
@@ -24,14 +25,14 @@ using Packet = std::array<unsigned char, HIDManager::PACKET_SIZE>;
 bool HIDManager::sendWriteKey(int layer, int key, const KeyData &data)
 {
     if (key < 0 || key >= writableKeyLimit()) {
-        qDebug().noquote() << "HIDManager: skip key outside current model" << key;
+        qCDebug(lcDevice).noquote() << "HIDManager: skip key outside current model" << key;
         return true;
     }
     if (layer < 0 || layer >= LAYER_COUNT)
         return false;
     QByteArray payload;
     if (data.type == KeyType::Macro || !KeyRecord::encodePayload(data, payload)) {
-        qDebug().noquote() << "HIDManager: sendWriteKey bad type" << data.type;
+        qCDebug(lcDevice).noquote() << "HIDManager: sendWriteKey bad type" << data.type;
         return false;
     }
     if (payload.size() > KeyRecord::MAX_SINGLE_PAYLOAD)
@@ -51,21 +52,21 @@ bool HIDManager::sendWriteKey(int layer, int key, const KeyData &data)
 bool HIDManager::sendWriteMacro(int layer, int key, const KeyData &data)
 {
     if (key < 0 || key >= writableKeyLimit()) {
-        qDebug().noquote() << "HIDManager: skip macro outside current model" << key;
+        qCDebug(lcDevice).noquote() << "HIDManager: skip macro outside current model" << key;
         return true;
     }
     if (layer < 0 || layer >= LAYER_COUNT)
         return false;
     const int steps = data.macroSteps.size();
     if (steps == 0 || steps > KeyRecord::MAX_MACRO_STEPS) {
-        qDebug().noquote() << "HIDManager: sendWriteMacro bad step count" << steps;
+        qCDebug(lcDevice).noquote() << "HIDManager: sendWriteMacro bad step count" << steps;
         return false;
     }
     KeyData macro = data;
     macro.type = KeyType::Macro;
     const QVector<QByteArray> chunks = KeyRecord::chunks(KeyRecord::encode(macro));
-    qDebug().noquote() << "HIDManager: sendWriteMacro layer=" << layer << "key=" << key << "steps=" << steps
-                       << "pkts=" << chunks.size();
+    qCDebug(lcDevice).noquote() << "HIDManager: sendWriteMacro layer=" << layer << "key=" << key << "steps=" << steps
+                                << "pkts=" << chunks.size();
 
     for (int n = 0; n < chunks.size(); ++n) {
         const QByteArray &chunk = chunks[n];
@@ -82,7 +83,7 @@ bool HIDManager::sendWriteMacro(int layer, int key, const KeyData &data)
         if (!sendWithRetry(pkt.data(), pkt[1], pkt[2], pkt[3], {STATUS_CHUNK_REFUSED, STATUS_KEY_REFUSED},
                            &status)) {
             if (status != STATUS_CHUNK_REFUSED && status != STATUS_KEY_REFUSED)
-                qDebug().noquote() << "HIDManager: sendWriteMacro pkt" << n << "failed";
+                qCDebug(lcDevice).noquote() << "HIDManager: sendWriteMacro pkt" << n << "failed";
             return false;
         }
         QThread::msleep(CHUNK_PAUSE_MS);
@@ -93,7 +94,7 @@ bool HIDManager::sendWriteMacro(int layer, int key, const KeyData &data)
 bool HIDManager::sendClearKey(int layer, int key)
 {
     if (key < 0 || key >= writableKeyLimit()) {
-        qDebug().noquote() << "HIDManager: skip clear outside current model" << key;
+        qCDebug(lcDevice).noquote() << "HIDManager: skip clear outside current model" << key;
         return true;
     }
     if (layer < 0 || layer >= LAYER_COUNT)

@@ -1,6 +1,7 @@
 #include "device/layerreadsession.h"
 
 #include "device/keyrecord.h"
+#include "model/logcategories.h"
 
 #include <QDebug>
 
@@ -68,19 +69,19 @@ LayerReadSession::Outcome LayerReadSession::handleKeyRecord(const unsigned char 
     const int len = r[4];
     if (len == 0)
         return Outcome::Ignored;
-    qDebug().noquote() << "HIDManager: readLayer raw key=" << key << "layer=" << m_layer
-                       << "type=0x" + hex(r[5]) << "len=" << len;
+    qCDebug(lcDevice).noquote() << "HIDManager: readLayer raw key=" << key << "layer=" << m_layer
+                                << "type=0x" + hex(r[5]) << "len=" << len;
     // Bytes 5..62 hold the record: a longer claim would reach past the report.
     if (len > MAX_RECORD_IN_REPORT) {
-        qDebug().noquote() << "HIDManager: readLayer record too long key=" << key << "len=" << len;
+        qCDebug(lcDevice).noquote() << "HIDManager: readLayer record too long key=" << key << "len=" << len;
         return Outcome::Ignored;
     }
     if (!KeyRecord::decode(r + 5, len, m_keys[key])) {
-        qDebug().noquote() << "HIDManager: decodeKeyData failed key=" << key << "type=0x" + hex(r[5])
-                           << "len=" << len;
+        qCDebug(lcDevice).noquote() << "HIDManager: decodeKeyData failed key=" << key << "type=0x" + hex(r[5])
+                                    << "len=" << len;
         return Outcome::KeyRejected;
     }
-    qDebug().noquote() << "HIDManager: readLayer key=" << key << "type=" << m_keys[key].type;
+    qCDebug(lcDevice).noquote() << "HIDManager: readLayer key=" << key << "type=" << m_keys[key].type;
     return Outcome::KeyStored;
 }
 
@@ -92,7 +93,7 @@ LayerReadSession::Outcome LayerReadSession::handleChunk(const unsigned char *r)
     const int len = r[6];
     // Bytes 7..62 hold the chunk data.
     if (len > MAX_CHUNK_BYTES) {
-        qDebug().noquote() << "HIDManager: readLayer chunk too long key=" << key << "len=" << len;
+        qCDebug(lcDevice).noquote() << "HIDManager: readLayer chunk too long key=" << key << "len=" << len;
         return Outcome::Ignored;
     }
 
@@ -105,8 +106,8 @@ LayerReadSession::Outcome LayerReadSession::handleChunk(const unsigned char *r)
     } else if (count != a.expected) {
         // The count is fixed by the first chunk of the key; a chunk that disagrees belongs
         // to no macro we can build.
-        qDebug().noquote() << "HIDManager: readLayer chunk count mismatch key=" << key << "count=" << count
-                           << "expected=" << a.expected;
+        qCDebug(lcDevice).noquote() << "HIDManager: readLayer chunk count mismatch key=" << key << "count=" << count
+                                    << "expected=" << a.expected;
         return Outcome::Ignored;
     }
     if (a.expected == 0) {
@@ -126,10 +127,10 @@ LayerReadSession::Outcome LayerReadSession::handleChunk(const unsigned char *r)
     a = Assembly{};
     KeyData decoded;
     if (!KeyRecord::decodeChunks(chunks, decoded)) {
-        qDebug().noquote() << "HIDManager: decodeKeyData failed key=" << key << "type=0x1";
+        qCDebug(lcDevice).noquote() << "HIDManager: decodeKeyData failed key=" << key << "type=0x1";
         return Outcome::KeyRejected;
     }
     m_keys[key] = decoded;
-    qDebug().noquote() << "HIDManager: readLayer macro key=" << key << "steps=" << decoded.macroSteps.size();
+    qCDebug(lcDevice).noquote() << "HIDManager: readLayer macro key=" << key << "steps=" << decoded.macroSteps.size();
     return Outcome::KeyStored;
 }

@@ -1,5 +1,7 @@
 #include "device/legacyhidmanager.h"
 
+#include "model/logcategories.h"
+
 #include <QDebug>
 
 namespace LegacyHIDManager {
@@ -281,19 +283,19 @@ bool writeLegacyKey(hid_device *device, const LegacyDeviceInfo &info, int layer,
     QByteArray report;
     switch (encodeLegacyKeyReport(info, layer, slot, key, report)) {
     case EncodeResult::NoKeyNumber:
-        qDebug() << "Legacy write skipped invalid key" << slot;
+        qCDebug(lcLegacy) << "Legacy write skipped invalid key" << slot;
         return true;
     case EncodeResult::BadType:
-        qDebug().noquote() << QStringLiteral("Legacy write encode failed %1 layer=").arg(fmt)
-                           << layer << "key=" << slot;
+        qCDebug(lcLegacy).noquote() << QStringLiteral("Legacy write encode failed %1 layer=").arg(fmt)
+                                    << layer << "key=" << slot;
         return false;
     case EncodeResult::Ok:
         break;
     }
 
     if (writeLegacyReport(device, report) != REPORT_SIZE) {
-        qDebug().noquote() << QStringLiteral("Legacy write failed %1 layer=").arg(fmt) << layer
-                           << "key=" << slot << "name=" << legacyKeyNumber(info, slot);
+        qCDebug(lcLegacy).noquote() << QStringLiteral("Legacy write failed %1 layer=").arg(fmt) << layer
+                                    << "key=" << slot << "name=" << legacyKeyNumber(info, slot);
         return false;
     }
     return true;

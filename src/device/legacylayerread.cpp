@@ -1,5 +1,7 @@
 #include "device/legacyhidmanager.h"
 
+#include "model/logcategories.h"
+
 #include <QDebug>
 
 namespace LegacyHIDManager {
@@ -51,7 +53,7 @@ bool readLegacyLayer(hid_device *device, const LegacyDeviceInfo &info, int layer
     // every key of this layer by one slot.
     drainLegacyInput(device);
     if (writeLegacyReport(device, legacyLayerRequest(info, layer)) != REPORT_SIZE) {
-        qDebug() << "Legacy read layer: request failed layer=" << layer;
+        qCDebug(lcLegacy) << "Legacy read layer: request failed layer=" << layer;
         return false;
     }
 
@@ -61,7 +63,7 @@ bool readLegacyLayer(hid_device *device, const LegacyDeviceInfo &info, int layer
     for (int packet = 0; packet < expected; ++packet) {
         const int got = readLegacyReport(device, buffer, PACKET_TIMEOUT_MS);
         if (got <= 0) {
-            qDebug() << "Legacy read layer timeout layer=" << layer << "packet=" << packet;
+            qCDebug(lcLegacy) << "Legacy read layer timeout layer=" << layer << "packet=" << packet;
             return false;
         }
         const int slot = legacySlotForPacket(info, packet);
@@ -70,7 +72,7 @@ bool readLegacyLayer(hid_device *device, const LegacyDeviceInfo &info, int layer
             keys[slot].dirty = false;
         }
     }
-    qDebug() << "Legacy read layer ok layer=" << layer << "packets=" << expected;
+    qCDebug(lcLegacy) << "Legacy read layer ok layer=" << layer << "packets=" << expected;
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "device/legacyhidmanager.h"
 #include "device/linkio.h"
+#include "model/logcategories.h"
 
 #include <QDebug>
 
@@ -101,7 +102,7 @@ bool probeLegacyDeviceInfo(hid_device *device, LegacyDeviceInfo &info)
     // pass for a legacy one.
     drainLegacyInput(device);
     if (writeLegacyReport(device, infoRequest()) != REPORT_SIZE) {
-        qDebug() << "Legacy probe: request failed";
+        qCDebug(lcLegacy) << "Legacy probe: request failed";
         return false;
     }
 
@@ -110,15 +111,15 @@ bool probeLegacyDeviceInfo(hid_device *device, LegacyDeviceInfo &info)
     for (int attempt = 0; attempt < PROBE_READ_ATTEMPTS && got <= 0; ++attempt)
         got = readLegacyReport(device, buffer, PROBE_READ_TIMEOUT_MS);
     if (got <= 0) {
-        qDebug() << "Legacy probe: no response";
+        qCDebug(lcLegacy) << "Legacy probe: no response";
         return false;
     }
 
     parseLegacyInfoResponse(buffer, got, info);
-    qDebug().noquote() << "Legacy probe:"
-                       << "K=" << int(info.keyCount) << "E=" << int(info.encoderCount)
-                       << "Ver=" << int(info.version) << "Shape=" << int(info.shape)
-                       << "Fmt=" << legacyFormatName(info);
+    qCDebug(lcLegacy).noquote() << "Legacy probe:"
+                                << "K=" << int(info.keyCount) << "E=" << int(info.encoderCount)
+                                << "Ver=" << int(info.version) << "Shape=" << int(info.shape)
+                                << "Fmt=" << legacyFormatName(info);
     return true;
 }
 

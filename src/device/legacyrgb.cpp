@@ -2,6 +2,7 @@
 #include "device/legacyacknowledge.h"
 #include "model/keyboarddata.h"
 #include "model/keyboardsnapshot.h"
+#include "model/logcategories.h"
 
 #include <QDebug>
 #include <QThread>
@@ -50,7 +51,7 @@ bool writeChangedLayers(hid_device *device, const LegacyDeviceInfo &info,
         if (!config.anyDirty())
             continue;
         if (writeLegacyReport(device, build(i, config)) != REPORT_SIZE) {
-            qDebug() << failureLine << i;
+            qCDebug(lcLegacy) << failureLine << i;
             return false;
         }
         acknowledgeLed(model, i, snapshot.ledRevisions.value(i));
@@ -133,12 +134,12 @@ bool readLegacyRgbConfig(hid_device *device, const LegacyDeviceInfo &info,
     for (int i = 0; i < layers; ++i) {
         drainLegacyInput(device);
         if (writeLegacyReport(device, legacyRgbReadRequest(i)) != REPORT_SIZE) {
-            qDebug() << "Legacy RGB read request failed layer=" << i;
+            qCDebug(lcLegacy) << "Legacy RGB read request failed layer=" << i;
             continue;
         }
         const int got = readLegacyReport(device, buffer, PACKET_TIMEOUT_MS);
         if (got <= 0) {
-            qDebug() << "Legacy RGB read timeout layer=" << i;
+            qCDebug(lcLegacy) << "Legacy RGB read timeout layer=" << i;
             continue;
         }
         // readLegacyReport zeroed the buffer, so a short report leaves the rest black.

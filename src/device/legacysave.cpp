@@ -2,6 +2,7 @@
 #include "device/legacyhidmanager.h"
 #include "model/keyboarddata.h"
 #include "model/keyboardsnapshot.h"
+#include "model/logcategories.h"
 
 #include <QDebug>
 #include <QThread>
@@ -27,7 +28,7 @@ bool saveDirtyConfiguration(hid_device *device, const LegacyDeviceInfo &info,
             if (!keys.at(slot).dirty)
                 continue;
             if (!writeLegacyKey(device, info, layer, slot, keys.at(slot))) {
-                qDebug() << "Legacy save failed layer=" << layer << "key=" << slot;
+                qCDebug(lcLegacy) << "Legacy save failed layer=" << layer << "key=" << slot;
                 return false;
             }
             acknowledgeKey(model, layer, slot, snapshot.keyRevisions.value(layer).value(slot));
@@ -37,20 +38,20 @@ bool saveDirtyConfiguration(hid_device *device, const LegacyDeviceInfo &info,
     }
 
     if (!writeLegacyRgbConfig(device, info, model, snapshot)) {
-        qDebug() << "Legacy RGB save failed";
+        qCDebug(lcLegacy) << "Legacy RGB save failed";
         return false;
     }
 
     // Without the commit the keypad forgets the new keys at the next power cycle.
     if (writes > 0 || lightingPending) {
         if (writeLegacyReport(device, legacyCommitReport()) != REPORT_SIZE) {
-            qDebug() << "Legacy save commit packet failed";
+            qCDebug(lcLegacy) << "Legacy save commit packet failed";
             return false;
         }
         QThread::msleep(COMMIT_SETTLE_MS);
     }
 
-    qDebug().noquote() << "Legacy save done writes=" << writes << "fmt=" << legacyFormatName(info);
+    qCDebug(lcLegacy).noquote() << "Legacy save done writes=" << writes << "fmt=" << legacyFormatName(info);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "pages/basekeyinput.h"
 
 #include "model/keyboarddata.h"
+#include "model/logcategories.h"
 #include "model/records.h"
 
 #include <QDebug>
@@ -41,11 +42,11 @@ bool click(KeyboardData *model, QObject *sender)
 
     const int code = button->property("keycode").toInt();
     const QString cls = button->property("class").toString();
-    qDebug() << "onBaseKeyClicked";
-    qDebug() << "keycode:" << code << "class:" << cls;
+    qCDebug(lcPages) << "onBaseKeyClicked";
+    qCDebug(lcPages) << "keycode:" << code << "class:" << cls;
 
     if (model->selectedKey() < 0) {
-        qDebug() << "No key selected";
+        qCDebug(lcPages) << "No key selected";
         return false;
     }
     const KeyData *key = model->selectedKeyData();
@@ -55,16 +56,16 @@ bool click(KeyboardData *model, QObject *sender)
     // A freshly selected (or cleared) key is replaced whatever it holds, so it is never
     // "full"; only a key that is being built up can run out of room.
     if (!model->replaceOnNextBaseKey() && isFull(*key)) {
-        qDebug() << "Key is full, max steps reached";
+        qCDebug(lcPages) << "Key is full, max steps reached";
         return false;
     }
 
     const bool ok = model->applyBaseKey(quint8(code & 0xFF));
     if (ok)
-        qDebug() << "append ok, count:" << stepCount(*model->selectedKeyData());
+        qCDebug(lcPages) << "append ok, count:" << stepCount(*model->selectedKeyData());
     else
-        qDebug() << "append failed";
-    qDebug() << "onBaseKeyClicked done";
+        qCDebug(lcPages) << "append failed";
+    qCDebug(lcPages) << "onBaseKeyClicked done";
     return ok;
 }
 

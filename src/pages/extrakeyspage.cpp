@@ -1,6 +1,6 @@
 #include "pages/extrakeyspage.h"
 
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 #include "controls/keycaption.h"
 #include "model/keyboarddata.h"
 #include "pages/basekeyinput.h"

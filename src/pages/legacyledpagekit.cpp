@@ -1,6 +1,6 @@
 #include "pages/legacyledpagekit.h"
 
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 #include "pages/rgbledpage.h"
 
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #include "pages/legacyolddelaypage.h"
 
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 #include "model/keyboarddata.h"
 #include "pages/clampeddelayspinbox.h"
 

@@ -1,6 +1,6 @@
 #include "pages/legacyoldrgbledpage.h"
 
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 #include "model/keyboarddata.h"
 #include "pages/legacyledpagekit.h"
 #include "pages/legacyrgbpalette.h"

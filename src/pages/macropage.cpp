@@ -1,9 +1,10 @@
 #include "pages/macropage.h"
 
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 #include "controls/macroflowwidget.h"
 #include "model/keyboarddata.h"
 #include "model/keynames.h"
+#include "model/logcategories.h"
 #include "pages/macrokeycapture.h"
 
 #include <QDateTime>
@@ -152,7 +153,7 @@ void MacroPage::startMacroRecording()
     updateMacroPageStyle(m_scale);
     if (m_window)
         m_window->grabKeyboard();
-    qDebug() << "Macro: recording started";
+    qCDebug(lcPages) << "Macro: recording started";
 }
 
 void MacroPage::stopMacroRecording()
@@ -169,7 +170,7 @@ void MacroPage::stopMacroRecording()
     updateMacroPageStyle(m_scale);
     if (keySelected() && m_stoppedHandler)
         m_stoppedHandler();
-    qDebug() << "Macro: recording stopped";
+    qCDebug(lcPages) << "Macro: recording stopped";
 }
 
 void MacroPage::onFunctionRowChanged(int row)

@@ -1,8 +1,9 @@
 #include "pages/mousepage.h"
 
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 #include "controls/keycaption.h"
 #include "model/keyboarddata.h"
+#include "model/logcategories.h"
 #include "pages/pagekeytables.h"
 
 #include <QDebug>
@@ -82,11 +83,11 @@ void MousePage::updateLegacyMouseFeatureAvailability()
 void MousePage::onMouseClicked(QPushButton *button)
 {
     if (!m_model || m_model->selectedKey() < 0) {
-        qDebug() << "Mouse: no key selected";
+        qCDebug(lcPages) << "Mouse: no key selected";
         return;
     }
     if (legacyOldDevice() && button->property("legacyOldUnsupportedMouse").toBool()) {
-        qDebug() << "Mouse: legacy old device does not support swipe/like";
+        qCDebug(lcPages) << "Mouse: legacy old device does not support swipe/like";
         return;
     }
     m_model->setSelectedMouseAction(quint8(button->property("mouseAction").toInt() & 0xFF));

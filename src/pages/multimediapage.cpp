@@ -1,8 +1,9 @@
 #include "pages/multimediapage.h"
 
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 #include "controls/keycaption.h"
 #include "model/keyboarddata.h"
+#include "model/logcategories.h"
 #include "pages/pagekeytables.h"
 
 #include <QDebug>
@@ -70,7 +71,7 @@ void MultimediaPage::updateMediaPageStyleSheet(double scale)
 void MultimediaPage::onMediaClicked(QPushButton *button)
 {
     if (!m_model || m_model->selectedKey() < 0) {
-        qDebug() << "MultiMedia: no key selected";
+        qCDebug(lcPages) << "MultiMedia: no key selected";
         return;
     }
     m_model->setSelectedMultimedia(quint16(button->property("mediaCode").toInt()));

@@ -1,8 +1,9 @@
 #include "pages/procreatepage.h"
 
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 #include "controls/keycaption.h"
 #include "model/keyboarddata.h"
+#include "model/logcategories.h"
 #include "pages/labelfitting.h"
 #include "pages/procreatetable.h"
 
@@ -140,7 +141,7 @@ void ProcreatePage::onProcreateClicked()
     if (!button)
         return;
     if (!m_model || m_model->selectedKey() < 0) {
-        qDebug() << "Procreate: no key selected";
+        qCDebug(lcPages) << "Procreate: no key selected";
         return;
     }
     QByteArray usages;

@@ -1,8 +1,9 @@
 #include "pages/rgbledpage.h"
 
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 #include "controls/rgbcolorpickerwidget.h"
 #include "model/keyboarddata.h"
+#include "model/logcategories.h"
 
 #include <QButtonGroup>
 #include <QDebug>
@@ -198,8 +199,8 @@ void RgbLedPage::refreshRgbModeButtons()
     if (!offered && !options.isEmpty()) {
         // A mode this keypad cannot show would be written back unchanged and leave the keys
         // in an undefined effect; the first effect is a safe stand-in and is saved as a change.
-        qDebug() << "[RGB] layer" << m_model->currentLayer() << "mode" << mode
-                 << "not offered on" << m_layoutName << "- using" << options.first().modeId;
+        qCDebug(lcPages) << "[RGB] layer" << m_model->currentLayer() << "mode" << mode
+                         << "not offered on" << m_layoutName << "- using" << options.first().modeId;
         m_model->setLedMode(m_model->currentLayer(), quint8(options.first().modeId));
         mode = currentMode();
     }

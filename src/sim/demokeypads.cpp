@@ -4,6 +4,7 @@
 #include "sim/legacyfirmware.h"
 #include "sim/replayfirmware.h"
 #include "sim/simbus.h"
+#include "sim/simlog.h"
 
 #include <QDebug>
 
@@ -237,7 +238,7 @@ int plugDemoKeypad(const QString &name)
     const QVector<InterfaceSpec> itfs =
         name == QLatin1String("old") ? SimBus::interfaceZeroOnly() : SimBus::standardInterfaces();
     const int id = SimBus::plug(demo->vendorId, demo->productId, fw, itfs, demo->description);
-    qDebug().noquote() << "Demo: simulated keypad" << name << "plugged in," << demo->description;
+    qCDebug(lcSim).noquote() << "Demo: simulated keypad" << name << "plugged in," << demo->description;
     return id;
 }
 
@@ -261,8 +262,8 @@ int installReplayKeypad(const QString &path, QString *error)
     const int id = SimBus::plug(keypad.first().vendorId, keypad.first().productId,
                                 std::make_shared<ReplayFirmware>(capture), itfs,
                                 QStringLiteral("Replayed keypad"));
-    qDebug().noquote() << "Demo: replaying" << capture.exchanges().size() << "requests of a keypad"
-                       << QString::number(keypad.first().vendorId, 16) << QString::number(keypad.first().productId, 16);
+    qCDebug(lcSim).noquote() << "Demo: replaying" << capture.exchanges().size() << "requests of a keypad"
+                             << QString::number(keypad.first().vendorId, 16) << QString::number(keypad.first().productId, 16);
     return id;
 }
 
@@ -289,24 +290,39 @@ bool installDemoKeypad(const QStringList &args)
         else if (a.startsWith(QLatin1String("--replay=")))
             replay = a.mid(9);
     }
-    if (!replay.isEmpty()) {
+    return installDemoKeypad(name, latencyMs, noAccess, replay);
+}
+
+QStringList demoKeypadChoices()
+{
+    QStringList lines;
+    for (const DemoKeypad &d : demoKeypads())
+        lines << QStringLiteral("%1 %2").arg(d.name, -10).arg(d.description);
+    return lines;
+}
+
+bool installDemoKeypad(QString name, int latencyMs, bool noAccess, const QString &replayPath)
+{
+    if (!replayPath.isEmpty()) {
         QString why;
-        const int id = installReplayKeypad(replay, &why);
+        const int id = installReplayKeypad(replayPath, &why);
         if (!id) {
-            std::fprintf(stderr, "Cannot replay %s: %s\n", qPrintable(replay), qPrintable(why));
+            std::fprintf(stderr, "Cannot replay %s: %s\n", qPrintable(replayPath), qPrintable(why));
             return false;
         }
         SimBus::setLatency(id, latencyMs);
         SimBus::setRefuseOpen(id, noAccess);
         return true;
     }
+    if (name.isEmpty())
+        name = defaultDemoKeypadName();
     name = name.trimmed().toLower();
     const int id = plugDemoKeypad(name);
     if (!id) {
         std::fprintf(stderr, "Unknown simulated keypad \"%s\". Choose one with --keypad NAME:\n",
                      qPrintable(name));
-        for (const DemoKeypad &d : demoKeypads())
-            std::fprintf(stderr, "  %-10s %s\n", qPrintable(d.name), qPrintable(d.description));
+        for (const QString &line : demoKeypadChoices())
+            std::fprintf(stderr, "  %s\n", qPrintable(line));
         return false;
     }
     SimBus::setLatency(id, latencyMs);

@@ -32,11 +32,18 @@ std::shared_ptr<Firmware> makeDemoFirmware(const QString &name);
 // interface 0 alone); returns its bus id, or 0 for an unknown name.
 int plugDemoKeypad(const QString &name);
 
-// Reads "--keypad NAME" (or "--keypad=NAME"), "--latency MS" and "--no-access" (the keypad
-// refuses to be opened, as without the udev rule) from the program's arguments, and plugs
-// that keypad into the simulated bus (the default one without --keypad). An unknown name plugs nothing, prints the choices and returns false.
-// "--replay FILE" plugs the keypad of that capture instead (see installReplayKeypad); a
-// capture that cannot be replayed plugs nothing, prints why and returns false.
+// One "name  description" line per demo keypad, for a usage text.
+QStringList demoKeypadChoices();
+
+// Plugs the named keypad (the default one for an empty name) into the simulated bus, with
+// `latencyMs` per report; with `noAccess` it refuses to be opened, as without the udev rule.
+// An unknown name plugs nothing, prints the choices and returns false. A non-empty
+// `replayPath` plugs the keypad of that capture instead (see installReplayKeypad); a capture
+// that cannot be replayed plugs nothing, prints why and returns false.
+bool installDemoKeypad(QString name, int latencyMs, bool noAccess,
+                       const QString &replayPath = QString());
+// The same from "--keypad NAME" (or "--keypad=NAME"), "--latency MS", "--no-access" and
+// "--replay FILE" among the program's arguments.
 bool installDemoKeypad(const QStringList &args);
 
 // Plugs a keypad that plays back the capture in `path` (ReplayFirmware), with the vendor and

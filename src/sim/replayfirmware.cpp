@@ -1,5 +1,7 @@
 #include "sim/replayfirmware.h"
 
+#include "sim/simlog.h"
+
 #include <QDebug>
 #include <QMutexLocker>
 #include <QStringList>
@@ -44,7 +46,7 @@ QVector<QByteArray> ReplayFirmware::handleReport(const QByteArray &report)
         UnknownRequest unknown = nearestTo(report);
         unknown.index = m_requests;
         m_unknown.append(unknown);
-        qWarning().noquote() << describe(unknown);
+        qCWarning(lcSim).noquote() << describe(unknown);
         return {};
     }
     Queue &q = it.value();

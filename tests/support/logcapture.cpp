@@ -1,5 +1,6 @@
 #include "support/logcapture.h"
 
+#include "model/logcategories.h"
 
 #include <QtGlobal>
 
@@ -19,6 +20,11 @@ void handler(QtMsgType type, const QMessageLogContext &ctx, const QString &msg)
 }
 } // namespace
 
+void enableDiagnosticLog(bool on)
+{
+    QLoggingCategory::setFilterRules(LogCategories::debugRule(on));
+}
+
 void appendCapturedLine(const QString &line)
 {
     if (LogCapture *c = g_capture.load()) {
@@ -29,6 +35,7 @@ void appendCapturedLine(const QString &line)
 
 LogCapture::LogCapture()
 {
+    enableDiagnosticLog(true);
     g_capture.store(this);
     g_previous = qInstallMessageHandler(handler);
 }
@@ -37,6 +44,7 @@ LogCapture::~LogCapture()
 {
     qInstallMessageHandler(g_previous);
     g_capture.store(nullptr);
+    enableDiagnosticLog(false);
 }
 
 QStringList LogCapture::lines() const

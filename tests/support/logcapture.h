@@ -8,8 +8,13 @@ namespace testsupport {
 
 void appendCapturedLine(const QString &line);
 
+// Turns the debug lines of the program's log categories (macropad.*) on or off; they start
+// off, as in the programs. Tests that read diagnostic lines turn them on.
+void enableDiagnosticLog(bool on);
+
 // Collects the program's debug log while it lives (from every thread), so tests can assert
-// the diagnostic lines. Messages still reach the previous handler. One at a time.
+// the diagnostic lines; the categories' debug lines are on meanwhile. Messages still reach
+// the previous handler. One at a time.
 //
 //     testsupport::LogCapture log;
 //     ...

@@ -1,7 +1,7 @@
 // The English/Chinese table of the interface. Order matters: the lookup takes the first
 // matching pair. The swipe and like names appear twice (mouse page buttons and mouse
 // captions), always with the same Chinese text.
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 
 namespace UiText {
 

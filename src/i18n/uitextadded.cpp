@@ -1,7 +1,7 @@
 // English/Chinese pairs for texts that came with the desktop integration (the status shown
 // when a keypad is present but may not be opened) and with profiles. Kept apart from the main table so that
 // table stays as the interface has always had it.
-#include "app/uitext.h"
+#include "i18n/uitext.h"
 
 namespace UiText {
 
@@ -32,6 +32,8 @@ const QVector<QPair<QString, QString>> &addedPairs()
         {QStringLiteral("Discard"), QStringLiteral("不保存")},
         {QStringLiteral("Cancel"), QStringLiteral("取消")},
         {QStringLiteral("OK"), QStringLiteral("确定")},
+        // The language switch of the top bar
+        {QStringLiteral("Interface language"), QStringLiteral("界面语言")},
         // Profiles
         {QStringLiteral("Export"), QStringLiteral("导出")},
         {QStringLiteral("Import"), QStringLiteral("导入")},

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+
+class AppConfig;
+class QSettings;
+
+// The language and layer count a start uses, each from the first source that has it:
+// 1. the command line (--language; language only);
+// 2. Config.ini beside the executable (installations and stored set-ups rely on it);
+// 3. the user's own settings (QSettings in the platform's per-user configuration folder,
+//    where the window's language switch keeps its choice);
+// 4. the system locale (language only: Chinese for zh locales), else English and the
+//    default of three layer buttons.
+class StartupSettings
+{
+public:
+    enum class Source { CommandLine, ConfigFile, UserSettings, Locale, Default };
+
+    // Keys of the per-user settings; the language values are "en" and "zh".
+    static const QString LANGUAGE_KEY;   // "language"
+    static const QString LAYER_COUNT_KEY; // "layernum", 0..3
+
+    // `languageOption` is "en", "zh" or empty.
+    static StartupSettings resolve(const QString &languageOption, const QString &configPath,
+                                   const QSettings &user, const QLocale &locale);
+    // The same with Config.ini beside the executable, the default QSettings and the system
+    // locale.
+    static StartupSettings resolve(const QString &languageOption = QString());
+    // Settings taken from a Config.ini alone (the file decides, defaults elsewhere).
+    static StartupSettings fromConfig(const AppConfig &config);
+
+    bool chinese() const { return m_chinese; }
+    Source languageSource() const { return m_languageSource; }
+    bool hasLayerCount() const { return m_layerCount >= 0; }
+    int layerCount() const { return m_layerCount; } // -1 when not forced
+    Source layerCountSource() const { return m_layerCountSource; }
+
+    // Keeps the language chosen in the window for the user's next start.
+    static void rememberLanguage(QSettings &user, bool chinese);
+    static void rememberLanguage(bool chinese); // in the default QSettings
+
+    static QString sourceName(Source source);
+
+private:
+    bool m_chinese = false;
+    Source m_languageSource = Source::Default;
+    int m_layerCount = -1;
+    Source m_layerCountSource = Source::Default;
+};

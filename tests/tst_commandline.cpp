@@ -1,0 +1,203 @@
+#include "app/commandline.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+// The command line as parsed, then both programs run as a user runs them: without a
+// display, started from a terminal, with and without --verbose.
+class TstCommandLine : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void parse_data();
+    void parse();
+    void printsAndExitsWithoutDisplay();
+    void quietUnlessVerbose();
+
+private:
+    QString program(const char *name) const { return m_binDir + QLatin1Char('/') + QLatin1String(name); }
+    // A process environment without display, logging rules or the user's own settings.
+    QProcessEnvironment cleanEnvironment(bool offscreen) const;
+    std::unique_ptr<QProcess> start(const char *name, const QStringList &args, bool offscreen,
+                                    const QString &loggingRules = QString()) const;
+
+    QString m_binDir;
+    QTemporaryDir m_home;
+};
+
+void TstCommandLine::initTestCase()
+{
+    m_binDir = qEnvironmentVariable("MPS_BINARY_DIR");
+    QVERIFY2(QFileInfo(program("macropad-studio-demo")).isExecutable(), qPrintable(m_binDir));
+    QVERIFY(m_home.isValid());
+    QVERIFY(QDir(m_home.path()).mkpath(QStringLiteral("runtime")));
+    QFile::setPermissions(m_home.filePath(QStringLiteral("runtime")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+void TstCommandLine::parse_data()
+{
+    QTest::addColumn<bool>("demo");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QString>("expect"); // field=value of CommandLineOptions, or a piece of the error
+
+    using O = CommandLine::Outcome;
+    const auto row = [](const char *name, bool demo, QStringList args, O outcome, const char *expect) {
+        args.prepend(QStringLiteral("prog"));
+        QTest::newRow(name) << demo << args << int(outcome) << QString::fromUtf8(expect);
+    };
+    row("nothing", false, {}, O::Run, "language=");
+    row("help", false, {"--help"}, O::Help, "");
+    row("short help", false, {"-h"}, O::Help, "");
+    row("version", false, {"--version"}, O::Version, "");
+    row("verbose", false, {"--verbose"}, O::Run, "verbose=1");
+    row("language", false, {"--language", "ZH"}, O::Run, "language=zh");
+    row("language bad", false, {"--language", "fr"}, O::Error, "takes en or zh");
+    row("export", false, {"--export=a.json"}, O::Run, "export=a.json");
+    row("import", false, {"--import", "b.json"}, O::Run, "import=b.json");
+    row("both profiles", false, {"--export", "a", "--import", "b"}, O::Error, "one of --export and --import");
+    row("export twice", false, {"--export", "a", "--export", "b"}, O::Error, "more than once");
+    row("export without file", false, {"--export"}, O::Error, "Missing value");
+    row("capture", false, {"--capture", "t.log"}, O::Run, "capture=t.log");
+    row("replay only in the demo", false, {"--replay", "t.log"}, O::Error, "Unknown option 'replay'");
+    row("keypad only in the demo", false, {"--keypad", "6k1e"}, O::Error, "Unknown option 'keypad'");
+    row("unknown", false, {"--frobnicate"}, O::Error, "Unknown option 'frobnicate'");
+    row("stray argument", false, {"file.json"}, O::Error, "Unexpected argument 'file.json'");
+    row("qt options pass", false, {"-platform", "offscreen", "-style", "fusion", "-reverse"}, O::Run, "verbose=0");
+    row("demo replay", true, {"--replay", "t.log", "--capture", "u.log"}, O::Run, "replay=t.log");
+    row("demo keypad", true, {"--keypad=R10UDAV", "--latency", "5", "--no-access"}, O::Run, "keypad=r10udav latency=5 noAccess=1");
+    row("demo latency bad", true, {"--latency", "soon"}, O::Error, "--latency takes");
+}
+
+void TstCommandLine::parse()
+{
+    QFETCH(bool, demo);
+    QFETCH(QStringList, args);
+    QFETCH(int, outcome);
+    QFETCH(QString, expect);
+    CommandLine cl(demo ? CommandLine::Program::Demo : CommandLine::Program::Studio);
+    QCOMPARE(int(cl.parse(args)), outcome);
+    if (outcome == int(CommandLine::Outcome::Error)) {
+        QVERIFY2(cl.errorText().contains(expect), qPrintable(cl.errorText()));
+        return;
+    }
+    const CommandLineOptions &o = cl.options();
+    const QString fields = QStringLiteral("verbose=%1 language=%2 export=%3 import=%4 capture=%5 replay=%6 "
+                                          "keypad=%7 latency=%8 noAccess=%9")
+                               .arg(int(o.verbose))
+                               .arg(o.language, o.exportPath, o.importPath, o.capturePath, o.replayPath, o.keypad)
+                               .arg(o.latencyMs)
+                               .arg(int(o.noAccess));
+    QVERIFY2(QString(fields + QLatin1Char(' ')).contains(expect + QLatin1Char(' ')), qPrintable(fields));
+    QCOMPARE(cl.headless(), !o.exportPath.isEmpty() || !o.importPath.isEmpty());
+}
+
+QProcessEnvironment TstCommandLine::cleanEnvironment(bool offscreen) const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_LOGGING_RULES", "LANGUAGE"})
+        env.remove(QString::fromLatin1(name));
+    if (offscreen)
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    env.insert(QStringLiteral("HOME"), m_home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
+    // As in a desktop session; without it Qt warns on the terminal before anything else.
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.filePath(QStringLiteral("runtime")));
+    return env;
+}
+
+std::unique_ptr<QProcess> TstCommandLine::start(const char *name, const QStringList &args, bool offscreen,
+                                                const QString &loggingRules) const
+{
+    auto p = std::make_unique<QProcess>();
+    QProcessEnvironment env = cleanEnvironment(offscreen);
+    if (!loggingRules.isEmpty())
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), loggingRules);
+    p->setProcessEnvironment(env);
+    p->start(program(name), args);
+    return p;
+}
+
+void TstCommandLine::printsAndExitsWithoutDisplay()
+{
+    struct Case {
+        const char *program;
+        QStringList args;
+        int status;
+        const char *stdoutHas; // and nothing on standard error
+        const char *stderrHas; // and nothing on standard output
+    };
+    const QList<Case> cases = {
+        {"macropad-studio", {"--help"}, 0, "--language <en|zh>", nullptr},
+        {"macropad-studio", {"-h"}, 0, "--export <file>", nullptr},
+        {"macropad-studio-demo", {"--help"}, 0, "r10udav", nullptr},
+        {"macropad-studio", {"--version"}, 0, "macropad-studio 0.1.0", nullptr},
+        {"macropad-studio-demo", {"--version"}, 0, "macropad-studio-demo 0.1.0", nullptr},
+        {"macropad-studio", {"--frobnicate"}, 2, nullptr, "Unknown option 'frobnicate'"},
+        {"macropad-studio", {"--keypad", "6k1e"}, 2, nullptr, "Usage:"},
+        {"macropad-studio", {"--language", "fr"}, 2, nullptr, "--language takes en or zh"},
+        {"macropad-studio-demo", {"--keypad", "nosuch"}, 2, nullptr, "Unknown simulated keypad"},
+        // Accepted with a command that needs no window either.
+        {"macropad-studio", {"--language", "zh", "--version"}, 0, "0.1.0", nullptr},
+    };
+    for (const Case &c : cases) {
+        auto p = start(c.program, c.args, false);
+        const QString what = QStringLiteral("%1 %2").arg(QLatin1String(c.program), c.args.join(QLatin1Char(' ')));
+        QVERIFY2(p->waitForFinished(10000), qPrintable(what));
+        const QString out = QString::fromLocal8Bit(p->readAllStandardOutput());
+        const QString err = QString::fromLocal8Bit(p->readAllStandardError());
+        QVERIFY2(p->exitStatus() == QProcess::NormalExit, qPrintable(what));
+        QVERIFY2(p->exitCode() == c.status, qPrintable(what + QStringLiteral(": status %1\n").arg(p->exitCode()) + err));
+        if (c.stdoutHas) {
+            QVERIFY2(out.contains(QLatin1String(c.stdoutHas)), qPrintable(what + QLatin1Char('\n') + out));
+            QVERIFY2(err.isEmpty(), qPrintable(what + QLatin1Char('\n') + err));
+        } else {
+            QVERIFY2(err.contains(QLatin1String(c.stderrHas)), qPrintable(what + QLatin1Char('\n') + err));
+            QVERIFY2(out.isEmpty(), qPrintable(what + QLatin1Char('\n') + out));
+        }
+    }
+}
+
+void TstCommandLine::quietUnlessVerbose()
+{
+    // The quiet ones start first, so they have run at least as long as the verbose demo
+    // takes to connect and read the whole keypad.
+    auto quietDemo = start("macropad-studio-demo", {}, true);
+    auto quietStudio = start("macropad-studio", {}, true);
+    // QT_LOGGING_RULES has the last word over --verbose.
+    auto ruledOut = start("macropad-studio-demo", {"--verbose"}, true, QStringLiteral("*.debug=false"));
+    auto verboseDemo = start("macropad-studio-demo", {"--verbose", "--language", "zh"}, true);
+    auto verboseStudio = start("macropad-studio", {"--verbose"}, true);
+
+    QString demoLog, studioLog;
+    QVERIFY(QTest::qWaitFor([&] {
+        demoLog += QString::fromLocal8Bit(verboseDemo->readAllStandardError());
+        studioLog += QString::fromLocal8Bit(verboseStudio->readAllStandardError());
+        return demoLog.contains(QLatin1String("Config loaded from device"))
+               && studioLog.contains(QLatin1String("HIDManager: monitoring started"));
+    }, 20000));
+    QVERIFY(demoLog.contains(QLatin1String("HIDManager: opened path=")));
+    QVERIFY(demoLog.contains(QLatin1String("HIDManager: readDeviceInfo request id=0x03 cmd=11 len=63")));
+    QVERIFY(demoLog.contains(QLatin1String("Settings: language zh from the command line")));
+
+    for (auto *p : {quietDemo.get(), quietStudio.get(), ruledOut.get(), verboseDemo.get(), verboseStudio.get()}) {
+        QCOMPARE(p->state(), QProcess::Running); // a window, not an early exit
+        p->terminate();
+        QVERIFY(p->waitForFinished(10000));
+    }
+    for (auto *p : {quietDemo.get(), quietStudio.get(), ruledOut.get()}) {
+        const QByteArray printed = p->readAllStandardOutput() + p->readAllStandardError();
+        QVERIFY2(printed.isEmpty(), printed.left(2000).constData());
+    }
+    QVERIFY(verboseDemo->readAllStandardOutput().isEmpty()); // the traces went to the log too
+}
+
+QTEST_MAIN(TstCommandLine)
+#include "tst_commandline.moc"
