@@ -5,6 +5,7 @@
 
 #include "app/edithistory.h"
 #include "app/panelnavigator.h"
+#include "app/topbarstyle.h"
 #include "controls/keybutton.h"
 #include "controls/knobbutton.h"
 #include "controls/rgbcolorpickerwidget.h"
@@ -28,16 +29,6 @@ namespace {
 constexpr int EDIT_BUTTON_WIDTH = 40;
 constexpr int EDIT_BUTTON_HEIGHT = 34;
 
-QString editButtonStyle()
-{
-    return QStringLiteral(
-        "QPushButton { background-color: #3c3c3c; color: white; border: 1px solid #5a5a5a;"
-        " border-radius: 4px; font-weight: bold; font-size: 15px; }"
-        "QPushButton:hover { background-color: #4a4a4a; }"
-        "QPushButton:pressed { background-color: #2a2a2a; }"
-        "QPushButton:disabled { color: #808080; }");
-}
-
 QString plainText(const QString &text)
 {
     QString plain = text.contains(QLatin1Char('<'))
@@ -57,7 +48,7 @@ void Widget::addEditControls(QHBoxLayout *topBarLayout)
         b->setObjectName(name);
         b->setAccessibleName(what);
         b->setFixedSize(EDIT_BUTTON_WIDTH, EDIT_BUTTON_HEIGHT);
-        b->setStyleSheet(editButtonStyle());
+        b->setStyleSheet(topBarButtonStyle());
         b->setCursor(Qt::PointingHandCursor);
         b->setEnabled(false);
         return b;

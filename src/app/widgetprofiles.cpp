@@ -6,6 +6,7 @@
 #include "app/edithistory.h"
 
 #include "app/profilefiles.h"
+#include "app/topbarstyle.h"
 #include "model/logcategories.h"
 
 #include <QBoxLayout>
@@ -23,16 +24,6 @@ namespace {
 constexpr int PROFILE_BUTTON_WIDTH = 96;
 constexpr int PROFILE_BUTTON_HEIGHT = 34;
 
-QString profileButtonStyle()
-{
-    return QStringLiteral(
-        "QPushButton { background-color: #3c3c3c; color: white; border: 1px solid #5a5a5a;"
-        " border-radius: 4px; font-weight: bold; font-size: 15px; }"
-        "QPushButton:hover { background-color: #4a4a4a; }"
-        "QPushButton:pressed { background-color: #2a2a2a; }"
-        "QPushButton:disabled { color: #808080; }");
-}
-
 } // namespace
 
 void Widget::addProfileButtons(QHBoxLayout *topBarLayout)
@@ -41,7 +32,7 @@ void Widget::addProfileButtons(QHBoxLayout *topBarLayout)
         auto *b = new QPushButton(text, m_topBar);
         b->setObjectName(name);
         b->setFixedSize(PROFILE_BUTTON_WIDTH, PROFILE_BUTTON_HEIGHT);
-        b->setStyleSheet(profileButtonStyle());
+        b->setStyleSheet(topBarButtonStyle());
         b->setCursor(Qt::PointingHandCursor);
         return b;
     };
