@@ -4,7 +4,7 @@
 #include "app/edithistory.h"
 #include "model/keyboarddata.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 
 #include <cstdio>
@@ -71,7 +71,7 @@ void print(const char *what, const Figures &f)
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     const int rounds = 200;
     const Figures macro = measure(rounds, [](KeyboardData &m, EditHistory &h) {
         m.selectKey(3);
