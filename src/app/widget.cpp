@@ -99,6 +99,7 @@ void Widget::construct(const StartupSettings &config)
     connect(m_saveButton, &QPushButton::clicked, this, &Widget::onSaveSettingsClicked);
     connect(m_viewButton, &QPushButton::clicked, this, &Widget::onViewSettingsClicked);
     connect(m_resizeTimer, &QTimer::timeout, this, &Widget::onResizeTimeout);
+    initEditing();
 
     // 9. No device yet.
     m_statusLabel->setText(uiText(QStringLiteral("Connect the device with a usb cable")));

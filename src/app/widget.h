@@ -18,6 +18,9 @@
 #include <functional>
 
 class AppConfig;
+class EditHistory;
+class PanelNavigator;
+class UnsavedMark;
 class StartupSettings;
 struct ConnectResult;
 class BaseKeysPage;
@@ -509,6 +512,39 @@ private:
     StatusLine *m_status = nullptr;
     bool m_saveRunning = false; // a save task of this window has not reported back
     // --- end of connection controller ------------------------------------------------
+
+    // --- editing comforts (widgetediting.cpp) --------------------------------------------
+public:
+    EditHistory *editHistory() const { return m_history; }
+    QPushButton *undoButton() const { return m_undoButton; }
+    QPushButton *redoButton() const { return m_redoButton; }
+    QLabel *unsavedCountLabel() const { return m_unsavedCountLabel; }
+    // Anything edited that the keypad does not hold yet; the window title then carries "*"
+    // (through the "[*]" placeholder, which the title code keeps in its title).
+    bool hasUnsavedMarks() const;
+    // "3 unsaved changes", empty when nothing is unsaved.
+    QString unsavedCountText() const;
+    // Marks, count, title and the panel's accessible texts now rather than after the event.
+    void refreshUnsavedMarks();
+
+private:
+    void addEditControls(QHBoxLayout *topBarLayout);
+    void initEditing();
+    void addUnsavedCount();
+    void scheduleUnsavedMarks();
+    void refreshEditControls();
+    void refreshAccessibleTexts();
+    void onHistoryStepApplied(int layer, int key);
+    QString accessibleNameOf(QPushButton *button, int dataIndex) const;
+
+    EditHistory *m_history = nullptr;
+    PanelNavigator *m_panelNavigator = nullptr;
+    QPushButton *m_undoButton = nullptr;
+    QPushButton *m_redoButton = nullptr;
+    QLabel *m_unsavedCountLabel = nullptr;
+    QTimer *m_marksTimer = nullptr;
+    QVector<UnsavedMark *> m_layerMarks;
+    // --- end of editing comforts ---------------------------------------------------------
 
     // --- unsaved changes (widgetunsaved.cpp) ---------------------------------------------
 public:

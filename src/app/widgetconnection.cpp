@@ -3,6 +3,8 @@
 // as a queued call (or the link's operationFinished signal for current-protocol saves).
 #include "app/widget.h"
 
+#include "app/edithistory.h"
+
 #include "app/connectresult.h"
 #include "app/devicetasks.h"
 #include "app/statusline.h"
@@ -174,6 +176,8 @@ void Widget::applyConnectResult(const ConnectResult &r)
                                 : "readAllConfiguration completed with fallback/default data");
         loadReadConfiguration(r);
         qCDebug(lcWindow) << (legacy ? "Legacy config loaded from device" : "Config loaded from device");
+        if (m_history) // the kept edits come back as one step that undo can take back
+            m_history->nameStep(QStringLiteral("Restore Unsaved Changes"));
         restoreKeptEdits(keypad);
     }
     updateLayerButtonsVisibility();
@@ -200,6 +204,8 @@ void Widget::loadReadConfiguration(const ConnectResult &r)
     const int selected = m_keyboardData.selectedKey();
     if (selected >= 0)
         showFullTextInDisplay(displayFullTextForCurrentPage(selected));
+    if (m_history)
+        m_history->startNewHistory(); // what was just read is what undo comes back to
 }
 
 void Widget::onDeviceDisconnected()
@@ -230,6 +236,8 @@ void Widget::onDeviceDisconnected()
     m_highlightedButton = nullptr;
     keepEditsOfLeavingKeypad();
     m_keyboardData.resetAll();
+    if (m_history)
+        m_history->startNewHistory();
 
     refreshLegacyDelayPage();
     refreshLegacyOldDelayPage();

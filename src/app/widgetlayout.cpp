@@ -240,7 +240,9 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
 
 void Widget::updateWindowTitle()
 {
-    setWindowTitle(WindowTitle::forPanel(m_deviceConnected, m_currentLayout));
+    // "[*]" is where Qt shows the "*" of unsaved changes (setWindowModified).
+    setWindowTitle(WindowTitle::forPanel(m_deviceConnected, m_currentLayout) + QStringLiteral("[*]"));
+    setWindowModified(hasUnsavedMarks());
 }
 
 void Widget::logButtonMap() const

@@ -1,6 +1,8 @@
 // The function page frame: the category list and the stack of pages below the panel.
 #include "app/widget.h"
 
+#include "app/edithistory.h"
+
 #include "controls/keybutton.h"
 #include "device/hidmanager.h"
 #include "pages/basekeyspage.h"
@@ -127,6 +129,12 @@ QWidget *Widget::createFunctionPageFrame()
     macroPage->setRecordingWindow(this);
     macroPage->setWindowLockHandler([this, macroPage](bool recording) {
         const bool enable = !recording;
+        if (m_history) { // the whole recording is one step
+            if (recording)
+                m_history->beginStep(QStringLiteral("Macro Recording"));
+            else
+                m_history->endStep();
+        }
         for (QWidget *w : {m_layerColumn, static_cast<QWidget *>(m_keyKnobGroup),
                            static_cast<QWidget *>(m_functionList), static_cast<QWidget *>(m_clearAllButton)})
             if (w)

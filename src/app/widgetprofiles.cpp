@@ -3,8 +3,11 @@
 // Only files are touched here, never the keypad, so both run on the GUI thread.
 #include "app/widget.h"
 
+#include "app/edithistory.h"
+
 #include "app/profilefiles.h"
 #include "app/statusline.h"
+#include "app/topbarstyle.h"
 #include "model/logcategories.h"
 
 #include <QBoxLayout>
@@ -22,16 +25,6 @@ namespace {
 constexpr int PROFILE_BUTTON_WIDTH = 96;
 constexpr int PROFILE_BUTTON_HEIGHT = 34;
 
-QString profileButtonStyle()
-{
-    return QStringLiteral(
-        "QPushButton { background-color: #3c3c3c; color: white; border: 1px solid #5a5a5a;"
-        " border-radius: 4px; font-weight: bold; font-size: 15px; }"
-        "QPushButton:hover { background-color: #4a4a4a; }"
-        "QPushButton:pressed { background-color: #2a2a2a; }"
-        "QPushButton:disabled { color: #808080; }");
-}
-
 } // namespace
 
 void Widget::addProfileButtons(QHBoxLayout *topBarLayout)
@@ -40,7 +33,7 @@ void Widget::addProfileButtons(QHBoxLayout *topBarLayout)
         auto *b = new QPushButton(text, m_topBar);
         b->setObjectName(name);
         b->setFixedSize(PROFILE_BUTTON_WIDTH, PROFILE_BUTTON_HEIGHT);
-        b->setStyleSheet(profileButtonStyle());
+        b->setStyleSheet(topBarButtonStyle());
         b->setCursor(Qt::PointingHandCursor);
         return b;
     };
@@ -136,6 +129,7 @@ void Widget::onImportProfileClicked()
     if (path.isEmpty())
         return;
 
+    m_history->nameStep(QStringLiteral("Import Profile"));
     const ProfileImportResult r = Profile::importFromFile(path, profileTarget(), m_keyboardData);
     if (!r.ok) {
         qCDebug(lcWindow) << "Widget: profile refused:" << r.error;

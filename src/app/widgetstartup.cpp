@@ -46,6 +46,7 @@ QWidget *Widget::buildTopBar()
     m_statusLabel->setFixedHeight(34);
     layout->addWidget(m_statusLabel, 1);
     addProfileButtons(layout); // Export and Import, right of the status
+    addEditControls(layout);   // Undo and Redo, left of the status
     addLanguageSwitch(layout); // English / 中文 at the right end
     // The status keeps its whole width where the window has it; in the narrowest window it
     // asks for no more than what the bar's other items leave there, and fits its text in.
@@ -277,6 +278,10 @@ void Widget::updateLanguageTexts()
     updateFunctionPagesForDevice();
     refreshPhysicalKeyDisplayMode();
     updateWindowTitle();
+    if (m_history) {
+        refreshEditControls();
+        refreshUnsavedMarks();
+    }
 
     const int sel = m_keyboardData.selectedKey();
     if (sel >= 0 && m_keyFunctionDisplay)

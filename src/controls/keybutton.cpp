@@ -1,6 +1,7 @@
 #include "controls/keybutton.h"
 
 #include "controls/keycaption.h"
+#include "controls/unsavedmark.h"
 #include "model/logcategories.h"
 
 #include <QDebug>
@@ -280,4 +281,14 @@ void KeyButton::paintEvent(QPaintEvent* /*event*/)
 
     const QRect box = captionRect(QRect(0, 0, w, h));
     KeyCaption::draw(painter, box, caption(), textColor);
+    if (m_unsaved)
+        UnsavedMark::paint(painter, QRect(0, 0, w, h));
+}
+
+void KeyButton::setUnsaved(bool unsaved)
+{
+    if (m_unsaved == unsaved)
+        return;
+    m_unsaved = unsaved;
+    update();
 }

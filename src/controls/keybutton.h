@@ -46,6 +46,10 @@ public:
     // The colour the key's number reads best in on the key's current fill.
     QColor numberColor() const;
 
+    // A small mark while the slot holds an edit the keypad does not have yet.
+    void setUnsaved(bool unsaved);
+    bool isUnsaved() const { return m_unsaved; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -55,6 +59,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    bool m_unsaved = false;
     void updateButtonSize();
     void applySideLength(int side);
     const KeyCaption::Fitted &caption() const;

@@ -1,6 +1,7 @@
 #include "controls/knobbutton.h"
 
 #include "controls/keycaption.h"
+#include "controls/unsavedmark.h"
 #include "model/logcategories.h"
 
 #include <QDebug>
@@ -197,6 +198,9 @@ void KnobButton::paintEvent(QPaintEvent* /*event*/)
         painter.drawPixmap(x, y, m_scaledImage);
     }
 
+    if (m_unsaved)
+        UnsavedMark::paint(painter, area.adjusted(area.width() / 10, 0, -area.width() / 10, 0));
+
     if (text().isEmpty())
         return;
 
@@ -209,4 +213,12 @@ void KnobButton::paintEvent(QPaintEvent* /*event*/)
     // Over the arrow picture the caption sits on a dark plate, so the arrow's lines never
     // cross the letters.
     KeyCaption::draw(painter, area.adjusted(1, 1, -1, -1), caption(), textColor, !m_scaledImage.isNull());
+}
+
+void KnobButton::setUnsaved(bool unsaved)
+{
+    if (m_unsaved == unsaved)
+        return;
+    m_unsaved = unsaved;
+    update();
 }

@@ -54,6 +54,10 @@ public:
     QString displayedText() const;
     QFont captionFont() const;
 
+    // A small mark while the slot holds an edit the keypad does not have yet.
+    void setUnsaved(bool unsaved);
+    bool isUnsaved() const { return m_unsaved; }
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -64,6 +68,7 @@ protected:
 private:
     const KeyCaption::Fitted &caption() const;
 
+    bool m_unsaved = false;
     QPixmap m_image;
     QPixmap m_scaledImage;
     QString m_imagePath;

@@ -99,6 +99,26 @@ const QVector<QPair<QString, QString>> &addedPairs()
         {QStringLiteral("%1 knobs"), QStringLiteral("%1个旋钮")},
         {QStringLiteral("%1, %2"), QStringLiteral("%1、%2")},
         // --- end of page texts and window title -----------------------------------------
+        // Undo and redo, unsaved edits, the panel read aloud
+        {QStringLiteral("Undo"), QStringLiteral("撤销")},
+        {QStringLiteral("Redo"), QStringLiteral("重做")},
+        {QStringLiteral("Undo %1"), QStringLiteral("撤销“%1”")},
+        {QStringLiteral("Redo %1"), QStringLiteral("重做“%1”")},
+        {QStringLiteral("Key Assignment"), QStringLiteral("按键设置")},
+        {QStringLiteral("Lighting Mode"), QStringLiteral("灯光模式")},
+        {QStringLiteral("Lighting Colour"), QStringLiteral("灯光颜色")},
+        {QStringLiteral("Delay Change"), QStringLiteral("延时修改")},
+        {QStringLiteral("Macro Recording"), QStringLiteral("宏录制")},
+        {QStringLiteral("1 unsaved change"), QStringLiteral("1 处未保存的更改")},
+        {QStringLiteral("%1 unsaved changes"), QStringLiteral("%1 处未保存的更改")},
+        {QStringLiteral("Key %1"), QStringLiteral("按键 %1")},
+        {QStringLiteral("Knob"), QStringLiteral("旋钮")},
+        {QStringLiteral("Knob %1 left turn"), QStringLiteral("旋钮 %1 左转")},
+        {QStringLiteral("Knob %1 right turn"), QStringLiteral("旋钮 %1 右转")},
+        {QStringLiteral("Knob %1 press"), QStringLiteral("旋钮 %1 按下")},
+        {QStringLiteral("Not assigned"), QStringLiteral("未设置")},
+        {QStringLiteral("unsaved change"), QStringLiteral("未保存")},
+        {QStringLiteral("Restore Unsaved Changes"), QStringLiteral("恢复未保存的更改")},
     };
     return table;
 }

@@ -28,6 +28,10 @@ KeyboardData::KeyboardData(QObject *parent)
     , m_ledConfigs(LAYER_COUNT)
     , m_keyRevisions(LAYER_COUNT, QVector<quint32>(KEYS_PER_LAYER, 0))
     , m_ledRevisions(LAYER_COUNT, 0)
+    , m_keypadKeys(m_layers)
+    , m_keypadKeyKnown(LAYER_COUNT, QVector<bool>(KEYS_PER_LAYER, true))
+    , m_keypadLeds(m_ledConfigs)
+    , m_keypadLedKnown(LAYER_COUNT, true)
 {
 }
 
@@ -97,11 +101,13 @@ void KeyboardData::emitSelectedCaptions()
 void KeyboardData::bumpKey(int layer, int keyIdx)
 {
     ++m_keyRevisions[layer][keyIdx];
+    emit editStateChanged();
 }
 
 void KeyboardData::bumpLed(int layer)
 {
     ++m_ledRevisions[layer];
+    emit editStateChanged();
 }
 
 void KeyboardData::setCurrentLayer(int layer)
@@ -275,6 +281,7 @@ void KeyboardData::loadLayers(const QVector<QVector<KeyData>> &source)
         for (int j = 0; j < src.size() && j < KEYS_PER_LAYER; ++j) {
             m_layers[a][j] = src[j];
             m_layers[a][j].dirty = false;
+            setKeypadKey(a, j);
             bumpKey(a, j);
         }
     }
@@ -292,6 +299,7 @@ void KeyboardData::loadLayers(const QVector<QVector<KeyData>> &source, const Rea
                 continue;
             m_layers[a][j] = src[j];
             m_layers[a][j].dirty = false;
+            setKeypadKey(a, j);
             bumpKey(a, j);
         }
     }
@@ -309,6 +317,7 @@ void KeyboardData::loadLedConfigs(const QVector<LayerLedConfigData> &source, con
         led = source[i];
         led.modeDirty = false;
         led.colorDirty.fill(false);
+        setKeypadLed(i);
         bumpLed(i);
     }
 }
@@ -322,6 +331,7 @@ void KeyboardData::loadLedConfigs(const QVector<LayerLedConfigData> &source)
         led = source[i];
         led.modeDirty = false;
         led.colorDirty.fill(false);
+        setKeypadLed(i);
         bumpLed(i);
     }
 }
@@ -335,11 +345,16 @@ void KeyboardData::clearChangeFlags()
         led.modeDirty = false;
         led.colorDirty.fill(false);
     }
+    m_keypadKeys = m_layers;
+    m_keypadLeds = m_ledConfigs;
+    for (auto &known : m_keypadKeyKnown)
+        known.fill(true);
+    m_keypadLedKnown.fill(true);
+    emit editStateChanged();
 }
 
 void KeyboardData::resetAll()
 {
-    clearChangeFlags();
     for (int l = 0; l < LAYER_COUNT; ++l) {
         for (int k = 0; k < KEYS_PER_LAYER; ++k) {
             m_layers[l][k].reset();
@@ -348,6 +363,7 @@ void KeyboardData::resetAll()
         m_ledConfigs[l] = LayerLedConfigData();
         bumpLed(l);
     }
+    clearChangeFlags(); // also takes the empty model for what the keypad holds
 }
 
 bool KeyboardData::appendSelectedMacroStep(const MacroStepData &s)
@@ -420,6 +436,8 @@ void KeyboardData::acknowledgeKeySaved(int layer, int keyIdx, quint32 revision)
         && !key.sameFunction(m_snapshotKeys[layer][keyIdx]))
         return;
     key.dirty = false;
+    setKeypadKey(layer, keyIdx);
+    emit editStateChanged();
 }
 
 void KeyboardData::acknowledgeLedSaved(int layer, quint32 revision)
@@ -434,6 +452,8 @@ void KeyboardData::acknowledgeLedSaved(int layer, quint32 revision)
     }
     led.modeDirty = false;
     led.colorDirty.fill(false);
+    setKeypadLed(layer);
+    emit editStateChanged();
 }
 
 void KeyboardData::markKeyNotSaved(int layer, int keyIdx, quint32 revision)
@@ -441,6 +461,10 @@ void KeyboardData::markKeyNotSaved(int layer, int keyIdx, quint32 revision)
     if (!validLayer(layer) || !validKey(keyIdx) || m_keyRevisions[layer][keyIdx] != revision)
         return;
     m_layers[layer][keyIdx].dirty = true;
+    // What the keypad holds there is not what was written: an undo or redo onto the written
+    // function must not pass for saved.
+    forgetKeypadKey(layer, keyIdx);
+    emit editStateChanged();
 }
 
 void KeyboardData::markLedNotSaved(int layer, quint32 revision)
@@ -449,6 +473,8 @@ void KeyboardData::markLedNotSaved(int layer, quint32 revision)
         return;
     // The keypad takes a layer's lighting whole; one flag is enough to have it written again.
     m_ledConfigs[layer].modeDirty = true;
+    forgetKeypadLed(layer);
+    emit editStateChanged();
 }
 
 quint32 KeyboardData::keyRevision(int layer, int keyIdx) const
@@ -459,4 +485,81 @@ quint32 KeyboardData::keyRevision(int layer, int keyIdx) const
 quint32 KeyboardData::ledRevision(int layer) const
 {
     return validLayer(layer) ? m_ledRevisions[layer] : 0;
+}
+
+void KeyboardData::setKeypadKey(int layer, int keyIdx)
+{
+    m_keypadKeys[layer][keyIdx] = m_layers[layer][keyIdx];
+    m_keypadKeyKnown[layer][keyIdx] = true;
+}
+
+void KeyboardData::setKeypadLed(int layer)
+{
+    m_keypadLeds[layer] = m_ledConfigs[layer];
+    m_keypadLedKnown[layer] = true;
+}
+
+void KeyboardData::forgetKeypadKey(int layer, int keyIdx)
+{
+    if (validLayer(layer) && validKey(keyIdx))
+        m_keypadKeyKnown[layer][keyIdx] = false;
+}
+
+void KeyboardData::forgetKeypadLed(int layer)
+{
+    if (validLayer(layer))
+        m_keypadLedKnown[layer] = false;
+}
+
+void KeyboardData::restoreKeyAt(int layer, int keyIdx, const KeyData &content, bool markChanged)
+{
+    KeyData *key = keyDataAt(layer, keyIdx);
+    if (!key)
+        return;
+    *key = content;
+    key->dirty = markChanged || !m_keypadKeyKnown[layer][keyIdx]
+                 || !content.sameFunction(m_keypadKeys[layer][keyIdx]);
+    bumpKey(layer, keyIdx);
+    if (layer == m_currentLayer) {
+        if (keyIdx == m_selectedKey)
+            m_replaceOnNextBaseKey = true;
+        emit keyButtonTextChanged(keyIdx, key->buttonText);
+        emit keyFullTextChanged(keyIdx, key->fullText);
+    }
+}
+
+void KeyboardData::restoreLedConfig(int layer, const LayerLedConfigData &content)
+{
+    if (!validLayer(layer))
+        return;
+    LayerLedConfigData &led = m_ledConfigs[layer];
+    const LayerLedConfigData &held = m_keypadLeds[layer];
+    const bool known = m_keypadLedKnown[layer];
+    led.mode = content.mode;
+    led.colors = content.colors;
+    led.modeDirty = !known || led.mode != held.mode;
+    for (int i = 0; i < LEDS_PER_LAYER; ++i)
+        led.colorDirty[size_t(i)] = !known || led.colors[size_t(i)] != held.colors[size_t(i)];
+    bumpLed(layer);
+}
+
+int KeyboardData::unsavedItemCount() const
+{
+    int n = 0;
+    for (const auto &layer : m_layers)
+        for (const auto &key : layer)
+            n += key.dirty ? 1 : 0;
+    for (const auto &led : m_ledConfigs)
+        n += led.anyDirty() ? 1 : 0;
+    return n;
+}
+
+bool KeyboardData::layerHasUnsavedChanges(int layer) const
+{
+    if (!validLayer(layer))
+        return false;
+    for (const auto &key : m_layers[layer])
+        if (key.dirty)
+            return true;
+    return m_ledConfigs[layer].anyDirty();
 }

@@ -86,11 +86,28 @@ public:
     quint32 keyRevision(int layer, int keyIdx) const;
     quint32 ledRevision(int layer) const;
 
+    // What the keypad holds, as far as the model knows: set by loads and by acknowledged
+    // saves. Undo and redo put content back through restoreKeyAt / restoreLedConfig, whose
+    // change flags then follow from a comparison with it, so stepping back to what the keypad
+    // holds leaves nothing to save whatever the saves in between did.
+    // `markChanged` keeps the key marked even when it matches the keypad's copy.
+    void restoreKeyAt(int layer, int keyIdx, const KeyData &content, bool markChanged = false);
+    void restoreLedConfig(int layer, const LayerLedConfigData &content);
+    // The keypad's copy is no longer known (a save that did not take): the slot counts as
+    // changed whatever it is set back to.
+    void forgetKeypadKey(int layer, int keyIdx);
+    void forgetKeypadLed(int layer);
+    // Items a save would write: dirty keys plus layers with changed lighting.
+    int unsavedItemCount() const;
+    bool layerHasUnsavedChanges(int layer) const;
+
 signals:
     void keyButtonTextChanged(int keyIdx, const QString &text);
     void keyFullTextChanged(int keyIdx, const QString &text);
     void selectedKeyChanged(int keyIdx);
     void error(const QString &msg);
+    // A slot's content or change flag may have changed (edits, loads, acknowledgements).
+    void editStateChanged();
 
 private:
     static bool validLayer(int layer) { return layer >= 0 && layer < LAYER_COUNT; }
@@ -114,4 +131,11 @@ private:
     mutable QVector<QVector<quint32>> m_snapshotKeyRevisions;
     mutable QVector<LayerLedConfigData> m_snapshotLeds;
     mutable QVector<quint32> m_snapshotLedRevisions;
+
+    void setKeypadKey(int layer, int keyIdx);
+    void setKeypadLed(int layer);
+    QVector<QVector<KeyData>> m_keypadKeys;
+    QVector<QVector<bool>> m_keypadKeyKnown;
+    QVector<LayerLedConfigData> m_keypadLeds;
+    QVector<bool> m_keypadLedKnown;
 };

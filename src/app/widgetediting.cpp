@@ -1,0 +1,295 @@
+// The editing comforts: undo and redo, the marks of unsaved edits, keyboard control of the
+// panel and the texts a screen reader reads from it. EditHistory and PanelNavigator do the
+// work; this file wires them to the window.
+#include "app/widget.h"
+
+#include "app/edithistory.h"
+#include "app/panelnavigator.h"
+#include "app/topbarstyle.h"
+#include "controls/keybutton.h"
+#include "controls/knobbutton.h"
+#include "controls/rgbcolorpickerwidget.h"
+#include "controls/unsavedmark.h"
+#include "model/logcategories.h"
+#include "pages/rgbledpage.h"
+
+#include <QAbstractButton>
+#include <QBoxLayout>
+#include <QDebug>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTextDocumentFragment>
+#include <QTimer>
+#include <QUndoStack>
+
+namespace {
+
+constexpr int EDIT_BUTTON_WIDTH = 40;
+constexpr int EDIT_BUTTON_HEIGHT = 34;
+
+QString plainText(const QString &text)
+{
+    QString plain = text.contains(QLatin1Char('<'))
+                        ? QTextDocumentFragment::fromHtml(text).toPlainText()
+                        : text;
+    return plain.simplified();
+}
+
+} // namespace
+
+void Widget::addEditControls(QHBoxLayout *topBarLayout)
+{
+    // Arrows rather than words: the status text needs the bar's width in a narrow window.
+    // The tooltips and accessible names carry the words.
+    auto make = [this](const QString &arrow, const QString &name, const QString &what) {
+        auto *b = new QPushButton(arrow, m_topBar);
+        b->setObjectName(name);
+        b->setAccessibleName(what);
+        b->setFixedSize(EDIT_BUTTON_WIDTH, EDIT_BUTTON_HEIGHT);
+        b->setStyleSheet(topBarButtonStyle());
+        b->setCursor(Qt::PointingHandCursor);
+        b->setEnabled(false);
+        return b;
+    };
+    m_undoButton = make(QStringLiteral("\u21B6"), QStringLiteral("undoButton"), QStringLiteral("Undo"));
+    m_redoButton = make(QStringLiteral("\u21B7"), QStringLiteral("redoButton"), QStringLiteral("Redo"));
+    topBarLayout->insertWidget(0, m_undoButton);
+    topBarLayout->insertWidget(1, m_redoButton);
+    // As much room right of the status as the two take on its left, so it stays centred
+    // (a spacer takes the place of the spacing beside it).
+    const int statusAt = topBarLayout->indexOf(m_statusLabel);
+    topBarLayout->insertItem(statusAt + 1,
+                             new QSpacerItem(2 * (EDIT_BUTTON_WIDTH + topBarLayout->spacing()), 0,
+                                             QSizePolicy::Preferred, QSizePolicy::Minimum));
+}
+
+void Widget::addUnsavedCount()
+{
+    // Under Save Settings: the count says what Save would write.
+    auto *column = qobject_cast<QBoxLayout *>(m_saveButton->parentWidget()->layout());
+    m_unsavedCountLabel = new QLabel(m_saveButton->parentWidget());
+    m_unsavedCountLabel->setObjectName(QStringLiteral("unsavedCountLabel"));
+    m_unsavedCountLabel->setStyleSheet(QStringLiteral(
+        "QLabel#unsavedCountLabel { color: #FF8C00; font-size: 16px; font-weight: bold; }"));
+    m_unsavedCountLabel->setAlignment(Qt::AlignCenter);
+    m_unsavedCountLabel->setMinimumHeight(24);
+    m_unsavedCountLabel->setWordWrap(true);
+    if (column)
+        column->insertWidget(column->indexOf(m_saveButton) + 1, m_unsavedCountLabel);
+}
+
+void Widget::initEditing()
+{
+    m_history = new EditHistory(&m_keyboardData, this);
+    m_history->stepAtEveryInput();
+    addUnsavedCount();
+    connect(m_undoButton, &QPushButton::clicked, m_history, &EditHistory::undo);
+    connect(m_redoButton, &QPushButton::clicked, m_history, &EditHistory::redo);
+    connect(m_history, &EditHistory::changed, this, &Widget::refreshEditControls);
+    connect(m_history, &EditHistory::stepApplied, this, &Widget::onHistoryStepApplied);
+    if (m_rgbPage && m_rgbPage->colorPicker())
+        m_history->holdWhileDragging(m_rgbPage->colorPicker(), QStringLiteral("Lighting Colour"));
+
+    auto shortcut = [this](const QKeySequence &keys, auto slot) {
+        auto *s = new QShortcut(keys, this);
+        s->setContext(Qt::WindowShortcut);
+        connect(s, &QShortcut::activated, this, slot);
+    };
+    shortcut(QKeySequence(Qt::CTRL + Qt::Key_Z), [this] { m_history->undo(); });
+    shortcut(QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_Z), [this] { m_history->redo(); });
+    shortcut(QKeySequence(Qt::CTRL + Qt::Key_Y), [this] { m_history->redo(); });
+    // Through the buttons, so a shortcut is refused whenever the button would be.
+    shortcut(QKeySequence(Qt::CTRL + Qt::Key_S), [this] {
+        if (m_saveButton->isEnabled())
+            m_saveButton->click();
+    });
+    shortcut(QKeySequence(Qt::Key_F5), [this] {
+        if (m_viewButton->isEnabled())
+            m_viewButton->click();
+    });
+    shortcut(QKeySequence(Qt::Key_Delete), [this] {
+        if (m_clearButton->isEnabled() && m_clearButton->isVisible()
+            && m_keyboardData.selectedKey() >= 0)
+            m_clearButton->click();
+    });
+
+    m_panelNavigator = new PanelNavigator(
+        [this] {
+            QVector<QWidget *> shown;
+            for (QPushButton *b : qAsConst(m_buttonSlots))
+                if (b && b->isVisible() && b->isEnabled())
+                    shown.append(b);
+            return shown;
+        },
+        [this](QWidget *w) {
+            auto *b = static_cast<QPushButton *>(w);
+            selectButton(b->property("buttonIndex").toInt());
+            b->setFocus(Qt::TabFocusReason);
+        },
+        this);
+    QVector<QPushButton *> panel;
+    for (KeyButton *k : qAsConst(m_keyButtons))
+        panel.append(k);
+    for (KnobButton *k : qAsConst(m_knobPool))
+        panel.append(k);
+    for (KnobButton *k : qAsConst(m_turnOnlyButtons))
+        panel.append(k);
+    for (QPushButton *b : qAsConst(panel)) {
+        b->setFocusPolicy(Qt::StrongFocus);
+        m_panelNavigator->watch(b);
+    }
+    // Buttons that keep off the focus on click (so a click leaves the keyboard where it
+    // was) are still reached with Tab.
+    const auto buttons = findChildren<QAbstractButton *>();
+    for (QAbstractButton *b : buttons)
+        if (b->focusPolicy() == Qt::NoFocus)
+            b->setFocusPolicy(Qt::TabFocus);
+
+    for (QPushButton *layer : m_layerButtons) {
+        auto *mark = new UnsavedMark(layer);
+        mark->hide();
+        m_layerMarks.append(mark);
+    }
+
+    m_marksTimer = new QTimer(this);
+    m_marksTimer->setSingleShot(true);
+    m_marksTimer->setInterval(0);
+    connect(m_marksTimer, &QTimer::timeout, this, &Widget::refreshUnsavedMarks);
+    connect(&m_keyboardData, &KeyboardData::editStateChanged, this, &Widget::scheduleUnsavedMarks);
+    connect(&m_keyboardData, &KeyboardData::keyButtonTextChanged, this,
+            &Widget::scheduleUnsavedMarks);
+    connect(&m_keyboardData, &KeyboardData::selectedKeyChanged, this,
+            &Widget::scheduleUnsavedMarks);
+    refreshEditControls();
+    refreshUnsavedMarks();
+}
+
+void Widget::scheduleUnsavedMarks()
+{
+    if (m_marksTimer && !m_marksTimer->isActive())
+        m_marksTimer->start();
+}
+
+bool Widget::hasUnsavedMarks() const
+{
+    return m_keyboardData.hasUnsavedChanges();
+}
+
+QString Widget::unsavedCountText() const
+{
+    const int n = m_keyboardData.unsavedItemCount();
+    if (n == 0)
+        return QString();
+    if (n == 1)
+        return uiText(QStringLiteral("1 unsaved change"));
+    return uiText(QStringLiteral("%1 unsaved changes")).arg(n);
+}
+
+void Widget::refreshUnsavedMarks()
+{
+    if (m_marksTimer)
+        m_marksTimer->stop();
+    const int layer = m_keyboardData.currentLayer();
+    for (int b = 0; b < TOTAL_BUTTON_COUNT; ++b) {
+        QPushButton *button = m_buttonSlots.value(b);
+        if (!button)
+            continue;
+        const KeyData *key = m_keyboardData.keyDataAt(layer, dataIndexFromButtonIndex(b));
+        const bool unsaved = key && key->dirty;
+        if (auto *k = qobject_cast<KeyButton *>(button))
+            k->setUnsaved(unsaved);
+        else if (auto *k = qobject_cast<KnobButton *>(button))
+            k->setUnsaved(unsaved);
+    }
+    for (int i = 0; i < m_layerMarks.size(); ++i)
+        m_layerMarks[i]->setVisible(m_keyboardData.layerHasUnsavedChanges(i));
+    if (m_unsavedCountLabel)
+        m_unsavedCountLabel->setText(unsavedCountText());
+    if (!windowTitle().contains(QLatin1String("[*]")))
+        setWindowTitle(windowTitle() + QStringLiteral("[*]"));
+    setWindowModified(hasUnsavedMarks());
+    refreshAccessibleTexts();
+}
+
+QString Widget::accessibleNameOf(QPushButton *button, int dataIndex) const
+{
+    if (qobject_cast<KeyButton *>(button))
+        return uiText(QStringLiteral("Key %1")).arg(dataIndex + 1);
+    static const char *const actions[3] = {"Knob %1 left turn", "Knob %1 right turn",
+                                           "Knob %1 press"};
+    for (int knob = 0; knob < 3; ++knob)
+        for (int action = 0; action < 3; ++action)
+            if (m_knobPointers[knob][action] == button)
+                return uiText(QString::fromLatin1(actions[action])).arg(knob + 1);
+    return uiText(QStringLiteral("Knob"));
+}
+
+void Widget::refreshAccessibleTexts()
+{
+    const int layer = m_keyboardData.currentLayer();
+    for (int b = 0; b < TOTAL_BUTTON_COUNT; ++b) {
+        QPushButton *button = m_buttonSlots.value(b);
+        if (!button)
+            continue;
+        const int d = dataIndexFromButtonIndex(b);
+        const KeyData *key = m_keyboardData.keyDataAt(layer, d);
+        QString function = key && key->type != KeyType::Empty
+                               ? plainText(displayFullTextForCurrentPage(d))
+                               : QString();
+        if (function.isEmpty())
+            function = uiText(QStringLiteral("Not assigned"));
+        const QString name = accessibleNameOf(button, d) + QStringLiteral(": ") + function;
+        QString description = function;
+        if (key && key->dirty)
+            description += QStringLiteral(" (") + uiText(QStringLiteral("unsaved change"))
+                           + QLatin1Char(')');
+        if (button->accessibleName() != name)
+            button->setAccessibleName(name);
+        if (button->accessibleDescription() != description)
+            button->setAccessibleDescription(description);
+    }
+}
+
+void Widget::refreshEditControls()
+{
+    if (!m_history || !m_undoButton)
+        return;
+    const bool ready = !m_history->isStepOpen();
+    m_undoButton->setEnabled(ready && m_history->canUndo());
+    m_redoButton->setEnabled(ready && m_history->canRedo());
+    const QString undo = m_history->undoName();
+    const QString redo = m_history->redoName();
+    m_undoButton->setAccessibleName(uiText(QStringLiteral("Undo")));
+    m_redoButton->setAccessibleName(uiText(QStringLiteral("Redo")));
+    m_undoButton->setToolTip(undo.isEmpty() ? uiText(QStringLiteral("Undo"))
+                                            : uiText(QStringLiteral("Undo %1")).arg(uiText(undo)));
+    m_redoButton->setToolTip(redo.isEmpty() ? uiText(QStringLiteral("Redo"))
+                                            : uiText(QStringLiteral("Redo %1")).arg(uiText(redo)));
+}
+
+void Widget::onHistoryStepApplied(int layer, int key)
+{
+    qCDebug(lcWindow) << "[UI][undo] step applied layer" << layer + 1 << "key" << key;
+    if (layer >= 0 && layer != m_keyboardData.currentLayer() && layer < 3
+        && m_layerButtons[layer] && m_layerButtons[layer]->isEnabled()) {
+        m_layerButtons[layer]->setChecked(true);
+        onLayerButtonClicked(layer);
+    }
+    refreshKeyButtonVisuals();
+    refreshPhysicalKeyDisplayMode();
+    refreshRgbModeButtons();
+    refreshLegacyDelayPage();
+    refreshLegacyOldDelayPage();
+    refreshLegacyRgbLedPage();
+    refreshLegacyOldRgbLedPage();
+    if (key >= 0)
+        selectButton(buttonIndexFromDataIndex(key));
+    else if (m_rgbLedPageActive)
+        syncColorPickerToSelection(); // the picker shows the colour that came back
+    const int selected = m_keyboardData.selectedKey();
+    if (selected >= 0)
+        showFullTextInDisplay(displayFullTextForCurrentPage(selected));
+    refreshUnsavedMarks();
+}
