@@ -36,17 +36,18 @@ using testsupport::spinUntil;
 namespace {
 
 // The GUI thread should never go more than 50 ms without turning its event loop while the
-// window connects, saves or views; the figures are printed. The assertion allows twice that
-// (four times more under the sanitizer) for scheduling on a loaded machine. That still
-// catches any device exchange on the GUI thread: with the keypad answering 5 ms per report,
-// every read below takes several hundred milliseconds.
+// window connects, saves or views; the figures are printed, and bench_connection tracks them.
+// The assertion is a guard against device work on the GUI thread, not a timing target: a
+// whole read at 5 ms per report holds the thread for well over half a second, so the bound
+// sits far above what a loaded machine's scheduling adds (seen up to ~210 ms with both cores
+// busy) and still catches that.
 constexpr qint64 kGapTargetMs = 50;
 qint64 gapLimit()
 {
 #if defined(__SANITIZE_ADDRESS__)
-    return 8 * kGapTargetMs;
+    return 16 * kGapTargetMs;
 #else
-    return 2 * kGapTargetMs;
+    return 8 * kGapTargetMs;
 #endif
 }
 
