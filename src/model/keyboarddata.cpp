@@ -276,18 +276,7 @@ void KeyboardData::setLedMode(int layer, quint8 mode)
 
 void KeyboardData::loadLayers(const QVector<QVector<KeyData>> &source)
 {
-    for (int a = 0; a < source.size() && a < LAYER_COUNT; ++a) {
-        const QVector<KeyData> &src = source[a];
-        for (int j = 0; j < src.size() && j < KEYS_PER_LAYER; ++j) {
-            m_layers[a][j] = src[j];
-            m_layers[a][j].dirty = false;
-            setKeypadKey(a, j);
-            bumpKey(a, j);
-        }
-    }
-    emitLayerButtonTexts();
-    if (const KeyData *key = selectedKeyData())
-        emit keyFullTextChanged(m_selectedKey, key->fullText);
+    loadLayers(source, ReadCoverage::all(LAYER_COUNT, KEYS_PER_LAYER));
 }
 
 void KeyboardData::loadLayers(const QVector<QVector<KeyData>> &source, const ReadCoverage &coverage)
@@ -326,14 +315,7 @@ void KeyboardData::loadLedConfigs(const QVector<LayerLedConfigData> &source)
 {
     // Callers pass all four layers. Should a shorter list ever arrive, the layers it does
     // not cover keep their lighting and their pending changes.
-    for (int i = 0; i < source.size() && i < LAYER_COUNT; ++i) {
-        LayerLedConfigData &led = m_ledConfigs[i];
-        led = source[i];
-        led.modeDirty = false;
-        led.colorDirty.fill(false);
-        setKeypadLed(i);
-        bumpLed(i);
-    }
+    loadLedConfigs(source, ReadCoverage::all(LAYER_COUNT, KEYS_PER_LAYER));
 }
 
 void KeyboardData::clearChangeFlags()

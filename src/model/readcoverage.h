@@ -19,6 +19,14 @@ struct ReadCoverage {
         c.lighting = QVector<bool>(layerCount, false);
         return c;
     }
+    // Everything read: what a loader of a whole configuration takes.
+    static ReadCoverage all(int layerCount, int slotCount)
+    {
+        ReadCoverage c;
+        c.keys = QVector<QVector<bool>>(layerCount, QVector<bool>(slotCount, true));
+        c.lighting = QVector<bool>(layerCount, true);
+        return c;
+    }
     bool keyRead(int layer, int slot) const
     {
         return layer >= 0 && layer < keys.size() && slot >= 0 && slot < keys[layer].size()
