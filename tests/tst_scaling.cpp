@@ -93,6 +93,7 @@ private slots:
     void pageTextsFitTheirButtons();
     void wholePanelOnCommonScreens_data();
     void wholePanelOnCommonScreens();
+    void smallPanelGrowsIntoItsRoom();
 };
 
 void TstScaling::initTestCase()
@@ -330,7 +331,9 @@ void TstScaling::presetsStayInsideTheFrame()
                             .arg(frame->width()).arg(frame->height())
                             .arg(frame->parentWidget()->width()).arg(frame->parentWidget()->height())));
 
-    const int keyEdge = qRound((preset.keySize > 0 ? preset.keySize : 80) * scale);
+    // A small panel may grow past a window scale below 1 into the room of its group.
+    QVERIFY(w.panelScale() >= scale && w.panelScale() <= qMax(scale, 1.0));
+    const int keyEdge = qRound((preset.keySize > 0 ? preset.keySize : 80) * w.panelScale());
     const QVector<QRect> rects = collect();
     QVector<QRect> placed;
     for (int b = 0; b < Widget::TOTAL_BUTTON_COUNT; ++b) {
@@ -488,6 +491,33 @@ void TstScaling::wholePanelOnCommonScreens()
         status->setText(UiText::text(QStringLiteral("Keypad found, but access was denied: install the udev rule"), lang));
         QVERIFY2(!status->displayedText().endsWith(QChar(0x2026)), qPrintable(status->displayedText()));
     }
+}
+
+// On a small screen a one-key pad grows past the window scale into the empty room of its
+// group, so its caption is not drawn at the smallest size, while the pages below keep the
+// height they have under a panel that does not grow.
+void TstScaling::smallPanelGrowsIntoItsRoom()
+{
+    Widget w(config(""));
+    w.resize(Widget::initialWindowSize(QSize(1024, 768)));
+    w.applyPhysicalLayout(LayoutPresets::build6Plus1Layout());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCoreApplication::processEvents();
+    QCOMPARE(w.panelScale(), w.scaleRatio());
+    const int pagesHeight = w.functionStack()->height();
+
+    w.applyPhysicalLayout(LayoutPresets::build1Plus0Layout());
+    QCoreApplication::processEvents();
+    QVERIFY2(w.panelScale() > w.scaleRatio() + 0.1, qPrintable(QString::number(w.panelScale())));
+    QVERIFY(w.panelScale() <= 1.0);
+    QCOMPARE(w.functionStack()->height(), pagesHeight);
+    QPushButton *key = w.buttonAt(0);
+    QVERIFY(key && key->visibleRegion() == QRegion(key->rect()));
+
+    // Past scale 1 the panel keeps the window's scale.
+    QVERIFY(resizeAndSettle(w, QSize(2250, 1650)));
+    QCOMPARE(w.panelScale(), w.scaleRatio());
 }
 
 QTEST_MAIN(TstScaling)

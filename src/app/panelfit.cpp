@@ -132,8 +132,18 @@ PanelFit::Plan PanelFit::plan(double windowScale, const Row &row) const
     // The height decides first (the row's neighbours cannot give any); then the width.
     p.panelScale = largestFitting(windowScale, QSize(INT_MAX / 4, row.height));
     const int free = avail - groupSize(p.panelScale).width();
-    if (free >= row.displayPreferred + row.commandPreferred)
+    if (free >= row.displayPreferred + row.commandPreferred) {
+        // A small panel on a small window (a six-key pad, a lone knob) would leave most of
+        // its group empty while its captions sit at their smallest: it grows into the room
+        // the row has anyway, without taking any from the pages below or the columns
+        // beside it. Never past scale 1, the size the panel is drawn for.
+        const double limit = std::min(1.0, windowScale * MAXIMUM_GROWTH);
+        if (row.shareHeight > 0 && limit > p.panelScale) {
+            const QSize room(avail - p.displayWidth - p.commandWidth, std::min(row.height, row.shareHeight));
+            p.panelScale = std::max(p.panelScale, largestFitting(limit, room));
+        }
         return p;
+    }
 
     const int slackD = row.displayPreferred - dMin;
     const int slackC = row.commandPreferred - cMin;

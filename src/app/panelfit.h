@@ -19,6 +19,7 @@ public:
     struct Row {
         int width = 0;            // the whole row (the window width)
         int height = 0;           // height the panel's group may take
+        int shareHeight = 0;      // height the layout gives the row anyway (0: unknown)
         int fixedWidth = 0;       // margins, spacings and the layer column
         int displayPreferred = 0; // key function display
         int displayMinimum = 0;
@@ -50,6 +51,8 @@ public:
 
     // The smallest panel scale the plan goes down to; below it a panel would be unusable.
     static constexpr double MINIMUM_PANEL_SCALE = 0.3;
+    // How far past the window scale a small panel may grow into room its group has anyway.
+    static constexpr double MAXIMUM_GROWTH = 1.5;
 
 private:
     double largestFitting(double hi, const QSize &room) const;

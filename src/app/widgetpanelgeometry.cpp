@@ -211,6 +211,14 @@ void Widget::fitPanelToWindow()
     PanelFit::Row row;
     row.width = width();
     row.height = rowHeight;
+    // The row's stretch share of what the top bar leaves: the height it has whatever the
+    // panel asks for (the pages below keep theirs).
+    if (m_mainLayout && m_mainLayout->count() >= 3) {
+        const int middle = m_mainLayout->stretch(1);
+        const int bottom = m_mainLayout->stretch(2);
+        if (middle > 0 && bottom > 0)
+            row.shareHeight = (height() - topBar - 2 * spacing) * middle / (middle + bottom);
+    }
     const QMargins margins = m_middleRowLayout ? m_middleRowLayout->contentsMargins() : QMargins();
     row.fixedWidth = margins.left() + margins.right() + (m_layerColumn ? m_layerColumn->minimumWidth() : 0)
                      + 2 * MIDDLE_ROW_SPACING;
