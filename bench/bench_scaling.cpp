@@ -23,6 +23,9 @@
 #include <ctime>
 #include <iterator>
 #include <vector>
+#include <map>
+#include <string>
+#include <QPaintEvent>
 
 namespace {
 
@@ -45,6 +48,17 @@ void settle()
         QCoreApplication::processEvents();
 }
 
+struct PaintCounter : QObject {
+    std::map<std::string, std::pair<long, double>> area;
+    bool eventFilter(QObject *o, QEvent *e) override {
+        if (e->type() == QEvent::Paint) {
+            auto *w = static_cast<QWidget *>(o);
+            std::string k = std::string(w->metaObject()->className()) + "#" + w->objectName().toStdString() + " " + std::to_string(w->width()) + "x" + std::to_string(w->height()) + (w->testAttribute(Qt::WA_StyledBackground) ? " SB" : "") + (w->autoFillBackground() ? " AF" : "");
+            auto &a = area[k]; a.first++; a.second += static_cast<QPaintEvent*>(e)->region().boundingRect().width() * double(static_cast<QPaintEvent*>(e)->region().boundingRect().height());
+        }
+        return false;
+    }
+};
 } // namespace
 
 int main(int argc, char **argv)
@@ -61,6 +75,13 @@ int main(int argc, char **argv)
     w.applyPhysicalLayout(LayoutPresets::buildDefault16Plus3Layout());
     w.show();
     settle();
+    if (getenv("BENCH_REPAINT")) { QSize sz(atoi(getenv("BENCH_REPAINT")), atoi(getenv("BENCH_REPAINT"))*11/15); w.resize(sz); settle(); QMetaObject::invokeMethod(&w, "onResizeTimeout", Qt::DirectConnection); settle(); for (int i=0;i<60;++i) settle();
+        std::vector<double> v; for (int i=0;i<100;++i){ double t=cpuMs(); w.repaint(); v.push_back(cpuMs()-t);} std::printf("repaint %dx%d median %.2f min %.2f\n", sz.width(), sz.height(), median(v), *std::min_element(v.begin(),v.end())); return 0; }
+    if (getenv("BENCH_CYCLE")) { std::vector<double> v; for (int i=0;i<40;++i) for (QSize sz : {QSize(2250,1650), QSize(3000,2200)}) { w.resize(sz); QMetaObject::invokeMethod(&w, "onResizeTimeout", Qt::DirectConnection); QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest); double t=cpuMs(); QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest); if (sz.width()==3000) v.push_back(cpuMs()-t); for (int j=0;j<20;++j) QCoreApplication::processEvents(); }
+        std::printf("paint after resize median %.2f min %.2f\n", median(v), *std::min_element(v.begin(),v.end())); return 0; }
+    PaintCounter pc;
+    if (getenv("BENCH_PAINT")) { w.resize(3000,2200); settle(); QMetaObject::invokeMethod(&w, "onResizeTimeout", Qt::DirectConnection); settle(); for (QWidget *c : w.findChildren<QWidget*>()) c->installEventFilter(&pc); w.installEventFilter(&pc); w.repaint();
+        std::vector<std::pair<double,std::string>> v; for (auto &x : pc.area) v.push_back({x.second.second, x.first}); std::sort(v.rbegin(), v.rend()); for (size_t i=0;i<v.size() && i<40;++i) std::printf("%10.0f %s\n", v[i].first, v[i].second.c_str()); return 0; }
 
     const QSize sizes[] = {QSize(1200, 880), QSize(1500, 1100), QSize(2250, 1650), QSize(3000, 2200)};
     for (int row : {0, 3}) {
@@ -77,10 +98,14 @@ int main(int argc, char **argv)
                 fontPass.push_back(cpuMs() - t0);
                 t0 = cpuMs();
                 QMetaObject::invokeMethod(&w, "onResizeTimeout", Qt::DirectConnection);
+                double ta = cpuMs();
                 QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+                double tb = cpuMs();
                 QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+                if (getenv("BENCH_TRACE")) std::printf("  timeout %.1f layout %.1f paint %.1f\n", ta-t0, tb-ta, cpuMs()-tb);
                 relayout.push_back(cpuMs() - t0);
                 relayoutBySize[k].push_back(relayout.back());
+                if (getenv("BENCH_TRACE")) std::printf("r%d k%zu font %.1f relayout %.1f\n", r, k, fontPass.back(), relayout.back());
                 double longest = 0;
                 for (int i = 0; i < 20; ++i) {
                     t0 = cpuMs();

@@ -235,7 +235,9 @@ QString Widget::windowStyleSheet() const
         " font-weight: bold; font-size: 32px; border-radius: 4px; min-height: 70px; }"
         "QPushButton[class=\"FuncBtn\"]:hover { background-color: #1874CD; }"
         "QPushButton[class=\"FuncBtn\"]:disabled { background-color: #3b5f86; color: #b8c4d0; }"
-        "QStackedWidget QWidget { background-color: #333; border-radius: 0px; }");
+        "QStackedWidget QWidget { background-color: #333; border-radius: 0px; }"
+        "QWidget#functionPageFrame, QStackedWidget#functionStack, QWidget#layerColumn,"
+        " QWidget#commandColumn { background: transparent; }");
 }
 
 void Widget::initScalableParams()
