@@ -471,6 +471,14 @@ void TstScaling::wholePanelOnCommonScreens()
         }
         if (w.functionList()->verticalScrollBar()->isVisible())
             faults << QStringLiteral("page list scrolls");
+        // The pages below the panel and their list end inside the window too.
+        for (QWidget *c : {static_cast<QWidget *>(w.functionList()), static_cast<QWidget *>(w.functionStack())}) {
+            const QRect inWindow(c->mapTo(&w, QPoint(0, 0)), c->size());
+            if (!w.rect().contains(inWindow))
+                faults << QStringLiteral("%1 at %2,%3 %4x%5 leaves the window")
+                              .arg(c->objectName()).arg(inWindow.x()).arg(inWindow.y())
+                              .arg(inWindow.width()).arg(inWindow.height());
+        }
         QVERIFY2(faults.isEmpty(), qPrintable(QStringLiteral("%1 (%2x%3, panel scale %4): %5")
                                                   .arg(when).arg(w.width()).arg(w.height())
                                                   .arg(w.panelScale()).arg(faults.join(QStringLiteral("; ")))));

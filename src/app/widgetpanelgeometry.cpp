@@ -232,8 +232,17 @@ void Widget::fitPanelToWindow()
                                   qMax(row.commandMinimum, nearestPx(width() * 0.25)));
     const PanelFit::Plan plan = PanelFit(m_currentLayout).plan(m_scaleRatio, row);
 
-    // Four command buttons and their gaps share the row's height too.
-    m_commandButtonHeight = qBound(36, (rowHeight - 3 * 10) / 4, qMax(50, nearestPx(INIT_FUNC_BTN_HEIGHT * m_scaleRatio)));
+    // Four command buttons share the row's height with what else the column holds (the
+    // gaps, the unsaved-changes count below Save Settings), measured rather than assumed.
+    int columnRest = 3 * 10;
+    if (m_commandColumn && m_commandColumn->layout()) {
+        int buttons = 0;
+        for (const QPushButton *b : {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton})
+            if (b)
+                buttons += b->minimumHeight();
+        columnRest = qMax(columnRest, m_commandColumn->layout()->minimumSize().height() - buttons);
+    }
+    m_commandButtonHeight = qBound(36, (rowHeight - columnRest) / 4, qMax(50, nearestPx(INIT_FUNC_BTN_HEIGHT * m_scaleRatio)));
     for (QPushButton *b : {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton})
         if (b)
             b->setMinimumHeight(qMin(m_commandButtonHeight, scaled(INIT_FUNC_BTN_HEIGHT, m_scaleRatio, 50)));
