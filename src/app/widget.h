@@ -501,6 +501,9 @@ private:
     void showConnectedStatus();
     // Says for a moment why a click did nothing; then the status returns.
     void showRefusal(const QString &why);
+    // Whether Save or View (`action`, for the log) may talk to the keypad now; a refusal
+    // says why in the status line.
+    bool keypadFreeFor(const char *action);
     // Save and View are off while a save runs (and without a keypad) whatever `enabled` says.
     void setDeviceTaskButtonsEnabled(bool enabled);
     // Called on the GUI thread when a task started under connection `serial` reports back;

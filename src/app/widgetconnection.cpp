@@ -247,18 +247,24 @@ void Widget::onDeviceDisconnected()
     qCDebug(lcWindow) << "Device disconnected, UI updated to disconnected state";
 }
 
-void Widget::onSaveSettingsClicked()
+bool Widget::keypadFreeFor(const char *action)
 {
     if (!m_deviceConnected) {
-        qCDebug(lcWindow) << "Save: device not connected";
-        return;
+        qCDebug(lcWindow).noquote() << action << ": device not connected";
+        return false;
     }
-    HIDManager *hid = HIDManager::instance();
-    if (hid->isBusy() || isDeviceTaskRunning()) {
-        qCDebug(lcWindow) << "Save: device busy";
+    if (HIDManager::instance()->isBusy() || isDeviceTaskRunning()) {
+        qCDebug(lcWindow).noquote() << action << ": device busy";
         showRefusal(QStringLiteral("The keypad is busy: try again in a moment"));
-        return;
+        return false;
     }
+    return true;
+}
+
+void Widget::onSaveSettingsClicked()
+{
+    if (!keypadFreeFor("Save"))
+        return;
     if (!m_keyboardData.hasUnsavedChanges()) {
         qCDebug(lcWindow) << "Save: nothing to save";
         showRefusal(QStringLiteral("Nothing to save"));
@@ -375,19 +381,12 @@ void Widget::startSaveTask(bool keysOnly)
 
 void Widget::onViewSettingsClicked()
 {
-    if (!m_deviceConnected) {
-        qCDebug(lcWindow) << "View: device not connected";
+    if (!keypadFreeFor("View"))
         return;
-    }
-    HIDManager *hid = HIDManager::instance();
-    if (hid->isBusy() || isDeviceTaskRunning()) {
-        qCDebug(lcWindow) << "View: device busy";
-        showRefusal(QStringLiteral("The keypad is busy: try again in a moment"));
-        return;
-    }
     const bool legacy = m_legacyDevice;
     const LegacyDeviceInfo info = m_legacyInfo;
     const quint64 serial = m_connectionSerial;
+    HIDManager *hid = HIDManager::instance();
     QPointer<Widget> self(this);
     ++m_deviceTasksRunning;
     runOnWorker([hid, legacy, info] { return DeviceTasks::rereadKeypad(hid, legacy, info); },
@@ -411,10 +410,10 @@ void Widget::applyViewResult(const ConnectResult &r)
 void Widget::readConfigFromDevice()
 {
     qCDebug(lcWindow) << "=== readConfigFromDevice called ===";
-    HIDManager *hid = HIDManager::instance();
     const bool legacy = m_legacyDevice;
     const LegacyDeviceInfo info = m_legacyInfo;
     const quint64 serial = m_connectionSerial;
+    HIDManager *hid = HIDManager::instance();
     QPointer<Widget> self(this);
     ++m_deviceTasksRunning;
     runOnWorker([hid, legacy, info] { return DeviceTasks::rereadKeypad(hid, legacy, info); },
