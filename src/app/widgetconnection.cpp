@@ -250,11 +250,11 @@ void Widget::onDeviceDisconnected()
 bool Widget::keypadFreeFor(const char *action)
 {
     if (!m_deviceConnected) {
-        qCDebug(lcWindow).noquote() << action << ": device not connected";
+        qCDebug(lcWindow).nospace().noquote() << action << ": device not connected";
         return false;
     }
     if (HIDManager::instance()->isBusy() || isDeviceTaskRunning()) {
-        qCDebug(lcWindow).noquote() << action << ": device busy";
+        qCDebug(lcWindow).nospace().noquote() << action << ": device busy";
         showRefusal(QStringLiteral("The keypad is busy: try again in a moment"));
         return false;
     }
