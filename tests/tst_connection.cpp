@@ -15,6 +15,7 @@
 #include "support/logcapture.h"
 #include "support/windowharness.h"
 
+#include <QMessageBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QStackedWidget>
@@ -443,6 +444,8 @@ void TstConnection::legacyKeypads()
     QFETCH(bool, r10);
     LogCapture log;
     Widget w(configFrom(""));
+    // The lighting set below is an edit: View reads over it, as the user would choose.
+    w.setUnsavedQuestion([](QMessageBox &) { return int(QMessageBox::Discard); });
     auto fw = std::make_shared<sim::LegacyFirmware>(r10 ? sim::LegacyFirmware::Generation::R10Udav
                                                         : sim::LegacyFirmware::Generation::Old);
     fw->loadDemoConfiguration();

@@ -11,6 +11,7 @@
 #include "support/logcapture.h"
 #include "support/windowharness.h"
 
+#include <QMessageBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QThreadPool>
@@ -82,6 +83,8 @@ void TstSaveStatus::statusTellsTheTruth()
     const Texts t = texts(chinese);
     LogCapture log;
     Widget w(configFrom(chinese ? "language=CH\n" : ""));
+    // View after a failed save reads over the changes it kept, as the user would choose.
+    w.setUnsavedQuestion([](QMessageBox &) { return int(QMessageBox::Discard); });
     QLabel *status = w.statusLabel();
     auto fw = std::make_shared<Fw>();
     QVector<Fw::Step> steps;

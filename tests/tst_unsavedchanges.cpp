@@ -43,7 +43,7 @@ struct Session {
     explicit Session(const char *settings = "")
         : w(configFrom(settings))
     {
-        w.setCloseQuestion([this](QMessageBox &box) {
+        w.setUnsavedQuestion([this](QMessageBox &box) {
             ++asked;
             text = box.text();
             details = box.informativeText();
@@ -96,6 +96,7 @@ private slots:
 
     void promptInBothLanguages();
     void closeAsksFirst();
+    void viewAsksBeforeReadingOver();
     void editsSurviveAReplug();
     void legacyEditsSurviveAReplug();
 };
@@ -125,6 +126,11 @@ void TstUnsavedChanges::promptInBothLanguages()
     QVERIFY(!away.button(QMessageBox::Save));
     QCOMPARE(away.escapeButton(), away.button(QMessageBox::Cancel));
     QCOMPARE(away.text(), QStringLiteral("这些更改所属的键盘未连接，无法保存。"));
+
+    UnsavedChangesBox reread(S::Rereading, 2, 0, UiText::Language::Chinese, &window);
+    QCOMPARE(reread.text(), QStringLiteral("重新读取键盘并放弃尚未保存的更改？"));
+    QCOMPARE(reread.button(QMessageBox::Discard)->text(), QStringLiteral("重新读取"));
+    QCOMPARE(reread.defaultButton(), reread.button(QMessageBox::Cancel));
 
     const QString shots = qEnvironmentVariable("MACROPAD_SHOTS_DIR");
     if (!shots.isEmpty() && QDir().mkpath(shots)) {
@@ -201,6 +207,40 @@ void TstUnsavedChanges::closeAsksFirst()
                                        "Settings to keep them."));
     s.answer = QMessageBox::Discard;
     QVERIFY(s.w.close());
+}
+
+// View Settings reads the keypad over the model: with edits not saved it asks first, and
+// Cancel leaves the edit in place without a read.
+void TstUnsavedChanges::viewAsksBeforeReadingOver()
+{
+    Session s;
+    auto fw = std::make_shared<Fw>();
+    fw->fillFullConfiguration(2);
+    QVERIFY(s.plug(fw, 1) > 0);
+    const KeyData onKeypad = *s.w.keyboardData()->keyDataAt(0, 0);
+
+    s.edit(0, 0x1D); // Z
+    const int reads = fw->requestCount(Fw::ReadLayer);
+    s.answer = QMessageBox::Cancel;
+    QTest::mouseClick(s.w.viewSettingsButton(), Qt::LeftButton);
+    QCOMPARE(s.asked, 1);
+    QCOMPARE(s.text, QStringLiteral("Read the keypad again and drop the changes not saved yet?"));
+    QCOMPARE(s.details, QStringLiteral("Changes not saved yet: 1\nPress Save Settings first to keep them."));
+    QTest::qWait(200);
+    QCOMPARE(fw->requestCount(Fw::ReadLayer), reads);
+    QVERIFY(s.w.keyboardData()->keyDataAt(0, 0)->dirty);
+
+    s.answer = QMessageBox::Discard;
+    QTest::mouseClick(s.w.viewSettingsButton(), Qt::LeftButton);
+    QCOMPARE(s.asked, 2);
+    QVERIFY(spinUntil([&] { return !s.w.keyboardData()->hasUnsavedChanges() && !s.w.isDeviceTaskRunning(); }, 10000));
+    QVERIFY(fw->requestCount(Fw::ReadLayer) > reads);
+    QVERIFY(s.w.keyboardData()->keyDataAt(0, 0)->sameFunction(onKeypad));
+
+    // Nothing unsaved: View reads without a question.
+    QTest::mouseClick(s.w.viewSettingsButton(), Qt::LeftButton);
+    QVERIFY(spinUntil([&] { return !s.w.isDeviceTaskRunning(); }, 10000));
+    QCOMPARE(s.asked, 2);
 }
 
 void TstUnsavedChanges::editsSurviveAReplug()

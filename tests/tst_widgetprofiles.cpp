@@ -105,6 +105,8 @@ struct ConnectedWindow {
             askedForExport = forExport;
             return chosen;
         });
+        // View over imported changes reads the keypad again, as the user would choose.
+        w.setUnsavedQuestion([](QMessageBox &) { return int(QMessageBox::Discard); });
         w.show();
         if (!QTest::qWaitForWindowExposed(&w))
             return false;

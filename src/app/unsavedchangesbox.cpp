@@ -46,6 +46,12 @@ UnsavedChangesBox::UnsavedChangesBox(Situation situation, int unsaved, int elsew
         setStandardButtons(QMessageBox::Discard | QMessageBox::Cancel);
         setDefaultButton(QMessageBox::Cancel);
         break;
+    case Situation::Rereading:
+        setText(say("Read the keypad again and drop the changes not saved yet?", language));
+        details << say("Press Save Settings first to keep them.", language);
+        setStandardButtons(QMessageBox::Discard | QMessageBox::Cancel);
+        setDefaultButton(QMessageBox::Cancel);
+        break;
     }
     setInformativeText(details.join(QLatin1Char('\n')));
     setEscapeButton(QMessageBox::Cancel);
@@ -61,6 +67,8 @@ UnsavedChangesBox::UnsavedChangesBox(Situation situation, int unsaved, int elsew
     for (const auto &n : names)
         if (QAbstractButton *b = button(n.button))
             b->setText(say(n.text, language));
+    if (situation == Situation::Rereading)
+        button(QMessageBox::Discard)->setText(say("Read Again", language));
 }
 
 QMessageBox *UnsavedChangesBox::closeRefused(int unsaved, UiText::Language language,

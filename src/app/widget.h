@@ -551,11 +551,11 @@ private:
 
     // --- unsaved changes (widgetunsaved.cpp) ---------------------------------------------
 public:
-    // Runs the question asked when the window closes with unsaved changes and returns the
-    // button chosen (QMessageBox::Save, Discard or Cancel). The default shows the box
-    // modally; tests answer for the user.
-    using CloseQuestion = std::function<int(QMessageBox &box)>;
-    void setCloseQuestion(CloseQuestion ask);
+    // Runs a question about unsaved changes (on closing the window, before View Settings
+    // reads over them) and returns the button chosen (QMessageBox::Save, Discard or Cancel).
+    // The default shows the box modally; tests answer for the user.
+    using UnsavedQuestion = std::function<int(QMessageBox &box)>;
+    void setUnsavedQuestion(UnsavedQuestion ask);
     // Edits kept for keypads that left before they were saved.
     const PendingEdits &pendingEdits() const { return m_pendingEdits; }
 
@@ -569,6 +569,9 @@ private:
     void restoreKeptEdits(const KeypadIdentity &incoming);
     // The keypad left: its unsaved edits are kept before the model is blanked.
     void keepEditsOfLeavingKeypad();
+    // Before View Settings reads over edits the keypad does not have: whether the user
+    // agrees to drop them (true at once when there are none).
+    bool mayReadOverUnsavedEdits();
     KeypadIdentity connectedIdentity() const;
     // Closing after Save was chosen: starts the save once the device is free and closes
     // once its task has ended with nothing left unsaved.
@@ -579,7 +582,7 @@ private:
     PendingEdits m_pendingEdits;
     KeypadIdentity m_keypadIdentity; // of the keypad read last, kept after it leaves
     bool m_keypadLoaded = false;     // the connected keypad's read is in the model
-    CloseQuestion m_closeQuestion;
+    UnsavedQuestion m_unsavedQuestion;
     CloseAfterSave m_closeAfterSave = CloseAfterSave::No;
     bool m_closeApproved = false;
     bool m_closeMayDropKept = false;

@@ -381,7 +381,8 @@ void Widget::startSaveTask(bool keysOnly)
 
 void Widget::onViewSettingsClicked()
 {
-    if (!keypadFreeFor("View"))
+    // Asked again after the question: the keypad may have left or got busy meanwhile.
+    if (!keypadFreeFor("View") || !mayReadOverUnsavedEdits() || !keypadFreeFor("View"))
         return;
     const bool legacy = m_legacyDevice;
     const LegacyDeviceInfo info = m_legacyInfo;

@@ -20,9 +20,22 @@ constexpr int BUSY_RETRY_MS = 50;
 
 } // namespace
 
-void Widget::setCloseQuestion(CloseQuestion ask)
+bool Widget::mayReadOverUnsavedEdits()
 {
-    m_closeQuestion = std::move(ask);
+    const int unsaved = PendingEdits::countUnsaved(m_keyboardData);
+    if (unsaved == 0)
+        return true;
+    UnsavedChangesBox box(UnsavedChangesBox::Situation::Rereading, unsaved, 0,
+                          m_chinese ? UiText::Language::Chinese : UiText::Language::English, this);
+    const int answer = m_unsavedQuestion ? m_unsavedQuestion(box) : box.exec();
+    qCDebug(lcWindow) << "View: unsaved changes" << unsaved
+                      << (answer == QMessageBox::Discard ? "dropped" : "kept, not read again");
+    return answer == QMessageBox::Discard;
+}
+
+void Widget::setUnsavedQuestion(UnsavedQuestion ask)
+{
+    m_unsavedQuestion = std::move(ask);
 }
 
 KeypadIdentity Widget::connectedIdentity() const
@@ -116,7 +129,7 @@ void Widget::closeEvent(QCloseEvent *event)
 
     UnsavedChangesBox box(situation, unsaved, elsewhere,
                           m_chinese ? UiText::Language::Chinese : UiText::Language::English, this);
-    const int answer = m_closeQuestion ? m_closeQuestion(box) : box.exec();
+    const int answer = m_unsavedQuestion ? m_unsavedQuestion(box) : box.exec();
     if (answer == QMessageBox::Discard) {
         qCDebug(lcWindow) << "Widget: closing, unsaved changes discarded:" << inModel + kept;
         m_closeAfterSave = CloseAfterSave::No;
