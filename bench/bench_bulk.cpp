@@ -123,19 +123,23 @@ int main(int argc, char **argv)
         }
         acks += 1;
     }
+    // A model read from the keypad with every key and one LED per layer changed.
+    auto changeEverything = [&](KeyboardData &model, int run, quint8 red) {
+        model.loadLayers(layers);
+        model.loadLedConfigs(leds);
+        for (int l = 0; l < Fw::LAYERS; ++l) {
+            for (int k = 0; k < Fw::SLOTS; ++k)
+                model.markKeyChanged(l, k);
+            model.setLedColor(l, run % 16, LedColorData{red, 1, 2});
+        }
+    };
     const int items = Fw::LAYERS * (Fw::SLOTS + 1);
     const int savePauses = items * ITEM_PAUSE_MS + chunkPauses * CHUNK_PAUSE_MS;
     const double saveFloor = acks * LATENCY_MS + savePauses;
     QVector<double> saveTimes;
     for (int run = 0; run < RUNS; ++run) {
         KeyboardData model;
-        model.loadLayers(layers);
-        model.loadLedConfigs(leds);
-        for (int l = 0; l < Fw::LAYERS; ++l) {
-            for (int k = 0; k < Fw::SLOTS; ++k)
-                model.markKeyChanged(l, k);
-            model.setLedColor(l, run % 16, LedColorData{quint8(run), 1, 2});
-        }
+        changeEverything(model, run, quint8(run));
         QElapsedTimer t;
         t.start();
         const bool ok = mgr->saveDirtyConfiguration(model);
@@ -156,13 +160,7 @@ int main(int argc, char **argv)
     QVector<double> verifiedTimes;
     for (int run = 0; run < RUNS; ++run) {
         KeyboardData model;
-        model.loadLayers(layers);
-        model.loadLedConfigs(leds);
-        for (int l = 0; l < Fw::LAYERS; ++l) {
-            for (int k = 0; k < Fw::SLOTS; ++k)
-                model.markKeyChanged(l, k);
-            model.setLedColor(l, run % 16, LedColorData{quint8(run + 7), 1, 2});
-        }
+        changeEverything(model, run, quint8(run + 7));
         QElapsedTimer t;
         t.start();
         const VerifiedSave::Outcome o = verified.run(&model, model.snapshot());

@@ -88,6 +88,15 @@ bool HIDManager::sendReadLayer(int layer, QVector<KeyData> &keys, QVector<bool> 
     bool heard = false;
     QElapsedTimer quiet;
     quiet.start();
+    // A fresh attempt: what the last one read whole stays known, the request goes again.
+    auto askAgain = [&] {
+        keepKnown();
+        session = std::make_unique<LayerReadSession>(layer, writableKeyLimit());
+        heard = false;
+        ++sends;
+        quiet.restart();
+        return sendPacket(req.data(), PACKET_SIZE);
+    };
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < LAYER_READ_TIMEOUT_MS) {
@@ -101,12 +110,7 @@ bool HIDManager::sendReadLayer(int layer, QVector<KeyData> &keys, QVector<bool> 
             if (missed && quiet.elapsed() >= ACK_TIMEOUT_MS && sends < SEND_ATTEMPTS) {
                 qCDebug(lcDevice).noquote() << "HIDManager: readLayer asking again layer=" << layer
                                             << (heard ? "after a damaged reply" : "after no answer");
-                keepKnown();
-                session = std::make_unique<LayerReadSession>(layer, writableKeyLimit());
-                heard = false;
-                ++sends;
-                quiet.restart();
-                if (!sendPacket(req.data(), PACKET_SIZE))
+                if (!askAgain())
                     break;
             }
             continue;
@@ -137,12 +141,7 @@ bool HIDManager::sendReadLayer(int layer, QVector<KeyData> &keys, QVector<bool> 
                 return false;
             }
             // The stream is over: another request cannot mix with it.
-            keepKnown();
-            session = std::make_unique<LayerReadSession>(layer, writableKeyLimit());
-            heard = false;
-            ++sends;
-            quiet.restart();
-            if (!sendPacket(req.data(), PACKET_SIZE))
+            if (!askAgain())
                 break;
         }
     }
