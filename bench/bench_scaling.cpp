@@ -8,7 +8,7 @@
 //
 //   bench_scaling [rounds]   (default 10)
 #include "app/appconfig.h"
-#include "app/layoutpresets.h"
+#include "model/layoutpresets.h"
 #include "app/widget.h"
 #include "controls/knobbutton.h"
 

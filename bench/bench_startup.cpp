@@ -4,7 +4,7 @@
 //
 //   bench_startup [--warm N]   also time N more window constructions in the same process
 #include "app/appconfig.h"
-#include "app/layoutpresets.h"
+#include "model/layoutpresets.h"
 #include "app/widget.h"
 #include "controls/knobbutton.h"
 

@@ -1,5 +1,5 @@
 #include "app/appconfig.h"
-#include "app/layoutpresets.h"
+#include "model/layoutpresets.h"
 #include "i18n/uitext.h"
 #include "app/widget.h"
 #include "app/windowtitle.h"

@@ -93,7 +93,7 @@ private slots:
         for (quint8 v : {info.keyCount, info.encoderCount, info.extraKeyCount, info.variantP, info.shape})
             got.append(char(v));
         QCOMPARE(got.toHex(), kedps.toHex());
-        QCOMPARE(int(info.layerCount), 4);
+        QCOMPARE(int(info.layerCount), 3); // the layers the window can show
         QVector<QVector<KeyData>> layers;
         QVector<LayerLedConfigData> leds;
         QVERIFY(onWorker([&] { return mgr()->readAllConfiguration(layers, leds); }));

@@ -43,18 +43,30 @@ QVector<VerifiedSave::ItemResult> resultsOf(const SaveItems &items, const Keyboa
     return out;
 }
 
-// The layers whose keys, and those whose lighting, the written items touch.
+// The layers whose keys, and those whose lighting, the given items touch.
 void touchedLayers(const QVector<VerifiedSave::ItemResult> &items,
-                   const std::function<bool(const SaveItem &)> &checkable, QVector<int> &keyLayers,
-                   QVector<int> &lightingLayers)
+                   const std::function<bool(const VerifiedSave::ItemResult &)> &wanted,
+                   QVector<int> &keyLayers, QVector<int> &lightingLayers)
 {
     for (const VerifiedSave::ItemResult &r : items) {
-        if (r.state != VerifiedSave::ItemState::Saved || !checkable(r.item))
+        if (!wanted(r))
             continue;
         QVector<int> &list = r.item.isLighting() ? lightingLayers : keyLayers;
         if (!list.contains(r.item.layer))
             list.append(r.item.layer);
     }
+}
+
+// What a save that ran to its end comes to: a keypad that left takes the blame for whatever
+// is not on it; otherwise the items say it themselves.
+VerifiedSave::Failure failureOf(const QVector<VerifiedSave::ItemResult> &items, bool present)
+{
+    bool anyLeft = false;
+    for (const VerifiedSave::ItemResult &r : items)
+        anyLeft = anyLeft || r.state != VerifiedSave::ItemState::Saved;
+    if (!anyLeft)
+        return VerifiedSave::Failure::None;
+    return present ? VerifiedSave::Failure::Items : VerifiedSave::Failure::Disconnected;
 }
 
 } // namespace
@@ -91,11 +103,18 @@ VerifiedSave::Outcome VerifiedSave::runCurrent(QPointer<KeyboardData> model, con
         return o;
     }
 
-    // Slots past the keypad's own are skipped by the writes; there is nothing to hold them.
-    const int limit = m_hid->writableKeyLimit();
-    auto checkable = [limit](const SaveItem &item) { return item.isLighting() || item.key < limit; };
+    // The writes skip a slot the keypad does not have and still call it done: it is not.
+    const SlotMap &slotMap = m_target.slotMap;
+    auto kept = [&slotMap](const SaveItem &item) { return item.isLighting() || slotMap.canKeep(item.key); };
+    for (ItemResult &r : o.items)
+        if (!kept(r.item))
+            r.state = ItemState::NotKept;
+
+    // Everything kept is read back: what was acknowledged to see that it stuck, what was not
+    // to see whether it arrived all the same (an acknowledgement can be lost too).
     QVector<int> keyLayers, lightingLayers;
-    touchedLayers(o.items, checkable, keyLayers, lightingLayers);
+    touchedLayers(o.items, [](const ItemResult &r) { return r.state != ItemState::NotKept; }, keyLayers,
+                  lightingLayers);
     if (progress)
         progress(items.size(), items.size());
     QVector<QVector<KeyData>> layers;
@@ -104,35 +123,34 @@ VerifiedSave::Outcome VerifiedSave::runCurrent(QPointer<KeyboardData> model, con
     o.checked = m_hid->readBack(keyLayers, lightingLayers, layers, leds, coverage);
 
     for (ItemResult &r : o.items) {
-        if (r.state != ItemState::Saved || !checkable(r.item))
+        if (r.state == ItemState::NotKept)
             continue;
         const SaveItem &it = r.item;
-        bool same = true;
-        if (it.isLighting()) {
-            if (!coverage.lightingRead(it.layer))
-                continue;
-            same = sameLighting(leds[it.layer], snap.ledConfigs[it.layer]);
-        } else {
-            if (!coverage.keyRead(it.layer, it.key))
-                continue;
-            // Compared as the keypad stores them: the record bytes.
-            same = KeyRecord::encode(layers[it.layer][it.key]) == KeyRecord::encode(snap.layers[it.layer][it.key]);
+        const bool read = it.isLighting() ? coverage.lightingRead(it.layer) : coverage.keyRead(it.layer, it.key);
+        if (!read) {
+            // The acknowledgement is the keypad's word; without it nothing shows the write.
+            if (r.state == ItemState::NotWritten)
+                r.state = ItemState::Unchecked;
+            continue;
         }
-        if (!same) {
+        // Keys are compared as the keypad stores them: the record bytes.
+        const bool same = it.isLighting()
+                              ? sameLighting(leds[it.layer], snap.ledConfigs[it.layer])
+                              : KeyRecord::encode(layers[it.layer][it.key]) == KeyRecord::encode(snap.layers[it.layer][it.key]);
+        if (same && r.state == ItemState::NotWritten) {
+            r.state = ItemState::Saved;
+            r.acknowledge = true;
+        } else if (!same) {
             qCDebug(lcWindow).noquote() << "VerifiedSave: read back differs layer=" << it.layer << "key=" << it.key;
             r.state = ItemState::NotTaken;
         }
     }
-
-    bool anyUnwritten = false, anyNotTaken = false;
-    for (const ItemResult &r : qAsConst(o.items)) {
-        anyUnwritten = anyUnwritten || r.state == ItemState::NotWritten;
-        anyNotTaken = anyNotTaken || r.state == ItemState::NotTaken;
-    }
-    if (anyUnwritten)
-        o.failure = m_hid->isConnected() ? Failure::NotTaken : Failure::Disconnected;
-    else if (anyNotTaken)
-        o.failure = Failure::NotTaken;
+    const bool present = failureOf(o.items, true) == Failure::None || m_hid->stillPresent();
+    if (!present)
+        for (ItemResult &r : o.items)
+            if (r.state == ItemState::Unchecked)
+                r.state = ItemState::NotWritten;
+    o.failure = failureOf(o.items, present);
     return o;
 }
 
@@ -142,7 +160,6 @@ VerifiedSave::Outcome VerifiedSave::runLegacy(QPointer<KeyboardData> model, cons
     Q_UNUSED(model)
     using namespace LegacyHIDManager;
     Outcome o;
-    o.acknowledgeOnApply = true;
     const LegacyDeviceInfo info = m_target.legacyInfo;
     SaveItems items;
     SaveFailure why = SaveFailure::None;
@@ -156,10 +173,12 @@ VerifiedSave::Outcome VerifiedSave::runLegacy(QPointer<KeyboardData> model, cons
     if (!saved) {
         for (ItemResult &r : o.items)
             r.state = ItemState::NotWritten;
-        if (why == SaveFailure::NoDevice || !m_hid->isConnected())
+        // A write that fails is what a pulled cable looks like before the alive probe has
+        // noticed: ask the handle before blaming the keypad.
+        if (why == SaveFailure::NoDevice || !m_hid->stillPresent())
             o.failure = Failure::Disconnected;
         else
-            o.failure = why == SaveFailure::Commit ? Failure::NotCommitted : Failure::NotTaken;
+            o.failure = why == SaveFailure::Commit ? Failure::NotCommitted : Failure::NotSent;
         return o;
     }
     if (items.isEmpty()) {
@@ -167,11 +186,14 @@ VerifiedSave::Outcome VerifiedSave::runLegacy(QPointer<KeyboardData> model, cons
         return o;
     }
 
-    // A slot the generation has no key for is skipped by the writes; "Old" lighting cannot
-    // be read back.
+    // The writes skip a slot the generation has no key for; "Old" lighting cannot be read back.
+    const SlotMap &slotMap = m_target.slotMap;
     const bool r10 = info.format == LegacyDeviceInfo::R10Udav;
-    auto checkable = [&info, r10](const SaveItem &item) {
-        return item.isLighting() ? r10 : legacyKeyNumber(info, item.key) != 0;
+    for (ItemResult &r : o.items)
+        if (!r.item.isLighting() && (!slotMap.canKeep(r.item.key) || legacyKeyNumber(info, r.item.key) == 0))
+            r.state = ItemState::NotKept;
+    auto checkable = [r10](const ItemResult &r) {
+        return r.state != ItemState::NotKept && (!r.item.isLighting() || r10);
     };
     QVector<int> keyLayers, lightingLayers;
     touchedLayers(o.items, checkable, keyLayers, lightingLayers);
@@ -189,7 +211,7 @@ VerifiedSave::Outcome VerifiedSave::runLegacy(QPointer<KeyboardData> model, cons
             lightingRead[layer] = readLegacyRgbLayerConfirmed(dev, layer, leds[layer]);
         return true;
     });
-    o.checked = !layerRead.isEmpty();
+    o.checked = true;
     bool answered = false;
     for (int layer : qAsConst(keyLayers)) {
         o.checked = o.checked && layerRead[layer];
@@ -202,46 +224,51 @@ VerifiedSave::Outcome VerifiedSave::runLegacy(QPointer<KeyboardData> model, cons
 
     const ProfileDevice::Protocol protocol = r10 ? ProfileDevice::Protocol::LegacyR10Udav
                                                  : ProfileDevice::Protocol::LegacyOld;
-    bool anyUnconfirmed = false, anyNotTaken = false;
     for (ItemResult &r : o.items) {
+        if (r.state == ItemState::NotKept)
+            continue;
         const SaveItem &it = r.item;
         bool read = answered;
         bool same = true;
-        if (checkable(it) && it.isLighting()) {
+        if (checkable(r) && it.isLighting()) {
             read = lightingRead[it.layer];
             same = !read || sameLighting(leds[it.layer], snap.ledConfigs[it.layer]);
-        } else if (checkable(it)) {
+        } else if (checkable(r)) {
             read = layerRead[it.layer];
             // Compared as the generation stores a key, which is not always as it was given
             // (a combination comes back as a macro).
             same = !read || Profile::sameOnKeypad(snap.layers[it.layer][it.key], layers[it.layer][it.key], protocol);
         }
         if (!read) {
-            r.state = ItemState::NotWritten;
-            anyUnconfirmed = true;
+            // A lost reply says nothing about what the keypad holds.
+            r.state = ItemState::Unchecked;
         } else if (!same) {
             qCDebug(lcWindow).noquote() << "VerifiedSave: legacy read back differs layer=" << it.layer << "key=" << it.key;
             r.state = ItemState::NotTaken;
-            anyNotTaken = true;
+        } else {
+            r.acknowledge = true; // a commit counts only once the keypad has answered after it
         }
     }
-    if (anyUnconfirmed)
-        o.failure = answered ? Failure::NotTaken : Failure::Disconnected;
-    else if (anyNotTaken)
-        o.failure = Failure::NotTaken;
+    const bool present = failureOf(o.items, true) == Failure::None || m_hid->stillPresent();
+    if (!present)
+        for (ItemResult &r : o.items)
+            if (r.state == ItemState::Unchecked)
+                r.state = ItemState::NotWritten;
+    o.failure = failureOf(o.items, present);
     return o;
 }
 
 void VerifiedSave::apply(KeyboardData &model, const Outcome &outcome)
 {
     for (const ItemResult &r : outcome.items) {
-        if (r.state == ItemState::Saved && outcome.acknowledgeOnApply) {
+        if (r.state == ItemState::Saved && r.acknowledge) {
             if (r.item.isLighting())
                 model.acknowledgeLedSaved(r.item.layer, r.revision);
             else
                 model.acknowledgeKeySaved(r.item.layer, r.item.key, r.revision);
         }
-        if (r.state != ItemState::NotTaken)
+        // The save acknowledged these as it went; the check found they are not on the keypad.
+        if (r.state != ItemState::NotTaken && r.state != ItemState::NotKept)
             continue;
         if (r.item.isLighting())
             model.markLedNotSaved(r.item.layer, r.revision);
@@ -281,34 +308,55 @@ QString VerifiedSave::statusText(const Outcome &outcome, UiText::Language langua
         return tr(QStringLiteral("Save failed: the keypad was disconnected. Your changes are kept"));
     case Failure::NotCommitted:
         return tr(QStringLiteral("Save failed: the keypad could not store the changes for good. "
-                                           "Your changes are kept; press Save to try again"));
+                                 "Your changes are kept; press Save to try again"));
+    case Failure::NotSent:
+        return tr(QStringLiteral("Save failed: the changes could not be sent to the keypad. "
+                                 "Your changes are kept; press Save to try again"));
     default:
         break;
     }
-    const QVector<SaveItem> left = unsaved(outcome);
-    bool anyWritten = false, allKeys = true;
-    for (const ItemResult &r : outcome.items)
-        anyWritten = anyWritten || r.state != ItemState::NotWritten;
-    for (const SaveItem &item : left)
-        allKeys = allKeys && !item.isLighting();
-    if (!anyWritten || left.isEmpty())
-        return tr(QStringLiteral("Save failed: the keypad did not take the changes. "
-                                           "Your changes are kept; press Save to try again"));
 
-    QStringList names;
-    for (int i = 0; i < left.size() && i < NAMED_ITEMS; ++i)
-        names << itemName(left[i], language);
-    QString list = names.join(tr(QStringLiteral(", ")));
-    if (left.size() > NAMED_ITEMS)
-        list += QStringLiteral("…");
-    const bool one = left.size() == 1;
-    QString pattern;
-    if (allKeys)
-        pattern = one ? QStringLiteral("1 key did not take: %1. Press Save to try again")
-                      : QStringLiteral("%1 keys did not take: %2. Press Save to try again");
-    else
-        pattern = one ? QStringLiteral("1 item did not take: %1. Press Save to try again")
-                      : QStringLiteral("%1 items did not take: %2. Press Save to try again");
-    const QString text = tr(pattern);
-    return one ? text.arg(list) : text.arg(left.size()).arg(list);
+    // One kind of trouble is named, the worst first: what the keypad was read to hold
+    // otherwise, then what could not be checked, then slots the keypad does not have.
+    struct Kind {
+        ItemState state;
+        const char *oneKey, *manyKeys, *oneItem, *manyItems;
+    };
+    static const Kind kinds[] = {
+        {ItemState::NotTaken, "1 key did not take: %1. Press Save to try again",
+         "%1 keys did not take: %2. Press Save to try again", "1 item did not take: %1. Press Save to try again",
+         "%1 items did not take: %2. Press Save to try again"},
+        {ItemState::Unchecked, "1 key could not be checked: %1. Press Save to try again",
+         "%1 keys could not be checked: %2. Press Save to try again",
+         "1 item could not be checked: %1. Press Save to try again",
+         "%1 items could not be checked: %2. Press Save to try again"},
+        {ItemState::NotKept, "1 key is not on this keypad and was not saved: %1",
+         "%1 keys are not on this keypad and were not saved: %2",
+         "1 key is not on this keypad and was not saved: %1",
+         "%1 keys are not on this keypad and were not saved: %2"},
+    };
+    for (const Kind &kind : kinds) {
+        QVector<SaveItem> left;
+        bool allKeys = true;
+        for (const ItemResult &r : outcome.items) {
+            if (r.state != kind.state)
+                continue;
+            left.append(r.item);
+            allKeys = allKeys && !r.item.isLighting();
+        }
+        if (left.isEmpty())
+            continue;
+        QStringList names;
+        for (int i = 0; i < left.size() && i < NAMED_ITEMS; ++i)
+            names << itemName(left[i], language);
+        QString list = names.join(tr(QStringLiteral(", ")));
+        if (left.size() > NAMED_ITEMS)
+            list += QStringLiteral("…");
+        const bool one = left.size() == 1;
+        const char *pattern = allKeys ? (one ? kind.oneKey : kind.manyKeys) : (one ? kind.oneItem : kind.manyItems);
+        const QString text = tr(QString::fromUtf8(pattern));
+        return one ? text.arg(list) : text.arg(left.size()).arg(list);
+    }
+    return tr(QStringLiteral("Save failed: the keypad did not take the changes. "
+                             "Your changes are kept; press Save to try again"));
 }

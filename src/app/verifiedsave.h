@@ -3,6 +3,7 @@
 #include "i18n/uitext.h"
 #include "device/saveitem.h"
 #include "model/records.h"
+#include "model/slotmap.h"
 
 #include <QPointer>
 #include <QString>
@@ -34,25 +35,32 @@ public:
         bool legacy = false;
         LegacyDeviceInfo legacyInfo; // for a legacy keypad
         bool keysOnly = false;       // current protocol: leave the lighting for later
+        // The keypad's slots: an item for a slot it cannot keep is never counted as saved.
+        SlotMap slotMap;
     };
 
     enum class Failure {
         None,
         Disconnected, // the keypad left before everything was written and checked
-        NotTaken,     // the keypad refused or did not answer some writes
+        NotSent,      // legacy: a write did not go out to a keypad that is still there
         NotCommitted, // legacy: the writes went out but the commit did not
+        Items,        // the save ran; some items are not on the keypad (see their states)
     };
 
     enum class ItemState {
-        Saved,      // written, and the read-back agrees (or could not show it otherwise)
-        NotWritten, // never taken: still changed
-        NotTaken,   // written, but the keypad holds something else: changed again
+        Saved,      // on the keypad: acknowledged or read back as written
+        NotWritten, // never reached the keypad: still changed
+        NotTaken,   // the keypad was read to hold something else: changed again
+        Unchecked,  // not acknowledged and the read-back could not show it: still changed
+        NotKept,    // a slot this keypad does not have: still changed
     };
 
     struct ItemResult {
         SaveItem item;
         quint32 revision = 0; // of the snapshot the save wrote from
         ItemState state = ItemState::NotWritten;
+        // The model learns from apply() that it is saved (no acknowledgement was posted).
+        bool acknowledge = false;
     };
 
     struct Outcome {
@@ -60,9 +68,6 @@ public:
         QVector<ItemResult> items;
         // Every written item was read back (false when the check itself could not read).
         bool checked = false;
-        // The saved items are acknowledged by apply(), not by the save (legacy: a commit
-        // counts only once the keypad has answered after it).
-        bool acknowledgeOnApply = false;
     };
 
     // (items done, items in all), before each item is written.

@@ -137,4 +137,6 @@ void Widget::setDeviceKind(bool legacy, const DeviceInfo &info, const LegacyDevi
     m_legacyInfo = legacy ? legacyInfo : LegacyDeviceInfo();
     // Kept after the device goes away: the layer buttons keep the last keypad's count.
     m_lastConnectedLayerCount = qBound(1, int(info.layerCount), 3);
+    updateSlotMap();
+    markAbsentButtons();
 }

@@ -1,12 +1,13 @@
 #pragma once
 
-#include "app/physicallayout.h"
+#include "model/physicallayout.h"
 #include "app/verifiedsave.h"
 #include "model/keyboarddata.h"
 #include "model/keypadidentity.h"
 #include "model/pendingedits.h"
 #include "model/profile.h"
 #include "model/records.h"
+#include "model/slotmap.h"
 
 #include <QHash>
 #include <QPointer>
@@ -150,6 +151,9 @@ public:
     const PhysicalLayoutConfig &currentLayout() const { return m_currentLayout; }
     int dataIndexFromButtonIndex(int buttonIndex) const;
     int buttonIndexFromDataIndex(int dataIndex) const;
+    // The slots of the keypad on the panel: which exist, which button shows each, which the
+    // keypad keeps.
+    const SlotMap &slotMap() const { return m_slotMap; }
     void assignKnobPointers(int firstIndex, KnobButton *left, KnobButton *right, KnobButton *press);
     // Buttons recorded for knob 0..2 (left, right, press); null when not recorded.
     KnobButton *knobPointer(int knob, int action) const;
@@ -259,6 +263,8 @@ private:
     void updateInputFrameWidth();
     KnobButton *takeKnobButton(QVector<KnobButton *> &pool, int index, const QString &imagePath);
     void logButtonMap() const;
+    void updateSlotMap();
+    void markAbsentButtons();
 
     // selection
     void clearHighlight();
@@ -295,6 +301,7 @@ private:
     int m_lastConnectedLayerCount = 0;
     StartupLayoutPreset m_startupPreset = Startup6Plus1;
     PhysicalLayoutConfig m_currentLayout;
+    SlotMap m_slotMap;
 
     bool m_deviceConnected = false;
     bool m_legacyDevice = false;

@@ -216,6 +216,8 @@ void Widget::onDeviceDisconnected()
     m_legacyDevice = false;
     m_deviceInfo = DeviceInfo();
     m_legacyInfo = LegacyDeviceInfo();
+    updateSlotMap();
+    markAbsentButtons();
     m_status->endMoment();
     m_status->show(uiText(QStringLiteral("Connect the device with a usb cable")),
                    QStringLiteral("color: #FF0000;"));
@@ -339,6 +341,7 @@ void Widget::startSaveTask(bool keysOnly)
     target.legacy = m_legacyDevice;
     target.legacyInfo = m_legacyInfo;
     target.keysOnly = keysOnly && !m_legacyDevice;
+    target.slotMap = m_slotMap;
     const VerifiedSave save(hid, target);
 
     ++m_deviceTasksRunning;

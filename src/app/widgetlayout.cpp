@@ -2,11 +2,12 @@
 // the maps between panel button slots and the model's data indices.
 #include "app/widget.h"
 
-#include "app/layoutpresets.h"
+#include "model/layoutpresets.h"
 #include "app/windowtitle.h"
 #include "controls/keybutton.h"
 #include "controls/knobbutton.h"
 #include "model/logcategories.h"
+#include "model/slotmap.h"
 
 #include <QBoxLayout>
 #include <QButtonGroup>
@@ -16,14 +17,8 @@
 #include <QPushButton>
 
 namespace {
-const QString kLayout0K1E = QStringLiteral("Layout_0K_1E_P0_S0");
-const QString kLayout6K1E = QStringLiteral("Layout_6K_1E_P0_S0");
 const QString kLayout16K3E = QStringLiteral("Layout_16K_3E_P0_S0");
 const QString kLayout1K0E = QStringLiteral("Layout_1K_0E_P0_S0");
-
-// A legacy single-knob keypad numbers its key slots in its own order.
-const int kLegacyKnobDataOfButton[5] = {3, 1, 2, 5, 4};
-const int kLegacyKnobButtonOfData[5] = {1, 2, 0, 4, 3};
 } // namespace
 
 Widget::PhysicalLayoutConfig Widget::buildDefault16Plus3Layout() const { return LayoutPresets::buildDefault16Plus3Layout(); }
@@ -39,21 +34,7 @@ Widget::PhysicalLayoutConfig Widget::build5Plus2Layout() const { return LayoutPr
 
 Widget::PhysicalLayoutConfig Widget::layoutForDeviceInfo(const DeviceInfo &info) const
 {
-    const int k = info.keyCount;
-    const int e = info.encoderCount;
-    // Legacy firmware reports some models with counts the table would misread.
-    if (m_legacyDevice) {
-        if (k == 1 && e == 0)
-            return build1Plus0Layout();
-        if (k == 0 && e == 3)
-            return build16Plus3LayoutS3();
-        if (k == 0 && e == 2)
-            return build16Plus3LayoutS2();
-        if (k == 4 && e == 3)
-            return build16Plus3LayoutS1();
-    }
-    return LayoutPresets::buildForCode(
-        LayoutPresets::codeForDevice(info.valid, k, e, info.variantP, info.shape));
+    return SlotMap::presetFor(info, m_legacyDevice);
 }
 
 Widget::PhysicalLayoutConfig Widget::layoutForStartupPreset() const
@@ -79,20 +60,41 @@ void Widget::setStartupDisplayLayoutPreset(Widget::StartupLayoutPreset preset)
 
 int Widget::dataIndexFromButtonIndex(int b) const
 {
-    if (m_legacyDevice && m_currentLayout.name == kLayout0K1E && b >= 0 && b <= 4)
-        return kLegacyKnobDataOfButton[b];
-    if (m_legacyDevice && m_currentLayout.name == kLayout6K1E && b >= 6 && b <= 8)
-        return b + 10;
-    return b;
+    return m_slotMap.slotOfButton(b);
 }
 
 int Widget::buttonIndexFromDataIndex(int d) const
 {
-    if (m_legacyDevice && m_currentLayout.name == kLayout0K1E && d >= 1 && d <= 5)
-        return kLegacyKnobButtonOfData[d - 1];
-    if (m_legacyDevice && m_currentLayout.name == kLayout6K1E && d >= 16 && d <= 18)
-        return d - 10;
-    return d;
+    return m_slotMap.buttonOfSlot(d);
+}
+
+void Widget::updateSlotMap()
+{
+    if (m_legacyDevice)
+        m_slotMap = SlotMap::forLegacy(m_legacyInfo, m_currentLayout);
+    else if (m_deviceInfo.valid)
+        m_slotMap = SlotMap::forCurrent(m_deviceInfo, m_currentLayout);
+    else
+        m_slotMap = SlotMap::forLayout(m_currentLayout);
+}
+
+void Widget::markAbsentButtons()
+{
+    // A button for a slot the keypad cannot keep stays in the picture (the housing has the
+    // hole) but offers nothing: it cannot be selected, reached by the arrows or given a
+    // function that a save would silently drop.
+    for (int i = 0; i < TOTAL_BUTTON_COUNT; ++i) {
+        QPushButton *b = m_buttonSlots.at(i);
+        if (!b)
+            continue;
+        const bool absent = m_slotMap.buttonAbsent(i);
+        if (b->property("absent").toBool() == absent && b->isEnabled() == !absent)
+            continue;
+        b->setProperty("absent", absent);
+        b->setEnabled(!absent);
+        if (absent)
+            b->setChecked(false);
+    }
 }
 
 void Widget::assignKnobPointers(int firstIndex, KnobButton *left, KnobButton *right,
@@ -214,6 +216,8 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
     for (int i = 0; i < TOTAL_BUTTON_COUNT; ++i)
         if (m_buttonSlots[i])
             m_buttonSlots[i]->setProperty("buttonIndex", i);
+    updateSlotMap();
+    markAbsentButtons();
 
     // The effects on offer and the separate LEDs depend on the layout.
     updateRgbLedPageStyle(m_scaleRatio);

@@ -77,8 +77,8 @@ void Widget::clearHighlight()
 void Widget::selectButton(int b)
 {
     QPushButton *button = buttonAt(b);
-    if (!button)
-        return;
+    if (!button || m_slotMap.buttonAbsent(b))
+        return; // a slot the keypad cannot keep is never selected, so never edited
     if (m_rgbLedPageActive && qobject_cast<KnobButton *>(button))
         return; // only keys have a colour to pick
 

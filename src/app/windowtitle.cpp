@@ -1,6 +1,6 @@
 #include "app/windowtitle.h"
 
-#include "app/physicallayout.h"
+#include "model/physicallayout.h"
 #include "i18n/uitext.h"
 
 #include <QStringList>

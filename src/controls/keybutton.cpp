@@ -255,6 +255,15 @@ void KeyButton::paintEvent(QPaintEvent* /*event*/)
                              : std::max(KeyCaption::roundHalfAway(0.1 * m), 8);
     const int radius = std::min(std::max(m_cornerRadius, r0), m / 2);
 
+    if (!isEnabled()) {
+        // A key the keypad does not have: only its place in the housing, dashed.
+        QPen outline(QColor(110, 110, 110), 1, Qt::DashLine);
+        painter.setPen(outline);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(0.5, 0.5, w - 1, h - 1), radius, radius);
+        return;
+    }
+
     const QColor fill = fillColor();
 
     painter.setPen(Qt::NoPen);

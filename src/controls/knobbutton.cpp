@@ -180,6 +180,9 @@ void KnobButton::paintEvent(QPaintEvent* /*event*/)
     painter.setRenderHint(QPainter::TextAntialiasing, true);
 
     const QRect area = rect();
+    // A knob the keypad does not have: a faint outline of its place.
+    if (!isEnabled())
+        painter.setOpacity(0.2);
     if (isChecked()) {
         QPen ring(QColor(255, 215, 0, 180));
         ring.setWidth(3);

@@ -296,6 +296,13 @@ void HIDManager::onAliveTimer()
     if (!m_mutex.tryLock())
         return;
     m_lockOwner.store(QThread::currentThreadId());
+    probeHandle();
+    m_lockOwner.store(nullptr);
+    m_mutex.unlock();
+}
+
+void HIDManager::probeHandle()
+{
     if (hid_device *dev = m_device.load()) {
         unsigned char buf[2];
         hid_set_nonblocking(dev, 1);
@@ -304,8 +311,13 @@ void HIDManager::onAliveTimer()
         if (r < 0)
             closeDevice();
     }
-    m_lockOwner.store(nullptr);
-    m_mutex.unlock();
+}
+
+bool HIDManager::stillPresent()
+{
+    OperationLock lock(this);
+    probeHandle();
+    return isConnected();
 }
 
 void HIDManager::closeDevice()

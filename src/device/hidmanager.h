@@ -79,6 +79,10 @@ public:
     void disconnectDevice();
 
     bool isConnected() const { return m_connected.load(); }
+    // Asks the handle, as the alive probe does, whether the keypad is still there; a keypad
+    // that left is closed and reported at once. For a worker that must tell a keypad that
+    // failed a write from one that was pulled out; blocks while an operation runs.
+    bool stillPresent();
     // A keypad of the family is on the bus but none of its interfaces may be opened
     // (permission denied: typically the udev rule is not installed). Re-judged by every
     // scan pass; cleared when a keypad opens or when no refused keypad is left.
@@ -179,6 +183,8 @@ protected:
 private:
     HIDManager();
     void onAliveTimer();
+    // One non-blocking read; a read error closes the device. The caller holds m_mutex.
+    void probeHandle();
     bool openCandidate(const hid_device_info *devs, const Candidate &c);
     bool lockHeldByCurrentThread() const;
     void finishClose(); // timer and signal part of closeDevice, on the manager's thread

@@ -1,6 +1,7 @@
 #include "device/legacyhidmanager.h"
 
 #include "model/logcategories.h"
+#include "model/slotmap.h"
 
 #include <QDebug>
 
@@ -225,20 +226,7 @@ bool encodeOld(const KeyData &key, Record &rec)
 
 int legacyKeyNumber(const LegacyDeviceInfo &info, int slot)
 {
-    if (slot < 0)
-        return 0;
-    if (info.format == LegacyDeviceInfo::R10Udav)
-        return slot < SLOTS_PER_LAYER ? slot + 1 : 0;
-    if (slot < 15)
-        return slot + 1;
-    // Only the first knob exists on "Old" keypads, and it numbers its actions left, press,
-    // right: the press slot and the right-turn slot swap.
-    switch (slot) {
-    case 16: return 16;
-    case 17: return 18;
-    case 18: return 17;
-    default: return 0;
-    }
+    return SlotMap::legacyKeyNumber(info.format == LegacyDeviceInfo::R10Udav, slot);
 }
 
 QByteArray legacyCommitReport()

@@ -3,6 +3,7 @@
 #include "model/boundedfile.h"
 #include "model/keyboarddata.h"
 #include "model/keynames.h"
+#include "model/slotmap.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -179,36 +180,9 @@ int ProfileDevice::usableLayerCount() const
 
 bool ProfileDevice::hasSlot(int slot) const
 {
-    if (slot < 0 || slot >= KeyboardData::KEYS_PER_LAYER)
-        return false;
-    // A keypad that reported neither keys nor knobs is taken to have every slot its protocol
-    // can write: nothing better is known about it.
-    const bool counted = keyCount > 0 || encoderCount > 0 || extraKeyCount > 0;
-    switch (protocol) {
-    case Protocol::None:
-        return true;
-    case Protocol::Current:
-        // Keys, then the extra inputs, then three per knob (left turn, right turn, press):
-        // a knob-only keypad has slots 0-2, a single key slot 0.
-        return !counted
-               || slot < qMin(keyCount + extraKeyCount + 3 * encoderCount, int(KeyboardData::KEYS_PER_LAYER));
-    case Protocol::LegacyR10Udav:
-    case Protocol::LegacyOld: {
-        // Legacy keypads keep keys from slot 0 and knob actions from slot 16, three per knob;
-        // "Old" ones store at most 15 keys and the first knob only.
-        const bool old = protocol == Protocol::LegacyOld;
-        const int keys = old ? 15 : 16;
-        const int knobs = old ? 1 : 3;
-        if (!counted)
-            return slot < keys || (slot >= 16 && slot < 16 + 3 * knobs);
-        // One knob and no keys: the knob answers in key slots, the ones its panel edits
-        // (1-3, or 0-2 on the shape-1 model).
-        if (keyCount == 0 && encoderCount == 1)
-            return shape == 1 ? slot <= 2 : slot >= 1 && slot <= 3;
-        return slot < qMin(keyCount, keys) || (slot >= 16 && slot < 16 + 3 * qMin(encoderCount, knobs));
-    }
-    }
-    return false;
+    // The slots the keypad's own panel draws and the keypad keeps: a profile of a knob-only
+    // housing carries no key slots, so loading it elsewhere cannot clear keys it never had.
+    return SlotMap::forDevice(*this).hasSlot(slot);
 }
 
 QString ProfileDevice::describe() const

@@ -27,16 +27,16 @@ struct CurrentVariant {
 
 // One row per panel preset of the window; the identities are the ones it matches on.
 constexpr std::array<CurrentVariant, 10> kVariants{{
-    {"16k3e", 16, 3, 0, 4, 0, 0, 2, 16, 3},
-    {"16k3e-s1", 16, 3, 0, 4, 0, 1, 2, 16, 3},
-    {"16k3e-s2", 16, 3, 0, 4, 0, 2, 2, 16, 2},
-    {"16k3e-s3", 16, 3, 0, 4, 0, 3, 2, 16, 3},
-    {"6k1e", 6, 1, 0, 4, 0, 0, 1, 6, 1},
-    {"6k0e", 6, 0, 0, 4, 0, 0, 1, -1, 0},
-    {"1k0e", 1, 0, 0, 4, 0, 0, 1, -1, 0},
-    {"0k1e", 0, 1, 0, 4, 0, 0, 1, 0, 1},
-    {"0k1e-p1s1", 0, 1, 0, 4, 1, 1, 1, 0, 1},
-    {"5k2e", 5, 2, 0, 4, 0, 0, 1, 5, 2},
+    {"16k3e", 16, 3, 0, 3, 0, 0, 2, 16, 3},
+    {"16k3e-s1", 16, 3, 0, 3, 0, 1, 2, 16, 3},
+    {"16k3e-s2", 16, 3, 0, 3, 0, 2, 2, 16, 2},
+    {"16k3e-s3", 16, 3, 0, 3, 0, 3, 2, 16, 3},
+    {"6k1e", 6, 1, 0, 3, 0, 0, 1, 6, 1},
+    {"6k0e", 6, 0, 0, 3, 0, 0, 1, -1, 0},
+    {"1k0e", 1, 0, 0, 3, 0, 0, 1, -1, 0},
+    {"0k1e", 0, 1, 0, 3, 0, 0, 1, 0, 1},
+    {"0k1e-p1s1", 0, 1, 0, 3, 1, 1, 1, 0, 1},
+    {"5k2e", 5, 2, 0, 3, 0, 0, 1, 5, 2},
 }};
 
 // Keys the panel of a variant actually shows (the S1 variant reports 16 keys but has 4).
@@ -72,7 +72,8 @@ QVector<std::array<quint8, 3>> gradient(std::array<quint8, 3> from, std::array<q
 }
 
 // The big keypad as someone who uses it daily would have it: letters and shortcuts, a long
-// macro, media keys, mouse actions, knobs on volume and zoom, each layer lit differently.
+// macro, media keys, mouse actions, knobs on volume and zoom, each of its three layers lit
+// differently: the three the window has buttons for.
 void fillLivedIn(CurrentFirmware &fw)
 {
     using F = CurrentFirmware;
@@ -128,13 +129,10 @@ void fillLivedIn(CurrentFirmware &fw)
     fw.setKeyRecord(2, 5, F::mouseRecord(15));
     fw.setKeyRecord(2, 16, F::basicRecord(0x2F));                                     // [ and ]
     fw.setKeyRecord(2, 17, F::basicRecord(0x30));
-    // Layer 3 stays nearly empty, as spare layers usually are.
-    fw.setKeyRecord(3, 0, F::basicRecord(0x3A));                                      // F1
 
     fw.setLighting(0, F::lightingPayload(3, gradient({255, 0, 64}, {0, 64, 255})));
     fw.setLighting(1, F::lightingPayload(1, QVector<std::array<quint8, 3>>(16, {0, 200, 80})));
     fw.setLighting(2, F::lightingPayload(5, gradient({255, 160, 0}, {128, 0, 255})));
-    fw.setLighting(3, F::lightingPayload(0, QVector<std::array<quint8, 3>>(16, {20, 20, 20})));
 }
 
 // A smaller panel: its keys and knob actions each get something on the first two layers.

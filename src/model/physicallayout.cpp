@@ -1,4 +1,4 @@
-#include "app/physicallayout.h"
+#include "model/physicallayout.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/physicallayout.h"
+#include "model/physicallayout.h"
 
 #include <QVector>
 #include <QtGlobal>

@@ -1,7 +1,7 @@
 // Pixel geometry of every panel preset at window scale 1. Each preset mirrors the front of
 // the keypad it stands for: keys in their grid, knobs beside the keys (or above them on the
 // models whose knobs sit in a row over the keys).
-#include "app/layoutpresets.h"
+#include "model/layoutpresets.h"
 
 namespace LayoutPresets {
 
