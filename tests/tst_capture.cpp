@@ -11,6 +11,7 @@
 #include "sim/simbus.h"
 #include "support/capturesession.h"
 #include "support/devicefixture.h"
+#include "support/hostilefiles.h"
 #include "support/logcapture.h"
 #include "support/windowharness.h"
 
@@ -179,6 +180,26 @@ private slots:
         QTest::newRow("not a capture") << QByteArray("PK\x03\x04\n") << 1 << "version line";
         QTest::newRow("after the end") << valid + "out 70 1 03\n" << 9 << "after the end";
         QTest::newRow("double space") << QByteArray(valid).replace("out 30", "out  30") << 5 << "empty field";
+        QTest::newRow("5 MB result") << QByteArray(valid).replace("close 50", "error 50 read " + QByteArray(5 << 20, 'r'))
+                                     << 7 << QStringLiteral("bad result \"%1\u2026\"").arg(QString(200, QLatin1Char('r')));
+    }
+
+    // What is not a capture file is refused at once, unread: a pipe would wait for a writer
+    // and /dev/zero would be read until memory runs out.
+    void refusesWhatIsNoCaptureFile()
+    {
+        testsupport::HostileFiles hostile(CaptureFile::MAX_FILE_BYTES + 1);
+        QVERIFY(hostile.ok());
+        for (const auto &e : hostile.entries()) {
+            QElapsedTimer t;
+            t.start();
+            CaptureFile capture;
+            QVERIFY(!capture.load(e.path));
+            QVERIFY2(capture.errorString().startsWith(e.problem), qPrintable(capture.errorString()));
+            QVERIFY(!sim::installDemoKeypad({QStringLiteral("demo"), QStringLiteral("--replay"), e.path}));
+            QVERIFY2(t.elapsed() < 2000, qPrintable(e.path));
+        }
+        QVERIFY(!hid_enumerate(0, 0));
     }
     void refusesBrokenFiles()
     {

@@ -1,8 +1,11 @@
+#include "app/appconfig.h"
 #include "app/startupsettings.h"
 #include "app/widget.h"
 #include "i18n/uitext.h"
 #include "sim/demokeypads.h"
 #include "support/devicefixture.h"
+#include "support/hostilefiles.h"
+#include "support/logcapture.h"
 #include "support/windowharness.h"
 
 #include <QAbstractButton>
@@ -28,6 +31,7 @@ private slots:
     void cleanup() { testsupport::resetDeviceLink(); }
     void settingsOrder_data();
     void settingsOrder();
+    void pipeAsUserSettingsIsPassedOver();
     void switchRetranslatesEveryPageAndIsRemembered();
 };
 
@@ -105,6 +109,35 @@ void TstLanguage::settingsOrder()
                  .arg(name(s.layerCountSource())),
              expected);
     QCOMPARE(s.hasLayerCount(), s.layerCount() >= 0);
+}
+
+void TstLanguage::pipeAsUserSettingsIsPassedOver()
+{
+    if (QFileInfo::exists(AppConfig::defaultPath()))
+        QSKIP("a Config.ini lies beside the test program");
+    // The file this program looks at is the one QSettings keeps.
+    const QString path = StartupSettings::userSettingsPath();
+    QCOMPARE(path, QSettings().fileName());
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    QFile::remove(path);
+    testsupport::NamedPipe pipe(path);
+    QVERIFY(pipe.ok());
+    const QString node = testsupport::HostileFiles::nodeAt(path);
+
+    testsupport::LogCapture log;
+    QElapsedTimer t;
+    t.start();
+    {
+        Widget w; // reads the settings as the program's start does
+        QVERIFY2(t.elapsed() < 4000, qPrintable(QString::number(t.elapsed())));
+    }
+    // No settings, then: the next source decides.
+    QCOMPARE(StartupSettings::resolve().languageSource(), StartupSettings::Source::Locale);
+    // The language switch neither waits on it nor puts a file in its place.
+    StartupSettings::rememberLanguage(true);
+    QVERIFY2(t.elapsed() < 4000, qPrintable(QString::number(t.elapsed())));
+    QCOMPARE(testsupport::HostileFiles::nodeAt(path), node);
+    QVERIFY(log.contains(QStringLiteral("Settings: %1 ignored: a pipe, not a file").arg(path)));
 }
 
 namespace {

@@ -10,6 +10,7 @@
 #include "support/devicefixture.h"
 #include "support/hostilefiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -401,6 +402,32 @@ void TstProfileCli::exitStatuses()
         QCOMPARE(r.cli.exportProfile(path), 0);
         QVERIFY(r.said(QStringLiteral("Waiting for the keypad")));
         QVERIFY(QFile::exists(path));
+    }
+
+    // Onto what is not a file nothing is written: the node stays the node. Over a regular
+    // file the profile replaces it whole, and no temporary file is left beside either.
+    {
+        using testsupport::HostileFiles;
+        HostileFiles hostile(Profile::MAX_FILE_BYTES + 1);
+        QVERIFY(hostile.ok());
+        const QStringList names = HostileFiles::namesIn(hostile.dir());
+        for (const auto &e : hostile.writeTargets()) {
+            const QString node = HostileFiles::nodeAt(e.path);
+            Runner r;
+            QCOMPARE(r.cli.exportProfile(e.path), 2);
+            QVERIFY2(r.said(QStringLiteral("Error: %1: %2").arg(e.path, e.problem)), qPrintable(r.text()));
+            QCOMPARE(HostileFiles::nodeAt(e.path), node);
+        }
+        QCOMPARE(HostileFiles::namesIn(hostile.dir()), names);
+        const QString older = QDir(hostile.dir()).filePath(QStringLiteral("older.json"));
+        writeFile(older, "an older profile");
+        Runner r;
+        QCOMPARE(r.cli.exportProfile(older), 0);
+        QCOMPARE(readFile(older), readFile(path));
+        QStringList withOlder = names;
+        withOlder << QStringLiteral("older.json");
+        withOlder.sort();
+        QCOMPARE(HostileFiles::namesIn(hostile.dir()), withOlder);
     }
 
     // A read that lost a chunk of a macro is incomplete: a device failure, and no file that

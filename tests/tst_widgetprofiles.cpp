@@ -238,6 +238,18 @@ void TstWidgetProfiles::exportHoldsUnsavedEdits()
     QTest::mouseClick(cw.w.exportProfileButton(), Qt::LeftButton);
     QCOMPARE(cw.w.statusLabel()->text(), QStringLiteral("Profile not exported"));
     QVERIFY(takeMessageBox(cw.w).value(1).contains(QStringLiteral("cannot write")));
+
+    // Nor is a pipe, a device or a folder replaced by a file: each is left as it was.
+    testsupport::HostileFiles hostile(Profile::MAX_FILE_BYTES + 1);
+    QVERIFY(hostile.ok());
+    for (const auto &e : hostile.writeTargets()) {
+        const QString node = testsupport::HostileFiles::nodeAt(e.path);
+        cw.chosen = e.path;
+        QTest::mouseClick(cw.w.exportProfileButton(), Qt::LeftButton);
+        QCOMPARE(cw.w.statusLabel()->text(), QStringLiteral("Profile not exported"));
+        QCOMPARE(takeMessageBox(cw.w).value(1), QStringLiteral("%1: %2").arg(e.path, e.problem));
+        QCOMPARE(testsupport::HostileFiles::nodeAt(e.path), node);
+    }
 }
 
 void TstWidgetProfiles::importBecomesEditsThatSaveWrites()

@@ -2,7 +2,6 @@
 
 #include "model/keyboarddata.h"
 
-#include <QSaveFile>
 
 namespace ProfileFiles {
 
@@ -21,14 +20,7 @@ ProfileData keypadProfile(const KeyboardData &model, const ProfileDevice &device
 
 bool write(const QString &path, const ProfileData &profile, QString *error)
 {
-    QSaveFile file(path);
-    const QByteArray bytes = Profile::toJson(profile);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = QStringLiteral("%1: cannot write (%2)").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    return Profile::writeFile(path, profile, error);
 }
 
 } // namespace ProfileFiles

@@ -16,7 +16,8 @@ namespace ProfileFiles {
 // overwriting them with blank keys and made-up colours.
 ProfileData keypadProfile(const KeyboardData &model, const ProfileDevice &device);
 
-// Writes the profile to `path` in one piece (a failed write leaves an older file intact).
+// Writes the profile to `path` in one piece (a failed write leaves an older file intact; a
+// pipe, a device or a directory is refused, untouched).
 bool write(const QString &path, const ProfileData &profile, QString *error);
 
 } // namespace ProfileFiles

@@ -1,10 +1,14 @@
 #include "app/startupsettings.h"
 
 #include "app/appconfig.h"
+#include "model/boundedfile.h"
 #include "model/logcategories.h"
 
+#include <QCoreApplication>
 #include <QDebug>
+#include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 
 const QString StartupSettings::LANGUAGE_KEY = QStringLiteral("language");
 const QString StartupSettings::LAYER_COUNT_KEY = QStringLiteral("layernum");
@@ -12,17 +16,17 @@ const QString StartupSettings::LAYER_COUNT_KEY = QStringLiteral("layernum");
 namespace {
 
 // -1 for a missing or unusable value.
-int userLayerCount(const QSettings &user)
+int userLayerCount(const QVariant &value)
 {
     bool ok = false;
-    const int n = user.value(StartupSettings::LAYER_COUNT_KEY).toString().trimmed().toInt(&ok, 10);
+    const int n = value.toString().trimmed().toInt(&ok, 10);
     return ok && n >= 0 && n <= 3 ? n : -1;
 }
 
 // 1 Chinese, 0 English, -1 missing or unusable. "ch" is what Config.ini spells.
-int userLanguage(const QSettings &user)
+int userLanguage(const QVariant &value)
 {
-    const QString v = user.value(StartupSettings::LANGUAGE_KEY).toString().trimmed().toLower();
+    const QString v = value.toString().trimmed().toLower();
     if (v == QLatin1String("zh") || v == QLatin1String("ch"))
         return 1;
     if (v == QLatin1String("en"))
@@ -30,12 +34,37 @@ int userLanguage(const QSettings &user)
     return -1;
 }
 
+// True when QSettings may open the user's file: a regular file of a settings file's size, or
+// none yet. QSettings itself would open a pipe put there and wait for a writer, with the
+// window not yet shown (or, from the language switch, frozen).
+bool userFileUsable(const QString &path)
+{
+    QByteArray bytes;
+    QString problem;
+    const BoundedFile::Outcome outcome =
+        BoundedFile::read(path, AppConfig::MAX_FILE_BYTES, QStringLiteral("a settings file"), &bytes, &problem);
+    if (outcome == BoundedFile::Read || (outcome == BoundedFile::CannotOpen && !QFileInfo::exists(path)))
+        return true;
+    qCDebug(lcWindow).noquote() << QStringLiteral("Settings: %1 ignored: %2").arg(path, problem);
+    return false;
+}
+
 } // namespace
 
 StartupSettings StartupSettings::resolve(const QString &languageOption, const QString &configPath,
                                          const QSettings &user, const QLocale &locale)
 {
+    return resolveWith(languageOption, configPath, user.value(LANGUAGE_KEY), user.value(LAYER_COUNT_KEY),
+                       locale);
+}
+
+StartupSettings StartupSettings::resolveWith(const QString &languageOption, const QString &configPath,
+                                             const QVariant &userLanguageValue,
+                                             const QVariant &userLayerCountValue, const QLocale &locale)
+{
     StartupSettings s;
+    const int userChinese = userLanguage(userLanguageValue);
+    const int userLayers = userLayerCount(userLayerCountValue);
 
     AppConfig file;
     const bool haveFile = file.load(configPath);
@@ -55,8 +84,8 @@ StartupSettings StartupSettings::resolve(const QString &languageOption, const QS
     } else if (fileNamesLanguage) {
         s.m_chinese = file.chinese();
         s.m_languageSource = Source::ConfigFile;
-    } else if (userLanguage(user) >= 0) {
-        s.m_chinese = userLanguage(user) == 1;
+    } else if (userChinese >= 0) {
+        s.m_chinese = userChinese == 1;
         s.m_languageSource = Source::UserSettings;
     } else {
         s.m_chinese = locale.language() == QLocale::Chinese;
@@ -66,8 +95,8 @@ StartupSettings StartupSettings::resolve(const QString &languageOption, const QS
     if (file.hasLayerCount()) {
         s.m_layerCount = file.layerCount();
         s.m_layerCountSource = Source::ConfigFile;
-    } else if (userLayerCount(user) >= 0) {
-        s.m_layerCount = userLayerCount(user);
+    } else if (userLayers >= 0) {
+        s.m_layerCount = userLayers;
         s.m_layerCountSource = Source::UserSettings;
     }
 
@@ -79,7 +108,17 @@ StartupSettings StartupSettings::resolve(const QString &languageOption, const QS
 
 StartupSettings StartupSettings::resolve(const QString &languageOption)
 {
-    const QSettings user;
+    const QString path = userSettingsPath();
+    if (path.isEmpty()) {
+        const QSettings user;
+        return resolve(languageOption, AppConfig::defaultPath(), user, QLocale::system());
+    }
+    // A refused file counts as no settings: the start goes on with the next source.
+    if (!userFileUsable(path))
+        return resolveWith(languageOption, AppConfig::defaultPath(), QVariant(), QVariant(), QLocale::system());
+    // That one file only; QSettings() would also read system-wide and organization-wide
+    // files, which this program never writes.
+    const QSettings user(path, QSettings::IniFormat);
     return resolve(languageOption, AppConfig::defaultPath(), user, QLocale::system());
 }
 
@@ -103,8 +142,32 @@ void StartupSettings::rememberLanguage(QSettings &user, bool chinese)
 
 void StartupSettings::rememberLanguage(bool chinese)
 {
-    QSettings user;
+    const QString path = userSettingsPath();
+    if (path.isEmpty()) {
+        QSettings user;
+        rememberLanguage(user, chinese);
+        return;
+    }
+    // What cannot be read is not written over either: the choice holds for this run.
+    if (!userFileUsable(path))
+        return;
+    QSettings user(path, QSettings::IniFormat);
     rememberLanguage(user, chinese);
+}
+
+QString StartupSettings::userSettingsPath()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    // Where QSettings keeps an application's settings on these systems.
+    QString organization = QCoreApplication::organizationName();
+    if (organization.isEmpty())
+        organization = QStringLiteral("Unknown Organization");
+    return QStringLiteral("%1/%2/%3.conf")
+        .arg(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation), organization,
+             QCoreApplication::applicationName());
+#else
+    return QString();
+#endif
 }
 
 QString StartupSettings::sourceName(Source source)

@@ -5,12 +5,14 @@
 
 class AppConfig;
 class QSettings;
+class QVariant;
 
 // The language and layer count a start uses, each from the first source that has it:
 // 1. the command line (--language; language only);
 // 2. Config.ini beside the executable (installations and stored set-ups rely on it);
 // 3. the user's own settings (QSettings in the platform's per-user configuration folder,
-//    where the window's language switch keeps its choice);
+//    where the window's language switch keeps its choice; read, like Config.ini, only from
+//    a regular file of a settings file's size);
 // 4. the system locale (language only: Chinese for zh locales), else English and the
 //    default of three layer buttons.
 class StartupSettings
@@ -39,11 +41,19 @@ public:
 
     // Keeps the language chosen in the window for the user's next start.
     static void rememberLanguage(QSettings &user, bool chinese);
-    static void rememberLanguage(bool chinese); // in the default QSettings
+    static void rememberLanguage(bool chinese); // in the user's settings file
+
+    // The user's settings file where QSettings keeps it as a file of its own
+    // (~/.config/<organization>/<application>.conf on Linux); empty elsewhere.
+    static QString userSettingsPath();
 
     static QString sourceName(Source source);
 
 private:
+    static StartupSettings resolveWith(const QString &languageOption, const QString &configPath,
+                                       const QVariant &userLanguage, const QVariant &userLayerCount,
+                                       const QLocale &locale);
+
     bool m_chinese = false;
     Source m_languageSource = Source::Default;
     int m_layerCount = -1;

@@ -8,7 +8,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 namespace {
 
@@ -387,18 +386,15 @@ ProfileImportResult importJson(const QByteArray &json, const ProfileDevice &targ
 bool exportToFile(const QString &path, const KeyboardData &model, const ProfileDevice &device,
                   QString *error)
 {
-    // Written to a temporary file and renamed, so a failed write never leaves half a
-    // profile where a good one was.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    return writeFile(path, fromModel(model, device), error);
+}
+
+bool writeFile(const QString &path, const ProfileData &profile, QString *error)
+{
+    QString why;
+    if (!BoundedFile::write(path, toJson(profile), &why)) {
         if (error)
-            *error = QStringLiteral("%1: cannot write (%2)").arg(path, file.errorString());
-        return false;
-    }
-    const QByteArray bytes = exportJson(model, device);
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = QStringLiteral("%1: cannot write (%2)").arg(path, file.errorString());
+            *error = QStringLiteral("%1: %2").arg(path, why);
         return false;
     }
     return true;

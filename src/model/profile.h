@@ -103,5 +103,8 @@ ProfileImportResult importFromFile(const QString &path, const ProfileDevice &tar
 // Reads and parses a profile file: a regular file of at most MAX_FILE_BYTES (pipes, devices
 // and directories are refused without being read).
 bool readFile(const QString &path, ProfileData *out, QString *error);
+// Writes a profile file in one piece: a failed write leaves the older file, and a pipe, a
+// device or a directory at `path` is refused and left as it is.
+bool writeFile(const QString &path, const ProfileData &profile, QString *error);
 
 } // namespace Profile

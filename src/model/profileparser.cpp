@@ -2,6 +2,7 @@
 // changes nothing, and each refusal names the JSON place it is about.
 #include "model/profile.h"
 
+#include "model/filetext.h"
 #include "model/jsonmembers.h"
 #include "model/keyboarddata.h"
 #include "model/keynames.h"
@@ -14,6 +15,12 @@
 #include <cmath>
 
 namespace {
+
+// A text from the file, as a message quotes it.
+QString quoted(const QString &text)
+{
+    return QStringLiteral("\"%1\"").arg(FileText::excerpt(text));
+}
 
 class Reader
 {
@@ -112,7 +119,7 @@ public:
         ProfileDevice d;
         if (!ProfileDevice::protocolFromName(protocol, &d.protocol))
             return fail(QStringLiteral("device.protocol"),
-                        QStringLiteral("unknown protocol \"%1\"").arg(protocol));
+                        QStringLiteral("unknown protocol %1").arg(quoted(protocol)));
         const struct {
             const char *name;
             int *field;
@@ -157,7 +164,7 @@ public:
                 step.action = 1;
             else
                 return fail(at + QStringLiteral(".action"),
-                            QStringLiteral("\"%1\" is neither \"press\" nor \"release\"").arg(action));
+                            QStringLiteral("%1 is neither \"press\" nor \"release\"").arg(quoted(action)));
             qint64 usage = 0, delay = 0;
             if (!integer(s, QStringLiteral("usage"), at, 0, 255, &usage)
                 || !integer(s, QStringLiteral("delay"), at, 0, 65535, &delay))
@@ -236,7 +243,7 @@ public:
                 return false;
             k.setMouseAction(quint8(n));
         } else {
-            return fail(where + QStringLiteral(".type"), QStringLiteral("unknown key type \"%1\"").arg(type));
+            return fail(where + QStringLiteral(".type"), QStringLiteral("unknown key type %1").arg(quoted(type)));
         }
         k.dirty = false;
         *out = k;
@@ -268,7 +275,7 @@ public:
             if (!string(colors[i], at, &text))
                 return false;
             if (!hex.match(text).hasMatch())
-                return fail(at, QStringLiteral("\"%1\" is not a colour of the form #rrggbb").arg(text));
+                return fail(at, QStringLiteral("%1 is not a colour of the form #rrggbb").arg(quoted(text)));
             const uint rgb = text.midRef(1).toUInt(nullptr, 16);
             led.colors[i] = LedColorData{quint8(rgb >> 16), quint8(rgb >> 8), quint8(rgb)};
         }
@@ -356,8 +363,8 @@ bool parse(const QByteArray &json, ProfileData *out, QString *error)
     } else if (JsonMembers::firstDuplicate(json, &place, &member, &offset)) {
         // The parsed document kept only the last of the two, so checking it would pass a
         // file that means something other than it seems to (a second "layers": [] empties it).
-        r.fail(place.isEmpty() ? QStringLiteral("top level") : place,
-               QStringLiteral("member \"%1\" appears twice (%2)").arg(member, syntaxPlace(json, offset)));
+        r.fail(place.isEmpty() ? QStringLiteral("top level") : FileText::excerpt(place),
+               QStringLiteral("member %1 appears twice (%2)").arg(quoted(member), syntaxPlace(json, offset)));
     } else {
         const QJsonObject top = doc.object();
         QString format;
@@ -366,7 +373,7 @@ bool parse(const QByteArray &json, ProfileData *out, QString *error)
         if (r.string(top.value(QStringLiteral("format")), QStringLiteral("format"), &format)
             && (format == QLatin1String(FORMAT_NAME)
                 || r.fail(QStringLiteral("format"),
-                          QStringLiteral("\"%1\" is not a Macropad Studio profile").arg(format)))
+                          QStringLiteral("%1 is not a Macropad Studio profile").arg(quoted(format))))
             && r.integer(top, QStringLiteral("version"), QString(), 1, INT_MAX, &version)
             && (version <= FORMAT_VERSION
                 || r.fail(QStringLiteral("version"),

@@ -1,8 +1,9 @@
 #include "sim/capturefile.h"
 
 #include "device/linkcapture.h"
+#include "model/boundedfile.h"
+#include "model/filetext.h"
 
-#include <QFile>
 #include <QList>
 #include <QSet>
 
@@ -12,6 +13,12 @@ namespace {
 
 // The longest report a capture may hold; far above any HID report of the family.
 constexpr int MAX_REPORT = 4096;
+
+// A field of the file, as a message quotes it.
+QString quoted(const QByteArray &field)
+{
+    return QStringLiteral("\"%1\"").arg(FileText::excerpt(QString::fromLatin1(field)));
+}
 
 bool parseTime(const QByteArray &field, qint64 *out)
 {
@@ -48,13 +55,16 @@ bool isHex(const QByteArray &text)
 
 bool CaptureFile::load(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    QString problem;
+    if (BoundedFile::read(path, MAX_FILE_BYTES, QStringLiteral("a capture"), &bytes, &problem)
+        != BoundedFile::Read) {
+        // The caller names the path, as it does for a refusal at a line.
         m_errorLine = 0;
-        m_error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+        m_error = problem;
         return false;
     }
-    return parse(file.readAll());
+    return parse(bytes);
 }
 
 bool CaptureFile::fail(int line, const QString &why)
@@ -109,18 +119,18 @@ bool CaptureFile::parseLine(int line, const QByteArray &raw)
                                   .arg(LinkCapture::FORMAT_VERSION));
         if (f[1] != QByteArray::number(LinkCapture::FORMAT_VERSION))
             return fail(line, QStringLiteral("capture format version %1 is not known (this program reads %2)")
-                                  .arg(QString::fromLatin1(f[1]))
-                                  .arg(LinkCapture::FORMAT_VERSION));
+                                  .arg(FileText::excerpt(QString::fromLatin1(f[1])),
+                                       QString::number(LinkCapture::FORMAT_VERSION)));
         m_sawVersion = true;
         return true;
     }
     if (m_sawEnd)
         return fail(line, QStringLiteral("a record after the end line"));
     if (f.size() < 2)
-        return fail(line, QStringLiteral("record \"%1\" without its time").arg(QString::fromLatin1(kind)));
+        return fail(line, QStringLiteral("record %1 without its time").arg(quoted(kind)));
     qint64 time = 0;
     if (!parseTime(f[1], &time))
-        return fail(line, QStringLiteral("bad time \"%1\"").arg(QString::fromLatin1(f[1])));
+        return fail(line, QStringLiteral("bad time %1").arg(quoted(f[1])));
     if (time < m_lastTime)
         return fail(line, QStringLiteral("the time goes backwards"));
     m_lastTime = time;
@@ -128,10 +138,8 @@ bool CaptureFile::parseLine(int line, const QByteArray &raw)
     auto wantFields = [&](int n) {
         return f.size() == n
                    ? true
-                   : fail(line, QStringLiteral("record \"%1\" has %2 fields, expected %3")
-                                    .arg(QString::fromLatin1(kind))
-                                    .arg(f.size())
-                                    .arg(n));
+                   : fail(line, QStringLiteral("record %1 has %2 fields, expected %3")
+                                    .arg(quoted(kind), QString::number(f.size()), QString::number(n)));
     };
 
     if (kind == "device") {
@@ -167,11 +175,11 @@ bool CaptureFile::parseLine(int line, const QByteArray &raw)
         if (f.size() != 4 && f.size() != 5)
             return fail(line, QStringLiteral("record \"error\" has %1 fields, expected 4 or 5").arg(f.size()));
         if (f[2] != "open" && f[2] != "write" && f[2] != "read")
-            return fail(line, QStringLiteral("error of an unknown operation \"%1\"").arg(QString::fromLatin1(f[2])));
+            return fail(line, QStringLiteral("error of an unknown operation %1").arg(quoted(f[2])));
         bool ok = false;
         f[3].toInt(&ok);
         if (!ok)
-            return fail(line, QStringLiteral("bad result \"%1\"").arg(QString::fromLatin1(f[3])));
+            return fail(line, QStringLiteral("bad result %1").arg(quoted(f[3])));
         return true;
     }
     if (kind == "out" || kind == "in") {
@@ -180,7 +188,7 @@ bool CaptureFile::parseLine(int line, const QByteArray &raw)
         bool ok = false;
         const int length = f[2].toInt(&ok);
         if (!ok || length < 1 || length > MAX_REPORT)
-            return fail(line, QStringLiteral("bad length \"%1\"").arg(QString::fromLatin1(f[2])));
+            return fail(line, QStringLiteral("bad length %1").arg(quoted(f[2])));
         if (!isHex(f[3]) || f[3].size() % 2 != 0)
             return fail(line, QStringLiteral("the bytes are not hexadecimal"));
         if (f[3].size() != 2 * length)
@@ -195,7 +203,7 @@ bool CaptureFile::parseLine(int line, const QByteArray &raw)
         // A report read before the program asked for anything answers nothing: left out.
         return true;
     }
-    return fail(line, QStringLiteral("unknown record \"%1\"").arg(QString::fromLatin1(kind.left(32))));
+    return fail(line, QStringLiteral("unknown record %1").arg(quoted(kind)));
 }
 
 QVector<CaptureFile::Interface> CaptureFile::openedKeypad() const

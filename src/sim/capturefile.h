@@ -31,7 +31,12 @@ public:
         int line = 0; // of the request
     };
 
-    // False when the file cannot be read or is refused; errorString() tells why.
+    // Far more than a long session's capture, far less than memory.
+    static constexpr qint64 MAX_FILE_BYTES = 64 * 1024 * 1024;
+
+    // False when the file cannot be read or is refused; errorString() tells why. Only a
+    // regular file of at most MAX_FILE_BYTES is read: a pipe, a device or a directory is
+    // refused without waiting on it.
     bool load(const QString &path);
     bool parse(const QByteArray &text);
 

@@ -51,11 +51,25 @@ public:
     bool ok() const { return m_ok && m_pipe.ok(); }
     // The pipe, /dev/zero, a directory and the oversized file, in that order.
     QVector<Entry> entries() const;
+    // What a write must leave as it is: the pipe, a device node, the directory and a
+    // symbolic link to the pipe. The device node is one of this fixture's own when the
+    // system lets it make one (as root, where a faulty write would replace /dev/full for
+    // the whole machine), else /dev/full.
+    QVector<Entry> writeTargets() const;
+    // The folder the entries lie in.
+    QString dir() const { return m_dir.path(); }
+
+    // What is at `path` itself (type, inode, device numbers), to show it is still the same
+    // node after a write was refused.
+    static QString nodeAt(const QString &path);
+    // Every name in `dir`, hidden ones too: a write must leave no temporary file behind.
+    static QStringList namesIn(const QString &dir);
 
 private:
     QTemporaryDir m_dir;
     NamedPipe m_pipe;
     qint64 m_oversize;
+    QString m_device;
     bool m_ok = false;
 };
 
