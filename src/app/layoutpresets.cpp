@@ -217,4 +217,46 @@ int codeForDevice(bool valid, int keyCount, int encoderCount, int variantP, int 
     return table.first().code;
 }
 
+PhysicalLayoutConfig forDevice(bool legacy, bool valid, int k, int e, int variantP, int shape)
+{
+    if (legacy) {
+        if (k == 1 && e == 0)
+            return build1Plus0Layout();
+        if (k == 0 && e == 3)
+            return build16Plus3LayoutS3();
+        if (k == 0 && e == 2)
+            return build16Plus3LayoutS2();
+        if (k == 4 && e == 3)
+            return build16Plus3LayoutS1();
+    }
+    return buildForCode(codeForDevice(valid, k, e, variantP, shape));
+}
+
+namespace {
+const QString kLayout0K1E = QStringLiteral("Layout_0K_1E_P0_S0");
+const QString kLayout6K1E = QStringLiteral("Layout_6K_1E_P0_S0");
+
+// A legacy single-knob keypad numbers its key slots in its own order.
+const int kLegacyKnobDataOfButton[5] = {3, 1, 2, 5, 4};
+const int kLegacyKnobButtonOfData[5] = {1, 2, 0, 4, 3};
+} // namespace
+
+int dataIndexOfButton(bool legacy, const QString &panelName, int b)
+{
+    if (legacy && panelName == kLayout0K1E && b >= 0 && b <= 4)
+        return kLegacyKnobDataOfButton[b];
+    if (legacy && panelName == kLayout6K1E && b >= 6 && b <= 8)
+        return b + 10;
+    return b;
+}
+
+int buttonOfDataIndex(bool legacy, const QString &panelName, int d)
+{
+    if (legacy && panelName == kLayout0K1E && d >= 1 && d <= 5)
+        return kLegacyKnobButtonOfData[d - 1];
+    if (legacy && panelName == kLayout6K1E && d >= 16 && d <= 18)
+        return d - 10;
+    return d;
+}
+
 } // namespace LayoutPresets

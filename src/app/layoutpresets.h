@@ -37,4 +37,14 @@ const QVector<DeviceTableRow> &deviceTable();
 // then the first row. An invalid report takes the first row.
 int codeForDevice(bool valid, int keyCount, int encoderCount, int variantP, int shape);
 
+// The preset of a keypad as it reported itself. Legacy firmware reports some models with
+// counts the table would misread, so those are taken first.
+PhysicalLayoutConfig forDevice(bool legacy, bool valid, int keyCount, int encoderCount, int variantP,
+                               int shape);
+
+// Maps between a panel button slot and the model's data index. Legacy single-knob and
+// six-key keypads number their slots in their own order; everywhere else they are equal.
+int dataIndexOfButton(bool legacy, const QString &panelName, int buttonIndex);
+int buttonOfDataIndex(bool legacy, const QString &panelName, int dataIndex);
+
 } // namespace LayoutPresets

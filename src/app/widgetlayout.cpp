@@ -16,14 +16,8 @@
 #include <QPushButton>
 
 namespace {
-const QString kLayout0K1E = QStringLiteral("Layout_0K_1E_P0_S0");
-const QString kLayout6K1E = QStringLiteral("Layout_6K_1E_P0_S0");
 const QString kLayout16K3E = QStringLiteral("Layout_16K_3E_P0_S0");
 const QString kLayout1K0E = QStringLiteral("Layout_1K_0E_P0_S0");
-
-// A legacy single-knob keypad numbers its key slots in its own order.
-const int kLegacyKnobDataOfButton[5] = {3, 1, 2, 5, 4};
-const int kLegacyKnobButtonOfData[5] = {1, 2, 0, 4, 3};
 } // namespace
 
 Widget::PhysicalLayoutConfig Widget::buildDefault16Plus3Layout() const { return LayoutPresets::buildDefault16Plus3Layout(); }
@@ -39,21 +33,8 @@ Widget::PhysicalLayoutConfig Widget::build5Plus2Layout() const { return LayoutPr
 
 Widget::PhysicalLayoutConfig Widget::layoutForDeviceInfo(const DeviceInfo &info) const
 {
-    const int k = info.keyCount;
-    const int e = info.encoderCount;
-    // Legacy firmware reports some models with counts the table would misread.
-    if (m_legacyDevice) {
-        if (k == 1 && e == 0)
-            return build1Plus0Layout();
-        if (k == 0 && e == 3)
-            return build16Plus3LayoutS3();
-        if (k == 0 && e == 2)
-            return build16Plus3LayoutS2();
-        if (k == 4 && e == 3)
-            return build16Plus3LayoutS1();
-    }
-    return LayoutPresets::buildForCode(
-        LayoutPresets::codeForDevice(info.valid, k, e, info.variantP, info.shape));
+    return LayoutPresets::forDevice(m_legacyDevice, info.valid, info.keyCount, info.encoderCount,
+                                    info.variantP, info.shape);
 }
 
 Widget::PhysicalLayoutConfig Widget::layoutForStartupPreset() const
@@ -79,20 +60,12 @@ void Widget::setStartupDisplayLayoutPreset(Widget::StartupLayoutPreset preset)
 
 int Widget::dataIndexFromButtonIndex(int b) const
 {
-    if (m_legacyDevice && m_currentLayout.name == kLayout0K1E && b >= 0 && b <= 4)
-        return kLegacyKnobDataOfButton[b];
-    if (m_legacyDevice && m_currentLayout.name == kLayout6K1E && b >= 6 && b <= 8)
-        return b + 10;
-    return b;
+    return LayoutPresets::dataIndexOfButton(m_legacyDevice, m_currentLayout.name, b);
 }
 
 int Widget::buttonIndexFromDataIndex(int d) const
 {
-    if (m_legacyDevice && m_currentLayout.name == kLayout0K1E && d >= 1 && d <= 5)
-        return kLegacyKnobButtonOfData[d - 1];
-    if (m_legacyDevice && m_currentLayout.name == kLayout6K1E && d >= 16 && d <= 18)
-        return d - 10;
-    return d;
+    return LayoutPresets::buttonOfDataIndex(m_legacyDevice, m_currentLayout.name, d);
 }
 
 void Widget::assignKnobPointers(int firstIndex, KnobButton *left, KnobButton *right,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "i18n/uitext.h"
+
 #include <QString>
 
 struct PhysicalLayoutConfig;
@@ -11,4 +13,6 @@ class WindowTitle
 public:
     static QString programName();
     static QString forPanel(bool connected, const PhysicalLayoutConfig &panel);
+    // The model as the panel shows it ("16 keys, 3 knobs"); empty for a panel of nothing.
+    static QString modelOf(const PhysicalLayoutConfig &panel, UiText::Language language);
 };
