@@ -78,6 +78,17 @@ struct Fitted {
 // when it does not fit even at minPx.
 bool fitText(const QString &text, const QSizeF &box, int maxPx, int minPx, bool bold, Fitted *out)
 {
+    // A short function reads best on one line: a somewhat smaller size is worth that.
+    for (int px = maxPx; px >= std::max(minPx, maxPx * 3 / 4); px -= 2) {
+        Fitted f;
+        f.font = fontOf(px, bold);
+        f.lineHeight = QFontMetricsF(f.font).lineSpacing();
+        if (QFontMetricsF(f.font).horizontalAdvance(text) <= box.width() * kWidthSlack && f.lineHeight <= box.height()) {
+            f.lines = QStringList{text};
+            *out = f;
+            return true;
+        }
+    }
     for (int px = maxPx; px >= minPx; px -= 2) {
         Fitted f;
         f.font = fontOf(px, bold);
