@@ -18,6 +18,7 @@ private slots:
     void parse();
     void printsAndExitsWithoutDisplay();
     void quietUnlessVerbose();
+    void sheetWithoutDisplay();
 
 private:
     QString program(const char *name) const { return m_binDir + QLatin1Char('/') + QLatin1String(name); }
@@ -65,6 +66,10 @@ void TstCommandLine::parse_data()
     row("export twice", false, {"--export", "a", "--export", "b"}, O::Error, "more than once");
     row("export without file", false, {"--export"}, O::Error, "Missing value");
     row("capture", false, {"--capture", "t.log"}, O::Run, "capture=t.log");
+    row("sheet", false, {"--sheet", "s.pdf", "--paper", "Letter"}, O::Run, "verbose=0");
+    row("sheet paper bad", false, {"--sheet", "s.pdf", "--paper", "a3"}, O::Error, "--paper takes a4 or letter");
+    row("profile without sheet", false, {"--profile", "p.json"}, O::Error, "go with --sheet");
+    row("sheet and export", false, {"--sheet", "s.pdf", "--export", "p.json"}, O::Error, "one of --export, --import and --sheet");
     row("replay only in the demo", false, {"--replay", "t.log"}, O::Error, "Unknown option 'replay'");
     row("keypad only in the demo", false, {"--keypad", "6k1e"}, O::Error, "Unknown option 'keypad'");
     row("unknown", false, {"--frobnicate"}, O::Error, "Unknown option 'frobnicate'");
@@ -95,7 +100,51 @@ void TstCommandLine::parse()
                                .arg(o.latencyMs)
                                .arg(int(o.noAccess));
     QVERIFY2(QString(fields + QLatin1Char(' ')).contains(expect + QLatin1Char(' ')), qPrintable(fields));
-    QCOMPARE(cl.headless(), !o.exportPath.isEmpty() || !o.importPath.isEmpty());
+    QCOMPARE(cl.headless(), !o.exportPath.isEmpty() || !o.importPath.isEmpty() || !o.sheetPath.isEmpty());
+}
+
+// A layout sheet from a script: no display, no QT_QPA_PLATFORM; every refusal exits 2 and
+// leaves no file behind.
+void TstCommandLine::sheetWithoutDisplay()
+{
+    QTemporaryDir dir;
+    const QString profile = dir.filePath(QStringLiteral("pad.json"));
+    auto run = [&](const QStringList &args) {
+        auto p = start("macropad-studio-demo", QStringList{QStringLiteral("--latency"), QStringLiteral("0")} + args, false);
+        p->waitForFinished(30000);
+        return p->exitStatus() == QProcess::NormalExit ? p->exitCode() : -1;
+    };
+    auto files = [&] {
+        QStringList names = QDir(dir.path()).entryList(QDir::Files);
+        names.removeAll(QStringLiteral("pad.json"));
+        names.removeAll(QStringLiteral("bad.json"));
+        return names;
+    };
+    QCOMPARE(run({QStringLiteral("--export"), profile}), 0);
+    QCOMPARE(run({QStringLiteral("--sheet"), dir.filePath(QStringLiteral("keypad.pdf")), QStringLiteral("--language"),
+                  QStringLiteral("zh")}),
+             0);
+    QCOMPARE(run({QStringLiteral("--sheet"), dir.filePath(QStringLiteral("file.svg")), QStringLiteral("--profile"), profile,
+                  QStringLiteral("--paper"), QStringLiteral("letter"), QStringLiteral("--keypad"), QStringLiteral("r10udav")}),
+             0);
+    QCOMPARE(files(), (QStringList{QStringLiteral("file-layer1.svg"), QStringLiteral("file-layer2.svg"),
+                                   QStringLiteral("file-layer3.svg"), QStringLiteral("keypad.pdf")}));
+
+    QFile bad(dir.filePath(QStringLiteral("bad.json")));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("{\"format\": \"macropad-profile\", \"version\": 1, \"layers\": [");
+    bad.close();
+    const QStringList before = files();
+    const QString target = dir.filePath(QStringLiteral("new.pdf"));
+    QCOMPARE(run({QStringLiteral("--sheet"), dir.filePath(QStringLiteral("missing/dir/s.pdf"))}), 2);
+    QCOMPARE(run({QStringLiteral("--sheet"), target, QStringLiteral("--paper"), QStringLiteral("a3")}), 2);
+    QCOMPARE(run({QStringLiteral("--sheet"), target, QStringLiteral("--profile"), bad.fileName()}), 2);
+    QCOMPARE(run({QStringLiteral("--sheet"), dir.filePath(QStringLiteral("s.txt"))}), 2);
+    QCOMPARE(run({QStringLiteral("--sheet"), dir.filePath(QStringLiteral("s.png")), QStringLiteral("--profile"),
+                  dir.filePath(QStringLiteral("none.json"))}), 2);
+    // A keypad that may not be opened: the device's fault, not the user's.
+    QCOMPARE(run({QStringLiteral("--sheet"), target, QStringLiteral("--no-access")}), 1);
+    QCOMPARE(files(), before);
 }
 
 QProcessEnvironment TstCommandLine::cleanEnvironment(bool offscreen) const

@@ -1,5 +1,6 @@
 #include "app/appconfig.h"
 #include "model/layoutpresets.h"
+#include "model/slotmap.h"
 #include "i18n/uitext.h"
 #include "app/widget.h"
 #include "app/windowtitle.h"
@@ -239,7 +240,7 @@ void TstLayouts::startupPresets()
 void TstLayouts::windowTitleNamesTheModel()
 {
     const PhysicalLayoutConfig s2 = LayoutPresets::buildForCode(2);
-    QCOMPARE(WindowTitle::forPanel(false, s2), QStringLiteral("Macropad Studio"));
+    QCOMPARE(WindowTitle::forPanel(false, SlotMap::forLayout(s2)), QStringLiteral("Macropad Studio"));
     const struct {
         int code;
         const char *english;
@@ -252,9 +253,15 @@ void TstLayouts::windowTitleNamesTheModel()
         {6, "1 key", "1个按键"},
         {7, "1 knob", "1个旋钮"},
         {9, "5 keys, 2 knobs", "5个按键、2个旋钮"},
+        {-1, "15 keys, 1 knob", "15个按键、1个旋钮"}, // "Old" on the 16-key panel
     };
+    LegacyDeviceInfo old;
+    old.valid = true;
+    old.keyCount = 15;
+    old.encoderCount = 1;
     for (const auto &c : cases) {
-        const PhysicalLayoutConfig preset = LayoutPresets::buildForCode(c.code);
+        const SlotMap preset = c.code < 0 ? SlotMap::forLegacy(old, LayoutPresets::buildForCode(0))
+                                          : SlotMap::forLayout(LayoutPresets::buildForCode(c.code));
         UiText::setLanguage(UiText::Language::English);
         QCOMPARE(WindowTitle::forPanel(true, preset),
                  QStringLiteral("Macropad Studio \u2014 ") + QString::fromUtf8(c.english));

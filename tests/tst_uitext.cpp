@@ -118,7 +118,7 @@ void TstUiText::lookup()
 
 void TstUiText::everyTextRoundTrips()
 {
-    for (const auto &p : UiText::pairs() + UiText::addedPairs()) {
+    for (const auto &p : UiText::pairs() + UiText::addedPairs() + UiText::sheetPairs()) {
         const QString zh = UiText::text(p.first, Language::Chinese);
         QCOMPARE(zh, p.second);
         QCOMPARE(UiText::text(zh, Language::English), p.first);

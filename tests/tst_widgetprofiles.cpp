@@ -210,14 +210,14 @@ void TstWidgetProfiles::exportHoldsUnsavedEdits()
     // Cancelling the dialog writes nothing and shows nothing.
     cw.chosen.clear();
     const QString statusBefore = cw.w.statusLabel()->text();
-    QTest::mouseClick(cw.w.exportProfileButton(), Qt::LeftButton);
+    QVERIFY(testsupport::chooseFromExportMenu(cw.w, "exportProfileAction"));
     QCOMPARE(cw.asked, 1);
     QVERIFY(cw.askedForExport);
     QCOMPARE(cw.w.statusLabel()->text(), statusBefore);
     QVERIFY(takeMessageBox(cw.w).isEmpty());
 
     cw.chosen = dir.filePath(QStringLiteral("window.json"));
-    QTest::mouseClick(cw.w.exportProfileButton(), Qt::LeftButton);
+    QVERIFY(testsupport::chooseFromExportMenu(cw.w, "exportProfileAction"));
     QCOMPARE(cw.w.statusLabel()->text(), QStringLiteral("Profile exported"));
     QCOMPARE(takeMessageBox(cw.w).value(0), QStringLiteral("Profile exported"));
 
@@ -235,7 +235,7 @@ void TstWidgetProfiles::exportHoldsUnsavedEdits()
 
     // A place that cannot be written is reported, not passed over.
     cw.chosen = dir.filePath(QStringLiteral("missing/dir/p.json"));
-    QTest::mouseClick(cw.w.exportProfileButton(), Qt::LeftButton);
+    QVERIFY(testsupport::chooseFromExportMenu(cw.w, "exportProfileAction"));
     QCOMPARE(cw.w.statusLabel()->text(), QStringLiteral("Profile not exported"));
     QVERIFY(takeMessageBox(cw.w).value(1).contains(QStringLiteral("cannot write")));
 
@@ -245,7 +245,7 @@ void TstWidgetProfiles::exportHoldsUnsavedEdits()
     for (const auto &e : hostile.writeTargets()) {
         const QString node = testsupport::HostileFiles::nodeAt(e.path);
         cw.chosen = e.path;
-        QTest::mouseClick(cw.w.exportProfileButton(), Qt::LeftButton);
+        QVERIFY(testsupport::chooseFromExportMenu(cw.w, "exportProfileAction"));
         QCOMPARE(cw.w.statusLabel()->text(), QStringLiteral("Profile not exported"));
         QCOMPARE(takeMessageBox(cw.w).value(1), QStringLiteral("%1: %2").arg(e.path, e.problem));
         QCOMPARE(testsupport::HostileFiles::nodeAt(e.path), node);

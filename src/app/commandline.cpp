@@ -15,6 +15,9 @@ const QString kLanguage = QStringLiteral("language");
 const QString kExport = QStringLiteral("export");
 const QString kImport = QStringLiteral("import");
 const QString kCapture = QStringLiteral("capture");
+const QString kSheet = QStringLiteral("sheet");
+const QString kProfile = QStringLiteral("profile");
+const QString kPaper = QStringLiteral("paper");
 const QString kReplay = QStringLiteral("replay");
 const QString kKeypad = QStringLiteral("keypad");
 const QString kLatency = QStringLiteral("latency");
@@ -76,6 +79,7 @@ void CommandLine::addOptions()
                         QStringLiteral("file")});
     m_parser.addOption({kCapture, QStringLiteral("Record the reports exchanged with the keypad to <file>."),
                         QStringLiteral("file")});
+    addSheetOptions();
     if (m_program == Program::Demo) {
         m_parser.addOption({kKeypad, QStringLiteral("The simulated keypad (list below)."), QStringLiteral("name")});
         m_parser.addOption({kLatency, QStringLiteral("Delay of the simulated keypad per report (default 1)."),
@@ -120,7 +124,7 @@ bool CommandLine::readOptions()
         return false;
     }
     // A value given twice is more likely a mistake than a wish for the last one.
-    QStringList valued{kLanguage, kExport, kImport, kCapture};
+    QStringList valued{kLanguage, kExport, kImport, kCapture, kSheet, kProfile, kPaper};
     if (m_program == Program::Demo)
         valued << kReplay << kKeypad << kLatency;
     for (const QString &name : qAsConst(valued)) {
@@ -151,6 +155,8 @@ bool CommandLine::readOptions()
         return false;
     }
     m_options.capturePath = m_parser.value(kCapture);
+    if (!readSheetOptions())
+        return false;
     if (m_program == Program::Demo) {
         m_options.replayPath = m_parser.value(kReplay);
         m_options.keypad = m_parser.value(kKeypad).trimmed().toLower();
@@ -169,9 +175,46 @@ bool CommandLine::readOptions()
     return true;
 }
 
+void CommandLine::addSheetOptions()
+{
+    m_parser.addOption({kSheet,
+                        QStringLiteral("Read the connected keypad and write a printable layout sheet of every "
+                                       "layer to <file> (.pdf, or .svg/.png: one file per layer) and exit, "
+                                       "without a window."),
+                        QStringLiteral("file")});
+    m_parser.addOption({kProfile,
+                        QStringLiteral("With --sheet: draw the sheet of this saved profile; no keypad needed."),
+                        QStringLiteral("file")});
+    m_parser.addOption({kPaper, QStringLiteral("With --sheet: the paper size (default: the locale's)."),
+                        QStringLiteral("a4|letter")});
+}
+
+bool CommandLine::readSheetOptions()
+{
+    m_options.sheetPath = m_parser.value(kSheet);
+    m_options.sheetProfilePath = m_parser.value(kProfile);
+    if (m_parser.isSet(kPaper)) {
+        const QString paper = m_parser.value(kPaper).trimmed().toLower();
+        if (paper != QLatin1String("a4") && paper != QLatin1String("letter")) {
+            m_error = QStringLiteral("--paper takes a4 or letter, not '%1'.").arg(m_parser.value(kPaper));
+            return false;
+        }
+        m_options.paper = paper;
+    }
+    if (m_options.sheetPath.isEmpty() && (m_parser.isSet(kProfile) || m_parser.isSet(kPaper))) {
+        m_error = QStringLiteral("--profile and --paper go with --sheet.");
+        return false;
+    }
+    if (!m_options.sheetPath.isEmpty() && (!m_options.exportPath.isEmpty() || !m_options.importPath.isEmpty())) {
+        m_error = QStringLiteral("Give one of --export, --import and --sheet.");
+        return false;
+    }
+    return true;
+}
+
 bool CommandLine::headless() const
 {
-    return !m_options.exportPath.isEmpty() || !m_options.importPath.isEmpty();
+    return !m_options.exportPath.isEmpty() || !m_options.importPath.isEmpty() || !m_options.sheetPath.isEmpty();
 }
 
 QString CommandLine::helpText() const
@@ -183,11 +226,12 @@ QString CommandLine::helpText() const
             text += QStringLiteral("  ") + line + QLatin1Char('\n');
     }
     text += QStringLiteral(
-        "\nWithout --export or --import the window opens. The interface language is the one of\n"
-        "--language, else of Config.ini beside the program, else the one last chosen in the\n"
-        "window, else the system's.\n"
+        "\nWithout --export, --import or --sheet the window opens. The interface language (also\n"
+        "of a sheet) is the one of --language, else of Config.ini beside the program, else\n"
+        "the one last chosen in the window, else the system's.\n"
         "\nExit status: 0 success; 1 no keypad, a failed read or write, or a read-back that\n"
-        "differs; 2 bad usage or a profile that cannot be read or written.\n"
+        "differs; 2 bad usage, a profile that cannot be read or written, or a sheet that\n"
+        "cannot be written.\n"
         "\nQT_LOGGING_RULES chooses parts of the diagnostic log, e.g.\n"
         "QT_LOGGING_RULES=\"macropad.device.debug=true\" for the device link only\n"
         "(areas: device, legacy, window, layers, layout, pages, sim).\n");

@@ -11,6 +11,9 @@ struct CommandLineOptions {
     QString exportPath;  // profile to write from the keypad, without a window
     QString importPath;  // profile to write into the keypad, without a window
     QString capturePath; // where to record the keypad traffic
+    QString sheetPath;   // layout sheet to write, without a window
+    QString sheetProfilePath; // the profile the sheet shows instead of the keypad
+    QString paper;       // "a4", "letter", or empty: the locale decides
     QString replayPath;  // demo only: traffic to play back instead of a simulated keypad
     QString keypad;      // demo only: the simulated keypad, empty for the default
     int latencyMs = 1;   // demo only: delay per report of the simulated keypad
@@ -37,7 +40,7 @@ public:
     // -style, ...) are accepted and left to the application object.
     Outcome parse(const QStringList &arguments);
     const CommandLineOptions &options() const { return m_options; }
-    // True when the run needs no window: a profile export or import.
+    // True when the run needs no window: a profile export or import, or a layout sheet.
     bool headless() const;
     QString errorText() const { return m_error; }
 
@@ -50,6 +53,8 @@ public:
 private:
     void addOptions();
     bool readOptions();
+    void addSheetOptions();
+    bool readSheetOptions();
 
     Program m_program;
     QStringList m_keypadChoices;

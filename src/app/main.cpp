@@ -2,6 +2,7 @@
 #include "app/profilecli.h"
 #include "app/startupsettings.h"
 #include "app/widget.h"
+#include "i18n/uitext.h"
 #include "controls/knobbutton.h"
 #include "device/linkcapture.h"
 #include "model/logcategories.h"
@@ -9,6 +10,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLoggingCategory>
 
@@ -65,6 +67,22 @@ bool startCapture(const CommandLineOptions &options)
     return false;
 }
 
+// A layout sheet from the command line: fonts need a QGuiApplication, a screen it does not.
+int writeSheet(int argc, char *argv[], const CommandLineOptions &options)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    nameApplication();
+    applyVerbosity(options);
+    if (!startCapture(options) || !installKeypad(options))
+        return ProfileCli::BadFileOrUsage;
+    const bool chinese = StartupSettings::resolve(options.language).chinese();
+    UiText::setLanguage(chinese ? UiText::Language::Chinese : UiText::Language::English);
+    ProfileCli cli;
+    return cli.exportSheet(options.sheetPath, options.sheetProfilePath, options.paper,
+                           chinese ? UiText::Language::Chinese : UiText::Language::English);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -77,6 +95,8 @@ int main(int argc, char *argv[])
     const CommandLine::Outcome outcome = commandLine.parse(CommandLine::arguments(argc, argv));
     const CommandLineOptions &options = commandLine.options();
 
+    if (outcome == CommandLine::Outcome::Run && !options.sheetPath.isEmpty())
+        return writeSheet(argc, argv, options);
     if (outcome != CommandLine::Outcome::Run || commandLine.headless()) {
         // Help, version, usage errors and profiles from a script: no window, no display.
         QCoreApplication app(argc, argv);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/connectresult.h"
+#include "i18n/uitext.h"
 #include "model/profile.h"
 
 #include <QObject>
@@ -60,6 +61,11 @@ public:
     int run(const QStringList &args);
     int exportProfile(const QString &path);
     int importProfile(const QString &path);
+    // Writes the layout sheet of the connected keypad, or of the saved profile
+    // `profilePath` without a keypad (profileclisheet.cpp). `paper` is "a4", "letter" or
+    // empty for the locale's. Needs a QGuiApplication.
+    int exportSheet(const QString &path, const QString &profilePath, const QString &paper,
+                    UiText::Language language);
 
 private:
     struct Keypad {

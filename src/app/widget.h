@@ -24,6 +24,7 @@ class PanelNavigator;
 class UnsavedMark;
 class StartupSettings;
 struct ConnectResult;
+struct LayoutSheetData;
 class BaseKeysPage;
 class ExtraKeysPage;
 class MousePage;
@@ -46,6 +47,7 @@ class QGroupBox;
 class QHBoxLayout;
 class QLabel;
 class QListWidget;
+class QMenu;
 class QMessageBox;
 class QResizeEvent;
 class QShowEvent;
@@ -287,9 +289,7 @@ private:
     void checkRgbModeButton(int mode);
     void syncColorPickerToSelection();
     void updateRgbLedPageStyle(double scale);
-    // Name of the Procreate shortcut the key holds (empty when none), and the text of a
-    // shortcut button for a (translated) shortcut name.
-    QString procreateCaption(const KeyData &key, bool full) const;
+    // The text of a shortcut button for a (translated) shortcut name.
     QString procreateButtonText(const QString &label) const;
 
     // --- members (construction order matters: the model outlives nothing it signals to)
@@ -615,6 +615,26 @@ private:
     QPushButton *m_importProfileButton = nullptr;
     ProfilePathChooser m_profilePathChooser;
     // --- end of profiles ------------------------------------------------------------------
+
+    // --- layout sheet (widgetsheet.cpp) -----------------------------------------------------
+public:
+    // Asks where to write a layout sheet; empty when the user gave no name. The default opens
+    // a file dialog; tests supply paths instead.
+    using SheetPathChooser = std::function<QString()>;
+    void setSheetPathChooser(SheetPathChooser chooser);
+    // Export's menu: "Profile…" and "Layout sheet…".
+    QMenu *exportMenu() const { return m_exportMenu; }
+    // What the sheet prints: the panel, layers and lighting the window shows, unsaved edits
+    // included.
+    LayoutSheetData layoutSheetData() const;
+    void onExportSheetClicked();
+
+private:
+    void addExportMenu();
+
+    QMenu *m_exportMenu = nullptr;
+    SheetPathChooser m_sheetPathChooser;
+    // --- end of layout sheet --------------------------------------------------------------
 
     // --- language switch (widgetlanguage.cpp) ---------------------------------------------
 public:

@@ -3,84 +3,7 @@
 // and on the panel (single-knob keypads keep media functions as plain key codes).
 #include "app/widget.h"
 
-#include "model/keynames.h"
-
-#include <QRegularExpression>
-#include <QStringList>
-
-namespace {
-
-const QString kSingleKnobLayouts[] = {QStringLiteral("Layout_0K_1E_P0_S0"),
-                                      QStringLiteral("Layout_0K_1E_P1_S1")};
-
-// Media functions that single-knob keypads store as one-byte key codes.
-bool isSingleByteMediaCode(quint8 code)
-{
-    switch (code) {
-    case 0x6F: case 0x70: case 0xB5: case 0xB6: case 0xB7: case 0xE2: case 0xE9: case 0xEA:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// One name per press step; a letter reads upper-case only while a Shift press is held
-// (met before any release when looking back).
-QStringList macroPressNames(const QVector<MacroStepData> &steps)
-{
-    QStringList names;
-    for (int i = 0; i < steps.size(); ++i) {
-        const MacroStepData &s = steps.at(i);
-        if (s.action != 0)
-            continue;
-        if (isModifierUsage(s.keyCode)) {
-            names << modifierName(s.keyCode);
-            continue;
-        }
-        QString name = keyName(s.keyCode);
-        if (isLetterUsage(s.keyCode)) {
-            bool shifted = false;
-            for (int j = i - 1; j >= 0; --j) {
-                const MacroStepData &prev = steps.at(j);
-                if (prev.action != 0)
-                    break;
-                if (prev.keyCode == 0xE1 || prev.keyCode == 0xE5) {
-                    shifted = true;
-                    break;
-                }
-            }
-            if (!shifted)
-                name = name.toLower();
-        }
-        names << name;
-    }
-    return names;
-}
-
-// Direction words read as arrows on the base keys page, where the arrow keys sit.
-QString withArrows(const QString &text)
-{
-    static const QRegularExpression word(
-        QStringLiteral("(?<![\\p{L}\\p{N}])(up|down|left|right)(?![\\p{L}\\p{N}])"),
-        QRegularExpression::CaseInsensitiveOption);
-    QString out;
-    int last = 0;
-    auto it = word.globalMatch(text);
-    while (it.hasNext()) {
-        const QRegularExpressionMatch m = it.next();
-        out += text.midRef(last, m.capturedStart() - last);
-        const QString w = m.captured(1).toLower();
-        out += w == QLatin1String("up")     ? QChar(0x2191)
-               : w == QLatin1String("down") ? QChar(0x2193)
-               : w == QLatin1String("left") ? QChar(0x2190)
-                                            : QChar(0x2192);
-        last = m.capturedEnd();
-    }
-    out += text.midRef(last);
-    return out;
-}
-
-} // namespace
+#include "app/keycaptions.h"
 
 QString Widget::displayButtonTextForCurrentPage(int dataIndex) const
 {
@@ -95,59 +18,12 @@ QString Widget::displayFullTextForCurrentPage(int dataIndex) const
 QString Widget::captionForCurrentPage(int d, bool full) const
 {
     const KeyData *key = m_keyboardData.keyDataAt(m_keyboardData.currentLayer(), d);
-    if (!key || key->type == KeyType::Empty)
+    if (!key)
         return QString();
-
-    if (isProcreatePageActive()) {
-        const QString name = procreateCaption(*key, full);
-        if (!name.isEmpty())
-            return uiText(name);
-    }
-
-    if (key->type == KeyType::Basic && isSingleByteMediaCode(key->keyCode)) {
-        for (const QString &name : kSingleKnobLayouts)
-            if (m_currentLayout.name == name)
-                return uiText(mediaName(key->keyCode));
-    }
-
-    QString text;
-    switch (key->type) {
-    case KeyType::Basic:
-        text = keyName(key->keyCode);
-        break;
-    case KeyType::Macro: {
-        const QStringList names = macroPressNames(key->macroSteps);
-        if (full) {
-            text = names.isEmpty() ? QStringLiteral("Macro(%1)").arg(key->macroSteps.size())
-                                   : names.join(macroArrowSeparator());
-        } else {
-            // The whole sequence: the button fits it to the cap and cuts only what does
-            // not fit there, so the caption always starts with the first step.
-            text = names.join(QStringLiteral(" -> "));
-            if (text.isEmpty())
-                text = QStringLiteral("-");
-        }
-        break;
-    }
-    case KeyType::Multimedia:
-        text = mediaName(key->mediaUsage);
-        break;
-    case KeyType::Mouse:
-        text = mouseLongName(key->mouseAction);
-        break;
-    case KeyType::Combination:
-        // The full combination on the button too: the button's own fitting keeps its
-        // beginning, where the model's short text would already have cut the end.
-        text = key->fullText.isEmpty() ? key->buttonText : key->fullText;
-        break;
-    default:
-        text = full ? key->fullText : key->buttonText;
-        break;
-    }
-
-    if (text.contains(QLatin1String("<span")))
-        return isBaseKeysPageActive() ? withArrows(text) : text;
-    // Translated first: the table knows "Mouse Left", not "Mouse \u2190".
-    text = uiText(text);
-    return isBaseKeysPageActive() ? withArrows(text) : text;
+    const KeyCaptions::Page page = isProcreatePageActive() ? KeyCaptions::Page::Procreate
+                                   : isBaseKeysPageActive() ? KeyCaptions::Page::BaseKeys
+                                                            : KeyCaptions::Page::Other;
+    return KeyCaptions::caption(*key, full ? KeyCaptions::Form::Full : KeyCaptions::Form::Button, page,
+                                m_chinese ? UiText::Language::Chinese : UiText::Language::English,
+                                m_currentLayout.name);
 }

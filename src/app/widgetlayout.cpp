@@ -245,7 +245,7 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
 void Widget::updateWindowTitle()
 {
     // "[*]" is where Qt shows the "*" of unsaved changes (setWindowModified).
-    setWindowTitle(WindowTitle::forPanel(m_deviceConnected, m_currentLayout) + QStringLiteral("[*]"));
+    setWindowTitle(WindowTitle::forPanel(m_deviceConnected, m_slotMap) + QStringLiteral("[*]"));
     setWindowModified(hasUnsavedMarks());
 }
 

@@ -12,7 +12,6 @@
 #include "pages/macropage.h"
 #include "pages/mousepage.h"
 #include "pages/multimediapage.h"
-#include "pages/pagecaptions.h"
 #include "pages/procreatepage.h"
 
 #include <QBoxLayout>
@@ -243,13 +242,6 @@ void Widget::refreshLegacyOldDelayPage()
 {
     if (auto *page = qobject_cast<LegacyOldDelayPage *>(m_legacyOldDelayPage))
         page->refreshLegacyOldDelayPage();
-}
-
-QString Widget::procreateCaption(const KeyData &key, bool full) const
-{
-    // The short names are English abbreviations for small caps; the Chinese names are
-    // short already, and the cap fits what does not fit.
-    return PageCaptions::procreateName(key, full || isChinese());
 }
 
 QString Widget::procreateButtonText(const QString &label) const

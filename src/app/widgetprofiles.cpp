@@ -46,7 +46,7 @@ void Widget::addProfileButtons(QHBoxLayout *topBarLayout)
     topBarLayout->insertItem(0, new QSpacerItem(2 * PROFILE_BUTTON_WIDTH + topBarLayout->spacing(), 0,
                                                 QSizePolicy::Preferred, QSizePolicy::Minimum));
 
-    connect(m_exportProfileButton, &QPushButton::clicked, this, &Widget::onExportProfileClicked);
+    addExportMenu(); // Export offers the profile and the layout sheet
     connect(m_importProfileButton, &QPushButton::clicked, this, &Widget::onImportProfileClicked);
 
     m_profilePathChooser = [this](bool forExport) {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "i18n/uitext.h"
+
 #include <QString>
 
-struct PhysicalLayoutConfig;
+class SlotMap;
 
 // The window's title: the program's name, and once a keypad is connected the model the user
 // sees on the panel ("Macropad Studio — 16 keys, 3 knobs"), in the interface language.
@@ -10,5 +12,7 @@ class WindowTitle
 {
 public:
     static QString programName();
-    static QString forPanel(bool connected, const PhysicalLayoutConfig &panel);
+    static QString forPanel(bool connected, const SlotMap &slots);
+    // The model as the panel offers it ("16 keys, 3 knobs"); empty for a panel of nothing.
+    static QString modelOf(const SlotMap &slots, UiText::Language language);
 };

@@ -30,7 +30,7 @@ const QVector<QPair<QString, QString>> &pairs()
 
 QString text(const QString &source, Language target)
 {
-    for (const auto *table : {&pairs(), &addedPairs()}) {
+    for (const auto *table : {&pairs(), &addedPairs(), &sheetPairs()}) {
         if (target == Language::Chinese) {
             for (const auto &p : *table)
                 if (p.first == source)

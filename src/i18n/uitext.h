@@ -27,5 +27,7 @@ QString text(const QString &source, Language target);
 const QVector<QPair<QString, QString>> &pairs();
 // Texts the program shows beyond that table (desktop integration), looked up after it.
 const QVector<QPair<QString, QString>> &addedPairs();
+// Texts of the printed layout sheet, looked up last.
+const QVector<QPair<QString, QString>> &sheetPairs();
 
 } // namespace UiText

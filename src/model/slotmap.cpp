@@ -199,6 +199,30 @@ QVector<int> SlotMap::offeredSlots() const
     return out;
 }
 
+int SlotMap::keyCount() const
+{
+    int n = 0;
+    for (int b = 0; b < m_layout.keyCount; ++b)
+        n += hasSlot(slotOfButton(b)) ? 1 : 0;
+    return n;
+}
+
+int SlotMap::knobCount() const
+{
+    auto offered = [this](int firstButton, int actions) {
+        for (int a = 0; a < actions; ++a)
+            if (hasSlot(slotOfButton(firstButton + a)))
+                return true;
+        return false;
+    };
+    int n = 0;
+    for (const KnobDescriptor &knob : m_layout.knobs)
+        n += offered(knob.firstIndex, knob.actionCount) ? 1 : 0;
+    for (int t = 0; t < m_layout.turnOnlyKnobCount; ++t)
+        n += offered(m_layout.keyCount + 2 * t, 2) ? 1 : 0;
+    return n;
+}
+
 bool SlotMap::buttonAbsent(int button) const
 {
     const int slot = slotOfButton(button);

@@ -59,6 +59,9 @@ public:
     // Drawn and kept: the slots the window offers, a profile carries and a save may write.
     bool hasSlot(int slot) const { return drawn(slot) && canKeep(slot); }
     QVector<int> offeredSlots() const;
+    // Keys and knobs of the panel with at least one slot the keypad keeps.
+    int keyCount() const;
+    int knobCount() const;
     // A button the panel draws for a slot the keypad cannot keep.
     bool buttonAbsent(int button) const;
 

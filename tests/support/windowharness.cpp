@@ -3,7 +3,11 @@
 #include "app/widget.h"
 #include "support/logcapture.h"
 
+#include <QAction>
 #include <QEventLoop>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
 
 namespace testsupport {
 
@@ -50,6 +54,20 @@ bool waitUntilRead(const Widget &w, const LogCapture &log, int reads, int timeou
                    && !w.isDeviceTaskRunning();
         },
         timeoutMs);
+}
+
+bool chooseFromExportMenu(Widget &w, const char *action)
+{
+    QTest::mouseClick(w.exportProfileButton(), Qt::LeftButton);
+    QMenu *menu = w.exportMenu();
+    if (!menu || !menu->isVisible())
+        return false;
+    QAction *entry = menu->findChild<QAction *>(QLatin1String(action));
+    menu->hide();
+    if (!entry)
+        return false;
+    entry->trigger();
+    return true;
 }
 
 GapMeter::GapMeter(QObject *parent)

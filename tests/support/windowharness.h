@@ -30,6 +30,11 @@ void spinFor(int ms);
 // cleared) and runs no device task any more.
 bool waitUntilRead(const Widget &w, const LogCapture &log, int reads = 1, int timeoutMs = 8000);
 
+// Clicks Export in the top bar and picks the entry of its menu with the object name
+// `action` ("exportProfileAction", "exportSheetAction"); false when the menu did not open
+// or has no such entry.
+bool chooseFromExportMenu(Widget &w, const char *action);
+
 // Records the longest time the GUI thread went without turning its event loop while the
 // meter ran: a 1 ms precise timer notes the time between its own firings.
 class GapMeter : public QObject
