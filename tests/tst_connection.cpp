@@ -165,7 +165,7 @@ void TstConnection::connectLoadsTheKeypad()
     gaps.start();
     const int id = SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
     SimBus::setLatency(id, 5);
-    QVERIFY(spinUntil([&] { return loaded(log); }, 8000));
+    QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 8000));
     gaps.stop();
     qInfo("longest GUI gap while connecting: %lld ms", gaps.longestGapMs());
     QVERIFY2(gaps.longestGapMs() <= gapLimit(), qPrintable(QString::number(gaps.longestGapMs())));
@@ -233,7 +233,7 @@ void TstConnection::saveWritesEditsAndRefusesWhileBusy()
     Widget w(configFrom(""));
     auto fw = sixteenKeyKeypad();
     const int id = SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
-    QVERIFY(spinUntil([&] { return loaded(log); }, 8000));
+    QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 8000));
     KeyboardData *m = w.keyboardData();
 
     // Nothing changed: refused before any traffic.
@@ -321,7 +321,7 @@ void TstConnection::saveWritesEditsAndRefusesWhileBusy()
     SimBus::setLatency(id, 5);
     gaps.start();
     QTest::mouseClick(w.viewSettingsButton(), Qt::LeftButton);
-    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")); }));
+    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")) && !w.isDeviceTaskRunning(); }));
     gaps.stop();
     qInfo("longest GUI gap while viewing: %lld ms", gaps.longestGapMs());
     QVERIFY2(gaps.longestGapMs() <= gapLimit(), qPrintable(QString::number(gaps.longestGapMs())));
@@ -343,7 +343,7 @@ void TstConnection::refusedKeyStaysDirty()
     refuse.status = 3;
     fw->addFault(refuse);
     SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
-    QVERIFY(spinUntil([&] { return loaded(log); }, 8000));
+    QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 8000));
     KeyboardData *m = w.keyboardData();
 
     for (int k : {1, 2, 4}) {
@@ -382,7 +382,7 @@ void TstConnection::unplugBlanksAndReplugReadsAgain()
     Widget w(configFrom(""));
     auto fw = sixteenKeyKeypad();
     int id = SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
-    QVERIFY(spinUntil([&] { return loaded(log); }, 8000));
+    QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 8000));
     KeyboardData *m = w.keyboardData();
     QTest::mouseClick(w.buttonAt(1), Qt::LeftButton);
     QVERIFY(m->applyBaseKey(0x07)); // an unsaved edit
@@ -420,7 +420,7 @@ void TstConnection::unplugBlanksAndReplugReadsAgain()
     fw->setKeyRecord(0, 0, Fw::basicRecord(0x1D)); // Z
     log.clear();
     id = SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
-    QVERIFY(spinUntil([&] { return loaded(log); }, 8000));
+    QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 8000));
     QCOMPARE(w.statusLabel()->text(),
              QStringLiteral("Unsaved changes restored: 1. Press Save to write them"));
     QVERIFY(w.saveSettingsButton()->isEnabled());
@@ -461,7 +461,7 @@ void TstConnection::legacyKeypads()
     auto witness = std::make_shared<BusyWitness>(fw);
     const int id = SimBus::plug(0x1189, 0x8840, witness);
     SimBus::setLatency(id, 5);
-    QVERIFY(spinUntil([&] { return loaded(log); }, 10000));
+    QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 10000));
     gaps.stop();
     qInfo("longest GUI gap while connecting a legacy keypad: %lld ms", gaps.longestGapMs());
     QVERIFY2(gaps.longestGapMs() <= gapLimit(), qPrintable(QString::number(gaps.longestGapMs())));
@@ -507,7 +507,7 @@ void TstConnection::legacyKeypads()
     log.clear();
     gaps.start();
     QTest::mouseClick(w.viewSettingsButton(), Qt::LeftButton);
-    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")); }, 10000));
+    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")) && !w.isDeviceTaskRunning(); }, 10000));
     gaps.stop();
     qInfo("longest GUI gap while viewing a legacy keypad: %lld ms", gaps.longestGapMs());
     QVERIFY(!log.contains(QStringLiteral("fallback/default data")));
@@ -535,7 +535,7 @@ void TstConnection::legacyKeypads()
     fw->powerCycle();
     log.clear();
     QTest::mouseClick(w.viewSettingsButton(), Qt::LeftButton);
-    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")); }, 10000));
+    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")) && !w.isDeviceTaskRunning(); }, 10000));
     QCOMPARE(m->keyDataAt(0, 0)->type, KeyType::Basic);
     QCOMPARE(m->keyDataAt(0, 0)->keyCode, quint8(0x1B));
     for (const QByteArray &r : SimBus::writtenReports(id))
@@ -557,7 +557,7 @@ void TstConnection::keypadAnsweringNeitherProtocol()
     m->selectKey(-1);
 
     SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, nullptr);
-    QVERIFY(spinUntil([&] { return loaded(log); }, 10000));
+    QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 10000));
     QVERIFY(log.contains(QStringLiteral("Widget: device info not available, keep current path")));
     QVERIFY(log.contains(QStringLiteral("[UI] onDeviceConnected ready infoOk=false legacyOk=false allLayers=0")));
     QVERIFY(!log.contains(QStringLiteral("Config loaded from device")));
@@ -610,7 +610,7 @@ void TstConnection::autoSaveAfterRecording()
 
     auto fw = sixteenKeyKeypad();
     int id = SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
-    QVERIFY(spinUntil([&] { return loaded(log); }, 8000));
+    QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 8000));
 
     // A recorded macro on key 6 and a lighting change: only keys go out.
     QTest::mouseClick(w.buttonAt(6), Qt::LeftButton);
@@ -639,7 +639,7 @@ void TstConnection::autoSaveAfterRecording()
     auto legacy = std::make_shared<sim::LegacyFirmware>(sim::LegacyFirmware::Generation::R10Udav);
     log.clear();
     id = SimBus::plug(0x1189, 0x8840, legacy);
-    QVERIFY(spinUntil([&] { return loaded(log); }, 10000));
+    QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 10000));
     QVERIFY(w.isLegacyDevice());
     QTest::mouseClick(w.buttonAt(2), Qt::LeftButton);
     QVERIFY(m->applyBaseKey(0x0A)); // G
@@ -669,7 +669,7 @@ void TstConnection::plainRereadAndChineseStatus()
 
     auto fw = sixteenKeyKeypad();
     SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
-    QVERIFY(spinUntil([&] { return loaded(log); }, 8000));
+    QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 8000));
     QCOMPARE(w.statusLabel()->text(), QStringLiteral("设备已连接"));
 
     // The re-read runs on a worker and loads what the keypad holds now.

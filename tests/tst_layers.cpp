@@ -40,10 +40,9 @@ std::shared_ptr<Fw> keypadWithLayers(int layers)
 
 int plugAndLoad(Widget &w, LogCapture &log, std::shared_ptr<Fw> fw)
 {
-    Q_UNUSED(w);
     log.clear();
     const int id = SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
-    if (!spinUntil([&] { return log.contains(QStringLiteral("[UI] onDeviceConnected ready")); }, 8000))
+    if (!testsupport::waitUntilRead(w, log))
         return 0;
     return id;
 }

@@ -100,7 +100,7 @@ private slots:
         fw->setLighting(1, Fw::lightingPayload(4, sixteen(rgb(0, 0, 200))));
         fw->setKeyRecord(0, 2, Fw::basicRecord(0x04));
         SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
-        QVERIFY(spinUntil([&] { return loaded(log); }, 8000));
+        QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 8000));
         KeyboardData *m = w.keyboardData();
         QVERIFY(!m->hasUnsavedChanges());
 
@@ -162,7 +162,7 @@ private slots:
         fw->setLighting(0, Fw::lightingPayload(7, sixteen(rgb(255, 255, 0))));
         fw->setLighting(1, Fw::lightingPayload(5, sixteen(rgb(1, 2, 3))));
         SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
-        QVERIFY(spinUntil([&] { return loaded(log); }, 8000));
+        QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 8000));
         QCOMPARE(w.currentLayout().name, QStringLiteral("Layout_0K_1E_P1_S1"));
         KeyboardData *m = w.keyboardData();
 
@@ -199,7 +199,7 @@ private slots:
         fw->loadDemoConfiguration();
         const LayerLedConfigData before = fw->lighting(0);
         SimBus::plug(0x1189, 0x8840, fw);
-        QVERIFY(spinUntil([&] { return loaded(log); }, 10000));
+        QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 10000));
         QVERIFY(w.isLegacyDevice());
         KeyboardData *m = w.keyboardData();
         QVERIFY(!m->hasUnsavedChanges());
@@ -235,7 +235,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         auto fw = std::make_shared<sim::LegacyFirmware>(sim::LegacyFirmware::Generation::Old);
         SimBus::plug(0x1189, 0x8840, fw);
-        QVERIFY(spinUntil([&] { return loaded(log); }, 10000));
+        QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 10000));
         KeyboardData *m = w.keyboardData();
 
         w.functionList()->setCurrentRow(3);

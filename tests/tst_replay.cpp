@@ -85,7 +85,7 @@ private slots:
                 replayOf(id)->jumpToEnd();
             LogCapture log;
             Widget w(testsupport::configFrom(""));
-            QVERIFY(testsupport::waitLoaded(log));
+            QVERIFY(testsupport::waitLoaded(w, log));
             testsupport::copyConfiguration(*w.keyboardData(), atEnd ? after : live);
             demo = !atEnd;
             QThreadPool::globalInstance()->waitForDone();
@@ -97,7 +97,7 @@ private slots:
         QVERIFY2(id > 0, qPrintable(error));
         LogCapture log;
         Widget w(testsupport::configFrom(""));
-        QVERIFY(testsupport::waitLoaded(log));
+        QVERIFY(testsupport::waitLoaded(w, log));
         KeyboardData *m = w.keyboardData();
         if (demo)
             QCOMPARE(testsupport::configurationDifference(*m, live), QString());
@@ -135,7 +135,7 @@ private slots:
         QVERIFY(id > 0);
         LogCapture log;
         Widget w(testsupport::configFrom(""));
-        QVERIFY(testsupport::waitLoaded(log));
+        QVERIFY(testsupport::waitLoaded(w, log));
         SimBus::clearWrittenReports(id);
         const quint8 other = testsupport::kEditedUsage + 1; // Y
         QVERIFY(!testsupport::editAndSave(w, other));

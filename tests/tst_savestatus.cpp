@@ -153,14 +153,14 @@ void TstSaveStatus::statusTellsTheTruth()
     });
     log.clear();
     QTest::mouseClick(w.viewSettingsButton(), Qt::LeftButton);
-    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")); }, 15000));
+    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")) && !w.isDeviceTaskRunning(); }, 15000));
     QCOMPARE(status->text(), t.incomplete);
     QCOMPARE(m->keyDataAt(0, 5)->type, KeyType::Macro);
     QCOMPARE(m->keyDataAt(0, 7)->keyCode, quint8(0x05));
     fw->setReplyHook({});
     log.clear();
     QTest::mouseClick(w.viewSettingsButton(), Qt::LeftButton);
-    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")); }, 8000));
+    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")) && !w.isDeviceTaskRunning(); }, 8000));
     QCOMPARE(status->text(), t.connected);
 
     // Another exchange holds the keypad: View says so for a moment, then the status is back.

@@ -470,7 +470,7 @@ void TstWidgetProfiles::importIntoLegacyKeypad()
     QVERIFY(!m->hasUnsavedChanges());
     fw->powerCycle();
     QTest::mouseClick(w.viewSettingsButton(), Qt::LeftButton);
-    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")); }, 10000));
+    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")) && !w.isDeviceTaskRunning(); }, 10000));
     const auto R10 = ProfileDevice::Protocol::LegacyR10Udav;
     QVERIFY(Profile::sameOnKeypad(*m->keyDataAt(0, 2), space, R10));
     QVERIFY(Profile::sameOnKeypad(*m->keyDataAt(1, 0), copy, R10));

@@ -20,4 +20,9 @@ struct ConnectResult {
     QVector<QVector<KeyData>> layers;
     QVector<LayerLedConfigData> ledConfigs;
     ReadCoverage coverage;
+    // Legacy reads only: per layer, the reports its keys and its lighting came in, as read.
+    // Legacy records carry no checksum and a damaged one mostly decodes to an unassigned key,
+    // so passes are compared on these rather than on what they decode to.
+    QVector<QByteArray> keyReports;
+    QVector<QByteArray> lightingReports;
 };

@@ -27,6 +27,14 @@ ConnectResult readConnectedKeypad(HIDManager *hid);
 // The result's legacyOk/infoOk tell which path ran.
 ConnectResult rereadKeypad(HIDManager *hid, bool legacy, const LegacyDeviceInfo &legacyInfo);
 
+// Reads only the listed layers' keys and the listed layers' lighting again, one pass each,
+// on a keypad whose kind is known: what a read being confirmed asks for where two passes
+// differed. The result's coverage marks what came back.
+ConnectResult rereadParts(HIDManager *hid, bool legacy, const LegacyDeviceInfo &legacyInfo,
+                          const QVector<int> &keyLayers, const QVector<int> &lightingLayers);
+
+// Each of these reads is one pass: ConfirmedRead makes a read trusted.
+
 // Saves are VerifiedSave's: they write and then check what the keypad holds.
 
 } // namespace DeviceTasks

@@ -238,6 +238,19 @@ void EditHistory::step(bool back)
     emit changed();
 }
 
+void EditHistory::adoptRead(const ReadCoverage &loaded)
+{
+    const QVector<QVector<KeyData>> &keys = m_model->layers();
+    for (int l = 0; l < keys.size() && l < m_keys.size(); ++l)
+        for (int k = 0; k < keys[l].size() && k < m_keys[l].size(); ++k)
+            if (loaded.keyRead(l, k))
+                m_keys[l][k] = keys[l][k];
+    const QVector<LayerLedConfigData> &lighting = m_model->ledConfigs();
+    for (int l = 0; l < lighting.size() && l < m_lighting.size(); ++l)
+        if (loaded.lightingRead(l))
+            m_lighting[l] = lighting[l];
+}
+
 void EditHistory::startNewHistory()
 {
     m_stack->clear();

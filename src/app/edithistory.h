@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/readcoverage.h"
 #include "model/records.h"
 
 #include <QHash>
@@ -50,6 +51,9 @@ public:
     void redo();
     // A fresh read of the keypad: the content now in the model starts a new history.
     void startNewHistory();
+    // A read corrected the slots `loaded` marks (the user had left them alone): their new
+    // content is where the steps start from, not a step of its own. The other steps stay.
+    void adoptRead(const ReadCoverage &loaded);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

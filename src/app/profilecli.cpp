@@ -1,5 +1,6 @@
 #include "app/profilecli.h"
 
+#include "app/confirmedread.h"
 #include "app/devicetasks.h"
 #include "app/profilefiles.h"
 #include "device/hidmanager.h"
@@ -167,6 +168,10 @@ bool ProfileCli::readKeypad(Keypad *out, const Keypad *known)
         say(QStringLiteral("Reading the keypad..."));
         out->read = DeviceTasks::readConnectedKeypad(m_hid);
     }
+    // One pass cannot tell a lost key record from an unassigned key: only what a second pass
+    // (or a third, where the two differ) agrees with is taken.
+    out->read = ConfirmedRead(m_hid).confirm(
+        out->read, [this] { say(QStringLiteral("Read again: a reply was lost")); });
     const ConnectResult &r = out->read;
     if (!r.infoOk && !r.legacyOk) {
         fail(QStringLiteral("Error: the keypad does not answer"));

@@ -25,6 +25,7 @@ class UnsavedMark;
 class StartupSettings;
 struct ConnectResult;
 struct LayoutSheetData;
+class ReadBaseline;
 class BaseKeysPage;
 class ExtraKeysPage;
 class MousePage;
@@ -495,10 +496,22 @@ public:
 public slots:
     void readConfigFromDevice();
 
+signals:
+    // The background check of a read ended (connect, View): `complete` when every layer and
+    // lighting record was read the same twice; the model then shows what the keypad holds.
+    void readConfirmed(bool complete);
+
 private:
     void applyConnectResult(const ConnectResult &result);
     void applyViewResult(const ConnectResult &result);
     void loadReadConfiguration(const ConnectResult &result);
+    // The window shows a first pass at once; this reads the keypad again on a worker and
+    // corrects what the passes show was read wrong (Save and View are refused meanwhile).
+    void confirmRead(const ConnectResult &first);
+    void applyConfirmedRead(const ConnectResult &first, const ConnectResult &confirmed,
+                            const ReadBaseline &baseline);
+    void showReadStatus(bool complete);
+    void refreshAfterRead();
     void onOperationFinished(bool success, const QString &msg);
     // The save task's outcome, on the GUI thread; `sameConnection` is false when the keypad
     // left (or was replaced) while it ran.

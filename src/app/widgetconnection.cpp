@@ -5,8 +5,10 @@
 
 #include "app/edithistory.h"
 
+#include "app/confirmedread.h"
 #include "app/connectresult.h"
 #include "app/devicetasks.h"
+#include "app/readbaseline.h"
 #include "app/statusline.h"
 #include "app/verifiedsave.h"
 #include "controls/keybutton.h"
@@ -30,6 +32,9 @@ const QString CONNECTED_STYLE = QStringLiteral("color: #00FF00; font-weight: bol
 const QString SAVED_STYLE = QStringLiteral("background-color: #2d5a2d; color: #00FF00; font-weight: bold;");
 const QString BUSY_STYLE = QStringLiteral("color: #FFD54F; font-weight: bold;");
 const QString PROBLEM_STYLE = QStringLiteral("color: #FF8C00; font-weight: bold;");
+const QString READ_INCOMPLETE =
+    QStringLiteral("Read incomplete: some keys could not be read. Press View Settings to read again");
+const QString READING_AGAIN = QStringLiteral("Read again: a reply was lost");
 
 const char *boolText(bool b)
 {
@@ -125,8 +130,10 @@ void Widget::onDeviceConnected()
     ++m_deviceTasksRunning;
     runOnWorker([hid] { return DeviceTasks::readConnectedKeypad(hid); },
                 [self, serial](const ConnectResult &result) {
-                    if (self && self->endDeviceTask(serial))
-                        self->applyConnectResult(result);
+                    if (!self || !self->endDeviceTask(serial))
+                        return;
+                    self->applyConnectResult(result);
+                    self->confirmRead(result);
                 });
 }
 
@@ -191,12 +198,22 @@ void Widget::loadReadConfiguration(const ConnectResult &r)
 {
     if (r.ledConfigs.size() == KeyboardData::LAYER_COUNT)
         m_keyboardData.loadLedConfigs(r.ledConfigs, r.coverage); // also clears their change flags
-    if (r.allLayersOk)
+    showReadStatus(r.allLayersOk);
+    refreshAfterRead();
+    if (m_history)
+        m_history->startNewHistory(); // what was just read is what undo comes back to
+}
+
+void Widget::showReadStatus(bool complete)
+{
+    if (complete)
         showConnectedStatus();
     else
-        m_status->show(uiText(QStringLiteral("Read incomplete: some keys could not be read. Press View "
-                                             "Settings to read again")),
-                       PROBLEM_STYLE);
+        m_status->show(uiText(READ_INCOMPLETE), PROBLEM_STYLE);
+}
+
+void Widget::refreshAfterRead()
+{
     restoreKeyFunctionDisplay();
     refreshKeyButtonVisuals();
     refreshPhysicalKeyDisplayMode();
@@ -204,8 +221,48 @@ void Widget::loadReadConfiguration(const ConnectResult &r)
     const int selected = m_keyboardData.selectedKey();
     if (selected >= 0)
         showFullTextInDisplay(displayFullTextForCurrentPage(selected));
+}
+
+void Widget::confirmRead(const ConnectResult &first)
+{
+    if (!first.infoOk && !first.legacyOk)
+        return;
+    const ReadBaseline baseline(m_keyboardData);
+    const quint64 serial = m_connectionSerial;
+    HIDManager *hid = HIDManager::instance();
+    QPointer<Widget> self(this);
+    // Said from the worker, shown on the GUI thread while the third pass runs.
+    auto readingAgain = [self, serial] {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, serial] {
+                if (self && serial == self->m_connectionSerial && self->isDeviceTaskRunning())
+                    self->m_status->show(self->uiText(READING_AGAIN), BUSY_STYLE);
+            },
+            Qt::QueuedConnection);
+    };
+    ++m_deviceTasksRunning;
+    runOnWorker([hid, first, readingAgain] { return ConfirmedRead(hid).confirm(first, readingAgain); },
+                [self, serial, first, baseline](const ConnectResult &confirmed) {
+                    if (self && self->endDeviceTask(serial))
+                        self->applyConfirmedRead(first, confirmed, baseline);
+                });
+}
+
+void Widget::applyConfirmedRead(const ConnectResult &first, const ConnectResult &confirmed,
+                                const ReadBaseline &baseline)
+{
+    const ReadCoverage loaded = baseline.apply(m_keyboardData, first, confirmed);
     if (m_history)
-        m_history->startNewHistory(); // what was just read is what undo comes back to
+        m_history->adoptRead(loaded); // a correction by the keypad is no step of the user's
+    qCDebug(lcWindow) << (confirmed.allLayersOk ? "Widget: read confirmed" : "Widget: read not confirmed");
+    // A confirmed read takes back only what reading said (reading again, or an incomplete
+    // first pass); other news, such as edits restored on top of the read, stays.
+    const QString shown = m_status->lastingText();
+    if (!confirmed.allLayersOk || shown == uiText(READING_AGAIN) || shown == uiText(READ_INCOMPLETE))
+        showReadStatus(confirmed.allLayersOk);
+    refreshAfterRead();
+    emit readConfirmed(confirmed.allLayersOk);
 }
 
 void Widget::onDeviceDisconnected()
@@ -395,8 +452,10 @@ void Widget::onViewSettingsClicked()
     ++m_deviceTasksRunning;
     runOnWorker([hid, legacy, info] { return DeviceTasks::rereadKeypad(hid, legacy, info); },
                 [self, serial](const ConnectResult &result) {
-                    if (self && self->endDeviceTask(serial))
-                        self->applyViewResult(result);
+                    if (!self || !self->endDeviceTask(serial))
+                        return;
+                    self->applyViewResult(result);
+                    self->confirmRead(result);
                 });
 }
 
@@ -436,5 +495,6 @@ void Widget::readConfigFromDevice()
                     qCDebug(lcWindow) << "Config loaded from device";
                     if (!r.allLayersOk)
                         qCDebug(lcWindow) << "readConfigFromDevice completed with fallback/default data";
+                    self->confirmRead(r);
                 });
 }

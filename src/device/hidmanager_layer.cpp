@@ -103,13 +103,15 @@ bool HIDManager::sendReadLayer(int layer, QVector<KeyData> &keys, QVector<bool> 
         unsigned char buf[REPORT_SIZE] = {};
         const int ret = ReportPoll::read(dev, buf, REPORT_SIZE, POLL_SLEEP_MS);
         if (ret == 0) {
-            // Silence after no answer at all: the keypad missed the request. Silence after a
-            // damaged reply: the stream is over and this attempt cannot be complete. Either
-            // way ask again, as writes do, within the same time limit.
-            const bool missed = !heard || session->damaged();
-            if (missed && quiet.elapsed() >= ACK_TIMEOUT_MS && sends < SEND_ATTEMPTS) {
+            // Silence after no answer at all: the keypad missed the request. Silence after
+            // replies: the keypad sends a layer in one burst, so the stream is over and its
+            // end (or a damaged reply's content) got lost; this attempt cannot be complete.
+            // Either way ask again, as writes do, within the same time limit.
+            if (quiet.elapsed() >= ACK_TIMEOUT_MS && sends < SEND_ATTEMPTS) {
                 qCDebug(lcDevice).noquote() << "HIDManager: readLayer asking again layer=" << layer
-                                            << (heard ? "after a damaged reply" : "after no answer");
+                                            << (!heard ? "after no answer"
+                                                : session->damaged() ? "after a damaged reply"
+                                                                     : "after its end was lost");
                 if (!askAgain())
                     break;
             }

@@ -13,7 +13,6 @@
 
 class KeyboardData;
 struct KeyboardSnapshot;
-struct ReadCoverage;
 struct SaveItem;
 
 // The legacy link: stateless functions that speak the older keypad protocol ("R10Udav" for
@@ -46,8 +45,6 @@ constexpr int PROBE_READ_ATTEMPTS = 20;
 constexpr int PACKET_TIMEOUT_MS = 120;
 constexpr int WRITE_PACING_MS = 20;
 constexpr int COMMIT_SETTLE_MS = 200;
-// Passes a confirmed read may take to find two that agree.
-constexpr int CONFIRM_PASSES = 3;
 
 // --- report I/O shared by every legacy exchange (legacyprobe.cpp)
 // Blocking write of one 65-byte report, then back to non-blocking mode; returns what
@@ -75,14 +72,10 @@ bool readLegacyLayer(hid_device *device, const LegacyDeviceInfo &info, int layer
                      QVector<KeyData> &keys, QVector<QByteArray> *raw = nullptr);
 bool readAllLegacyLayers(hid_device *device, const LegacyDeviceInfo &info,
                          QVector<QVector<KeyData>> &layers);
-// A layer counts as read only when two passes in a row brought the same reports (up to
-// CONFIRM_PASSES passes); otherwise `keys` is all empty and the result false.
+// A layer counts as read only when two passes brought the same reports (up to three passes,
+// see PassAgreement); otherwise `keys` is all empty and the result false.
 bool readLegacyLayerConfirmed(hid_device *device, const LegacyDeviceInfo &info, int layer,
                               QVector<KeyData> &keys);
-// Every layer of the keypad, each confirmed; a layer that fails does not stop the others.
-// `coverage` marks the layers that were read. True when all were.
-bool readConfirmedLegacyLayers(hid_device *device, const LegacyDeviceInfo &info,
-                               QVector<QVector<KeyData>> &layers, ReadCoverage &coverage);
 QByteArray legacyLayerRequest(const LegacyDeviceInfo &info, int layer);
 // Slot filled by packet `packet` of a layer read, or -1 when the packet fills none.
 int legacySlotForPacket(const LegacyDeviceInfo &info, int packet);
@@ -101,15 +94,14 @@ KeyData decodeLegacyR10UdavMouse(const unsigned char *report, int length);
 KeyData decodeLegacyOldMouse(const unsigned char *report, int length);
 
 // --- lighting (legacyrgb.cpp)
-// Reads every layer's lighting ("R10Udav" only); true when at least one layer answered.
-// `confirmed`, when given, asks for each layer to be read until two replies agree and marks
-// the layers that did; a layer that did not keeps the default record.
+// Reads every layer's lighting ("R10Udav" only), one pass each; true when at least one layer
+// answered. The others keep the default record.
 bool readLegacyRgbConfig(hid_device *device, const LegacyDeviceInfo &info,
-                         QVector<LayerLedConfigData> &configs, QVector<bool> *confirmed = nullptr);
+                         QVector<LayerLedConfigData> &configs);
 // One layer's lighting; `raw`, when given, receives the reply as read.
 bool readLegacyRgbLayer(hid_device *device, int layer, LayerLedConfigData &config,
                         QByteArray *raw = nullptr);
-// One layer's lighting, read until two replies agree (up to CONFIRM_PASSES).
+// One layer's lighting, read until two replies agree (up to three).
 bool readLegacyRgbLayerConfirmed(hid_device *device, int layer, LayerLedConfigData &config);
 // Writes every layer with a pending lighting change. The model overloads (call them on the
 // model's thread) clear the flags of the layers written; the snapshot overloads only list

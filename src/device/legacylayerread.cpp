@@ -1,9 +1,10 @@
 #include "device/legacyhidmanager.h"
-#include "model/readcoverage.h"
+#include "device/passagreement.h"
 
 #include "model/logcategories.h"
 
 #include <QDebug>
+#include <QPair>
 
 namespace LegacyHIDManager {
 
@@ -102,49 +103,21 @@ bool readLegacyLayerConfirmed(hid_device *device, const LegacyDeviceInfo &info, 
                               QVector<KeyData> &keys)
 {
     // The records carry no checksum: a record damaged on the way decodes into some other
-    // function without a trace. Two passes that agree byte for byte cannot both be damaged
-    // (damage is never the same twice), so only such a pair counts as read.
-    QVector<QByteArray> previous;
-    bool havePrevious = false;
-    for (int pass = 0; pass < CONFIRM_PASSES; ++pass) {
-        QVector<QByteArray> raw;
-        if (!readLegacyLayer(device, info, layer, keys, &raw)) {
-            havePrevious = false;
-            if (!device)
-                break;
-            continue;
-        }
-        if (havePrevious && raw == previous)
-            return true;
-        previous = raw;
-        havePrevious = true;
+    // function without a trace, so the passes are compared as they came off the wire.
+    using Pass = QPair<QVector<QByteArray>, QVector<KeyData>>;
+    Pass agreed;
+    const bool ok = readUntilAgreed(
+        agreed,
+        [&](Pass &pass) { return readLegacyLayer(device, info, layer, pass.second, &pass.first); },
+        [](const Pass &a, const Pass &b) { return a.first == b.first; }, [device] { return !device; });
+    if (ok) {
+        keys = agreed.second;
+        return true;
     }
     qCDebug(lcLegacy) << "Legacy read layer unconfirmed layer=" << layer;
     keys.resize(0);
     keys.resize(SLOTS_PER_LAYER);
     return false;
-}
-
-bool readConfirmedLegacyLayers(hid_device *device, const LegacyDeviceInfo &info,
-                               QVector<QVector<KeyData>> &layers, ReadCoverage &coverage)
-{
-    layers.resize(0);
-    layers.resize(4);
-    coverage = ReadCoverage::none(4, SLOTS_PER_LAYER);
-    if (!device || !info.valid || info.layerCount == 0)
-        return false;
-    bool ok = true;
-    const int count = qMin(int(info.layerCount), 4);
-    for (int i = 0; i < count; ++i) {
-        QVector<KeyData> keys;
-        // A layer that could not be read does not stop the others: what they hold still
-        // reaches the window.
-        const bool read = readLegacyLayerConfirmed(device, info, i, keys);
-        layers[i] = keys;
-        coverage.setLayer(i, QVector<bool>(SLOTS_PER_LAYER, read));
-        ok = ok && read;
-    }
-    return ok;
 }
 
 } // namespace LegacyHIDManager

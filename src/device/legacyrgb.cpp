@@ -1,10 +1,12 @@
 #include "device/legacyhidmanager.h"
 #include "device/legacyacknowledge.h"
+#include "device/passagreement.h"
 #include "model/keyboarddata.h"
 #include "model/keyboardsnapshot.h"
 #include "model/logcategories.h"
 
 #include <QDebug>
+#include <QPair>
 #include <QThread>
 
 namespace LegacyHIDManager {
@@ -160,32 +162,28 @@ bool readLegacyRgbLayer(hid_device *device, int layer, LayerLedConfigData &confi
 
 bool readLegacyRgbLayerConfirmed(hid_device *device, int layer, LayerLedConfigData &config)
 {
-    // As with the key records: a reply only counts when the next one says the same.
-    QByteArray previous;
-    for (int pass = 0; pass < CONFIRM_PASSES; ++pass) {
-        QByteArray raw;
-        LayerLedConfigData read;
-        if (!readLegacyRgbLayer(device, layer, read, &raw)) {
-            previous.clear();
-            continue;
-        }
-        QThread::msleep(WRITE_PACING_MS);
-        if (!previous.isEmpty() && raw == previous) {
-            config = read;
-            return true;
-        }
-        previous = raw;
-    }
-    return false;
+    // As with the key records: a reply only counts when another one says the same.
+    using Pass = QPair<QByteArray, LayerLedConfigData>;
+    Pass agreed;
+    const bool ok = readUntilAgreed(
+        agreed,
+        [&](Pass &pass) {
+            const bool read = readLegacyRgbLayer(device, layer, pass.second, &pass.first);
+            if (read)
+                QThread::msleep(WRITE_PACING_MS);
+            return read;
+        },
+        [](const Pass &a, const Pass &b) { return a.first == b.first; }, [device] { return !device; });
+    if (ok)
+        config = agreed.second;
+    return ok;
 }
 
 bool readLegacyRgbConfig(hid_device *device, const LegacyDeviceInfo &info,
-                         QVector<LayerLedConfigData> &configs, QVector<bool> *confirmed)
+                         QVector<LayerLedConfigData> &configs)
 {
     configs.resize(0);
     configs.resize(4);
-    if (confirmed)
-        *confirmed = QVector<bool>(4, false);
     if (!device || !info.valid || info.format != LegacyDeviceInfo::R10Udav
         || info.layerCount == 0)
         return false;
@@ -194,15 +192,9 @@ bool readLegacyRgbConfig(hid_device *device, const LegacyDeviceInfo &info,
     const int layers = qMin(int(info.layerCount), 4);
     for (int i = 0; i < layers; ++i) {
         LayerLedConfigData config;
-        if (confirmed) {
-            if (!readLegacyRgbLayerConfirmed(device, i, config))
-                continue;
-            (*confirmed)[i] = true;
-        } else {
-            if (!readLegacyRgbLayer(device, i, config))
-                continue;
-            QThread::msleep(WRITE_PACING_MS);
-        }
+        if (!readLegacyRgbLayer(device, i, config))
+            continue;
+        QThread::msleep(WRITE_PACING_MS);
         configs[i] = config;
         anyRead = true;
     }

@@ -100,6 +100,7 @@ const QVector<QPair<QString, QString>> &addedPairs()
          QStringLiteral("保存失败：键盘未能永久保存这些更改。您的更改仍然保留，请再次点击保存设置重试")},
         {QStringLiteral("Read incomplete: some keys could not be read. Press View Settings to read again"),
          QStringLiteral("读取不完整：部分按键未能读取。请点击查看配置重新读取")},
+        {QStringLiteral("Read again: a reply was lost"), QStringLiteral("有回复丢失，正在重新读取")},
         {QStringLiteral("The keypad is busy: try again in a moment"),
          QStringLiteral("键盘正忙，请稍后再试")},
         {QStringLiteral("Nothing to save"), QStringLiteral("没有需要保存的更改")},

@@ -36,6 +36,7 @@ struct Keypad {
     int latencyMs = 0;
     int unplugAfter = 0; // 0: off
     int dropReplies = 0;
+    int dropReportAt = -1; // reports still to come before the one lost; -1: off
     int truncateReplies = 0;
     int truncateLength = 0;
     int garbleReplies = 0;
@@ -225,6 +226,11 @@ void SimBus::dropReplies(int id, int reports)
     withKeypad(id, [reports](Keypad &k) { k.dropReplies = qMax(0, reports); });
 }
 
+void SimBus::dropReportAt(int id, int n)
+{
+    withKeypad(id, [n](Keypad &k) { k.dropReportAt = n < 0 ? -1 : n; });
+}
+
 void SimBus::setReplyFaultRates(int id, int dropPercent, int garblePercent, quint32 seed)
 {
     withKeypad(id, [=](Keypad &k) {
@@ -348,6 +354,8 @@ void queueReplies(Bus &b, Keypad &k, QVector<QByteArray> replies)
     if (!k.input.empty() && k.input.back().readyAt > at)
         at = k.input.back().readyAt;
     for (QByteArray &r : replies) {
+        if (k.dropReportAt >= 0 && k.dropReportAt-- == 0)
+            continue;
         if (k.truncateReplies > 0) {
             --k.truncateReplies;
             r.truncate(k.truncateLength);

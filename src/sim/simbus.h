@@ -62,6 +62,9 @@ public:
     static void setRefuseOpen(int id, bool refuse);      // hid_open_path fails on every interface
     static void unplugAfterReports(int id, int n);       // the n-th write from now is the last
     static void dropReplies(int id, int reports);        // replies to the next writes are lost
+    // One input report lost: the one after `n` more reports (of any write's replies) from now;
+    // the reports around it arrive, as when a reader is held up past the kernel's queue.
+    static void dropReportAt(int id, int n);
     static void truncateReplies(int id, int replies, int length); // next replies cut short
     static void garbleReplies(int id, int replies);      // next replies: ID 3, random bytes
     // hid_write returns -1 for `writes` writes, after `after` more that go through.

@@ -33,9 +33,9 @@ QString committedCapture(const QString &name)
            + QStringLiteral(".capture");
 }
 
-bool waitLoaded(const LogCapture &log, int timeoutMs)
+bool waitLoaded(const Widget &w, const LogCapture &log, int timeoutMs)
 {
-    return spinUntil([&] { return log.contains(QStringLiteral("[UI] onDeviceConnected ready")); }, timeoutMs);
+    return waitUntilRead(w, log, 1, timeoutMs);
 }
 
 bool viewSettings(Widget &w, LogCapture &log)
@@ -44,7 +44,7 @@ bool viewSettings(Widget &w, LogCapture &log)
         return false;
     log.clear();
     QTest::mouseClick(w.viewSettingsButton(), Qt::LeftButton);
-    return spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")); }, 15000);
+    return spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")) && !w.isDeviceTaskRunning(); }, 15000);
 }
 
 bool editAndSave(Widget &w, quint8 usage)
@@ -70,7 +70,7 @@ bool saveSettings(Widget &w)
 
 bool runCaptureSession(Widget &w, LogCapture &log)
 {
-    return waitLoaded(log) && viewSettings(w, log) && editAndSave(w) && viewSettings(w, log);
+    return waitLoaded(w, log) && viewSettings(w, log) && editAndSave(w) && viewSettings(w, log);
 }
 
 int editTowards(KeyboardData &model, const KeyboardData &target)

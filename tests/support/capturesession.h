@@ -28,8 +28,8 @@ QString committedCapture(const QString &name);
 constexpr int kEditedButton = 0;
 constexpr quint8 kEditedUsage = 0x1B;
 
-// Waits for the window's connect read to land.
-bool waitLoaded(const LogCapture &log, int timeoutMs = 15000);
+// Waits for the window's connect read to land and its check to end.
+bool waitLoaded(const Widget &w, const LogCapture &log, int timeoutMs = 15000);
 // View Settings, and wait for the re-read.
 bool viewSettings(Widget &w, LogCapture &log);
 // Clicks Save Settings and waits for the save task to end; true when the window then says

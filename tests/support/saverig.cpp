@@ -1,5 +1,6 @@
 #include "support/saverig.h"
 
+#include "app/confirmedread.h"
 #include "app/devicetasks.h"
 #include "device/hidmanager.h"
 #include "device/keyrecord.h"
@@ -65,7 +66,8 @@ bool SaveRig::reopen()
 
 ConnectResult SaveRig::read() const
 {
-    return DeviceTasks::rereadKeypad(HIDManager::instance(), legacy(), m_info);
+    HIDManager *hid = HIDManager::instance();
+    return ConfirmedRead(hid).confirm(DeviceTasks::rereadKeypad(hid, legacy(), m_info));
 }
 
 bool SaveRig::load(KeyboardData &model) const

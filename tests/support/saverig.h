@@ -48,7 +48,7 @@ public:
     bool open();
     // Closes whatever the link holds and opens the keypad anew.
     bool reopen();
-    // The keypad's full read, as View does it.
+    // The keypad's full read, confirmed as View and --export confirm it.
     ConnectResult read() const;
     // read() loaded into `model`; false when the read was not complete.
     bool load(KeyboardData &model) const;
