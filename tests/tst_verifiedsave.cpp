@@ -30,7 +30,7 @@ private slots:
     void faultAtEveryReport();
     void readBackCatchesWhatDidNotTake();
     void legacyCommitThatDoesNotGoOut();
-    void legacyWordsMatchThePowerCycledKeypad();
+    void wordsMatchThePowerCycledKeypad();
 };
 
 namespace {
@@ -178,15 +178,17 @@ void TstVerifiedSave::legacyCommitThatDoesNotGoOut()
              QStringLiteral("保存失败：键盘未能永久保存这些更改。您的更改仍然保留，请再次点击保存设置重试"));
 }
 
-// Replies lost or garbled at random while a legacy save reads back what it wrote: what the
-// status calls not taken is really not on the power-cycled keypad, and what it could not
-// read is called unchecked, never not taken.
-void TstVerifiedSave::legacyWordsMatchThePowerCycledKeypad()
+// Replies lost or garbled at random while a save writes and reads back (a lost key record
+// reads as an empty key): what the status calls not taken is really not on the power-cycled
+// keypad, and what it could not read is called unchecked, never not taken.
+void TstVerifiedSave::wordsMatchThePowerCycledKeypad()
 {
-    for (Kind kind : {Kind::R10Udav, Kind::Old}) {
+    for (Kind kind : {Kind::Current, Kind::R10Udav, Kind::Old}) {
         int unchecked = 0;
-        for (quint32 seed = 1; seed <= 12; ++seed) {
-            const QString context = QStringLiteral("%1 seed %2").arg(kind == Kind::Old ? "Old" : "R10Udav").arg(seed);
+        for (quint32 seed = 1; seed <= 6; ++seed) {
+            const QString context = QStringLiteral("%1 seed %2")
+                                        .arg(kind == Kind::Old ? "Old" : kind == Kind::R10Udav ? "R10Udav" : "current")
+                                        .arg(seed);
             SaveRig rig(kind);
             KeyboardData model;
             QVERIFY(rig.open());
@@ -208,8 +210,10 @@ void TstVerifiedSave::legacyWordsMatchThePowerCycledKeypad()
             if (QTest::currentTestFailed())
                 return;
         }
-        // The loss rate is high enough that some read-backs fail: the words for them were seen.
-        QVERIFY(unchecked > 0);
+        // The loss rate is high enough that some legacy read-backs fail: the words for them
+        // were seen (the current protocol's acknowledgements usually speak for its items).
+        if (kind != Kind::Current)
+            QVERIFY(unchecked > 0);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "i18n/uitext.h"
 #include "device/hidmanager.h"
 #include "device/keyrecord.h"
+#include "device/passagreement.h"
 #include "device/legacyhidmanager.h"
 #include "model/keyboarddata.h"
 #include "model/keyboardsnapshot.h"
@@ -22,6 +23,15 @@ constexpr int NAMED_ITEMS = 5;
 bool sameLighting(const LayerLedConfigData &a, const LayerLedConfigData &b)
 {
     return a.mode == b.mode && a.colors == b.colors;
+}
+
+// What a layer's lighting is, as bytes two reads can be compared on.
+QByteArray lightingBytes(const LayerLedConfigData &c)
+{
+    QByteArray out(1, char(c.mode));
+    for (const LedColorData &colour : c.colors)
+        out.append(char(colour.r)).append(char(colour.g)).append(char(colour.b));
+    return out;
 }
 
 quint32 revisionOf(const KeyboardSnapshot &snap, const SaveItem &item)
@@ -117,26 +127,50 @@ VerifiedSave::Outcome VerifiedSave::runCurrent(QPointer<KeyboardData> model, con
                   lightingLayers);
     if (progress)
         progress(items.size(), items.size());
-    QVector<QVector<KeyData>> layers;
-    QVector<LayerLedConfigData> leds;
-    ReadCoverage coverage;
-    o.checked = m_hid->readBack(keyLayers, lightingLayers, layers, leds, coverage);
+    // One read cannot tell a key record lost on the way from an empty slot: the check believes
+    // an item only where two passes of the read-back agree, as every other read does.
+    QVector<PassAgreement<QByteArray>> agreement(o.items.size());
+    auto readPass = [&] {
+        QVector<QVector<KeyData>> layers;
+        QVector<LayerLedConfigData> leds;
+        ReadCoverage coverage;
+        const bool whole = m_hid->readBack(keyLayers, lightingLayers, layers, leds, coverage);
+        bool open = false;
+        for (int i = 0; i < o.items.size(); ++i) {
+            const SaveItem &it = o.items[i].item;
+            if (o.items[i].state == ItemState::NotKept)
+                continue;
+            const bool read = it.isLighting() ? coverage.lightingRead(it.layer) : coverage.keyRead(it.layer, it.key);
+            const QByteArray value = !read ? QByteArray()
+                                     : it.isLighting() ? lightingBytes(leds[it.layer])
+                                                       : KeyRecord::encode(layers[it.layer][it.key]);
+            agreement[i].add(read, value, [](const QByteArray &a, const QByteArray &b) { return a == b; });
+            open = open || agreement[i].wantsAnother();
+        }
+        return qMakePair(whole, open);
+    };
+    QPair<bool, bool> pass = readPass();
+    o.checked = pass.first;
+    while (pass.second && m_hid->isConnected()) {
+        pass = readPass();
+        o.checked = o.checked || pass.first;
+    }
 
-    for (ItemResult &r : o.items) {
+    for (int i = 0; i < o.items.size(); ++i) {
+        ItemResult &r = o.items[i];
         if (r.state == ItemState::NotKept)
             continue;
         const SaveItem &it = r.item;
-        const bool read = it.isLighting() ? coverage.lightingRead(it.layer) : coverage.keyRead(it.layer, it.key);
-        if (!read) {
+        if (!agreement[i].agreed()) {
             // The acknowledgement is the keypad's word; without it nothing shows the write.
             if (r.state == ItemState::NotWritten)
                 r.state = ItemState::Unchecked;
             continue;
         }
         // Keys are compared as the keypad stores them: the record bytes.
-        const bool same = it.isLighting()
-                              ? sameLighting(leds[it.layer], snap.ledConfigs[it.layer])
-                              : KeyRecord::encode(layers[it.layer][it.key]) == KeyRecord::encode(snap.layers[it.layer][it.key]);
+        const QByteArray wanted = it.isLighting() ? lightingBytes(snap.ledConfigs[it.layer])
+                                                  : KeyRecord::encode(snap.layers[it.layer][it.key]);
+        const bool same = agreement[i].value() == wanted;
         if (same && r.state == ItemState::NotWritten) {
             r.state = ItemState::Saved;
             r.acknowledge = true;
