@@ -29,8 +29,18 @@ public:
     KnobButton(const QString& imagePath, const QString& text, QWidget* parent = nullptr);
     ~KnobButton() override;
 
-    // Side length of the (square) button; ignored below 1 or when unchanged.
+    // Side length of the (square) button; ignored below 1 or when unchanged. Resets the
+    // caption band (below).
     void setScaledSize(int size);
+    // Gives the caption a band of its own along the bottom of a widget of `widget` size, so
+    // it never covers the arrow picture, which is drawn in the room above the band. The
+    // window sizes this from the free room around the button; a band of 0 draws the caption
+    // over the picture on a dark plate.
+    void setCaptionBand(const QSize &widget, int band);
+    int captionBand() const { return m_captionBand; }
+    // Where the picture (with its hover and selection rings) and the caption are drawn.
+    QRect iconRect() const;
+    QRect captionRect() const;
     // Caption point size at side length 80; values below 2 become 1.
     void setTextBaseFontSize(int size);
     // Smallest pixel size the caption may step down to (10 px at window scale 1).
@@ -77,6 +87,7 @@ private:
     bool m_hovered = false;
     bool m_setState = false;
     int m_captionMinimumPx = 10;
+    int m_captionBand = 0;
     mutable KeyCaption::Fitted m_caption;
     mutable QString m_captionKey;
 };
