@@ -5,6 +5,7 @@
 #include "controls/knobbutton.h"
 #include "device/hidmanager.h"
 #include "sim/demokeypads.h"
+#include "sim/simbus.h"
 #include "support/devicefixture.h"
 #include "support/windowharness.h"
 
@@ -14,8 +15,8 @@
 
 namespace testsupport {
 
-DemoWindow::DemoWindow(const QString &keypad, bool chinese)
-    : m_keypad(keypad), m_chinese(chinese)
+DemoWindow::DemoWindow(const QString &keypad, bool chinese, Access access)
+    : m_keypad(keypad), m_chinese(chinese), m_access(access)
 {
     initKnobResources();
 }
@@ -28,15 +29,22 @@ DemoWindow::~DemoWindow()
 
 bool DemoWindow::open(const QSize &size)
 {
-    if (!m_keypad.isEmpty() && sim::plugDemoKeypad(m_keypad) == 0)
-        return false;
+    if (!m_keypad.isEmpty()) {
+        const int id = sim::plugDemoKeypad(m_keypad);
+        if (id == 0)
+            return false;
+        sim::SimBus::setRefuseOpen(id, m_access == Access::Refused);
+    }
     m_widget = std::make_unique<Widget>(configFrom(m_chinese ? "language=ch\n" : "language=en\n"));
     m_widget->resize(size);
     m_widget->show();
     if (!QTest::qWaitForWindowExposed(m_widget.get()))
         return false;
-    if (!m_keypad.isEmpty()) {
-        Widget *w = m_widget.get();
+    Widget *w = m_widget.get();
+    if (!m_keypad.isEmpty() && m_access == Access::Refused) {
+        if (!spinUntil([w] { return w->isPanelEmpty(); }, 8000))
+            return false;
+    } else if (!m_keypad.isEmpty()) {
         // Connected and no read running any more: the keypad's panel and captions are in.
         if (!spinUntil([w] { return w->isDeviceConnected() && !w->isDeviceTaskRunning(); }, 8000))
             return false;

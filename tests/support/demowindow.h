@@ -21,14 +21,17 @@ namespace testsupport {
 class DemoWindow
 {
 public:
-    // An empty keypad name opens the window with nothing on the bus.
-    DemoWindow(const QString &keypad, bool chinese);
+    enum class Access { Granted, Refused };
+    // An empty keypad name opens the window with nothing on the bus; a refused keypad is on
+    // the bus but may not be opened (no udev rule).
+    DemoWindow(const QString &keypad, bool chinese, Access access = Access::Granted);
     ~DemoWindow();
     DemoWindow(const DemoWindow &) = delete;
     DemoWindow &operator=(const DemoWindow &) = delete;
 
-    // Plugs the keypad, shows the window at `size` and waits until the keypad is read and the
-    // window laid out for that size; false when that did not happen in time.
+    // Plugs the keypad, shows the window at `size` and waits until the keypad is read (or, when
+    // refused, until the window has said so) and the window laid out for that size; false
+    // when that did not happen in time.
     bool open(const QSize &size);
     // Resizes the shown window and waits for its debounced relayout.
     bool resize(const QSize &size);
@@ -43,6 +46,7 @@ public:
 private:
     QString m_keypad;
     bool m_chinese = false;
+    Access m_access = Access::Granted;
     std::unique_ptr<Widget> m_widget;
 };
 
