@@ -212,11 +212,11 @@ void TstAccessDenied::windowShowsTheRefusal_data()
     QTest::addColumn<QString>("connectText");
     QTest::addColumn<QString>("connectedText");
     QTest::newRow("English") << QByteArray("language=en")
-                             << QStringLiteral("Keypad found, but access was denied: install the udev rule")
+                             << QStringLiteral("No access to the keypad")
                              << QStringLiteral("Connect the device with a usb cable")
                              << QStringLiteral("Device connected");
     QTest::newRow("Chinese") << QByteArray("language=ch")
-                             << QStringLiteral("已找到键盘，但没有访问权限：请安装udev规则")
+                             << QStringLiteral("无法访问键盘")
                              << QStringLiteral("请用USB线连接设备") << QStringLiteral("设备已连接");
 }
 

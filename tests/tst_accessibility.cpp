@@ -5,6 +5,7 @@
 #include "app/udevruledialog.h"
 #include "app/widget.h"
 #include "controls/contrast.h"
+#include "controls/fittinglabel.h"
 #include "controls/keybutton.h"
 #include "controls/keycaption.h"
 #include "controls/knobbutton.h"
@@ -164,6 +165,7 @@ void TstAccessibility::focusIsVisibleFromTheKeyboardOnly()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
     QCOMPARE(model->selectedKey(), w.dataIndexFromButtonIndex(firstIndex + 5));
     QVERIFY(w.buttonAt(firstIndex + 5)->property("keyboardFocusRing").toBool());
+    d.shot(QStringLiteral("focus-on-a-key-en-1024x768"));
 
     // A click moves the focus without a ring.
     QPushButton *clicked = w.buttonAt(firstIndex + 2);
@@ -208,6 +210,7 @@ void TstAccessibility::numbersAndCaptionsReadOnEveryColour()
         QTest::mouseClick(w.layerButton(layer), Qt::LeftButton);
         QCOMPARE(w.keyboardData()->currentLayer(), layer);
         measureNumbers(QStringLiteral("layer %1").arg(layer + 1));
+        d.shot(QStringLiteral("lighting-layer%1-en-1024x768").arg(layer + 1));
         colours += Widget::PHYSICAL_KEY_COUNT;
     }
     const QVector<QColor> cube = {Qt::black, Qt::red,     Qt::green,  Qt::blue, Qt::yellow,
@@ -268,44 +271,58 @@ void TstAccessibility::captionsAtTheSmallestWindow()
     Widget &w = d.widget();
 
     QStringList faults;
-    for (int layer = 0; layer < 3; ++layer) {
-        QPushButton *layerButton = w.layerButton(layer);
-        if (!layerButton || !layerButton->isVisible())
-            continue;
-        QTest::mouseClick(layerButton, Qt::LeftButton);
-        for (int b = 0; b < Widget::TOTAL_BUTTON_COUNT; ++b) {
-            QPushButton *button = w.buttonAt(b);
-            if (!button || !button->isVisible() || button->text().isEmpty())
+    // The base keys page (direction words as arrows) and the Procreate page (its shortcut
+    // names) change what the keys show.
+    for (int page : {0, 6}) {
+        for (int layer = 0; layer < 3; ++layer) {
+            QPushButton *layerButton = w.layerButton(layer);
+            if (!layerButton || !layerButton->isVisible())
                 continue;
-            QString shown;
-            QFont font;
-            if (auto *key = qobject_cast<KeyButton *>(button)) {
-                shown = key->displayedText();
-                font = key->captionFont();
-            } else if (auto *knob = qobject_cast<KnobButton *>(button)) {
-                shown = knob->displayedText();
-                font = knob->captionFont();
-                if (knob->hasImage() && knob->captionRect().intersects(knob->iconRect()))
-                    faults << QStringLiteral("layer %1 slot %2: caption over the arrow").arg(layer + 1).arg(b);
+            w.functionList()->setCurrentRow(page);
+            QTest::mouseClick(layerButton, Qt::LeftButton);
+            for (int b = 0; b < Widget::TOTAL_BUTTON_COUNT; ++b) {
+                QPushButton *button = w.buttonAt(b);
+                if (!button || !button->isVisible() || button->text().isEmpty())
+                    continue;
+                QString shown;
+                QFont font;
+                if (auto *key = qobject_cast<KeyButton *>(button)) {
+                    shown = key->displayedText();
+                    font = key->captionFont();
+                } else if (auto *knob = qobject_cast<KnobButton *>(button)) {
+                    shown = knob->displayedText();
+                    font = knob->captionFont();
+                    if (knob->hasImage() && knob->captionRect().intersects(knob->iconRect()))
+                        faults << QStringLiteral("layer %1 slot %2: caption over the arrow").arg(layer + 1).arg(b);
+                }
+                const QString where = QStringLiteral("page %6 layer %1 slot %2 \"%3\" shows \"%4\" at %5 px")
+                                          .arg(layer + 1).arg(b).arg(button->text(), QString(shown).replace('\n', '|'))
+                                          .arg(font.pixelSize()).arg(page);
+                const int minimum = hasWideScript(shown) ? KeyCaption::MINIMUM_WIDE_PX : KeyCaption::MINIMUM_LATIN_PX;
+                if (font.pixelSize() < minimum)
+                    faults << where + QStringLiteral(" (too small)");
+                if (breaksInsideAWord(button->text(), shown))
+                    faults << where + QStringLiteral(" (breaks inside a word)");
             }
-            const QString where = QStringLiteral("layer %1 slot %2 \"%3\" shows \"%4\" at %5 px")
-                                      .arg(layer + 1).arg(b).arg(button->text(), QString(shown).replace('\n', '|'))
-                                      .arg(font.pixelSize());
-            const int minimum = hasWideScript(shown) ? KeyCaption::MINIMUM_WIDE_PX : KeyCaption::MINIMUM_LATIN_PX;
-            if (font.pixelSize() < minimum)
-                faults << where + QStringLiteral(" (too small)");
-            if (breaksInsideAWord(button->text(), shown))
-                faults << where + QStringLiteral(" (breaks inside a word)");
-        }
-        // Opposite turns of every knob (and turn-only knob) differ where their functions do.
-        for (int knob = 0; knob < 3; ++knob) {
-            KnobButton *left = w.knobPointer(knob, 0);
-            KnobButton *right = w.knobPointer(knob, 1);
-            if (!left || !right || !left->isVisible() || left->text() == right->text())
-                continue;
-            if (left->displayedText() == right->displayedText())
-                faults << QStringLiteral("layer %1 knob %2: both turns read \"%3\"").arg(layer + 1).arg(knob + 1)
-                              .arg(left->displayedText());
+            // Opposite turns of every knob (and turn-only knob) differ where their functions do.
+            QVector<QPair<KnobButton *, KnobButton *>> turns;
+            for (int knob = 0; knob < 3; ++knob)
+                turns.append(qMakePair(w.knobPointer(knob, 0), w.knobPointer(knob, 1)));
+            const PhysicalLayoutConfig &preset = w.currentLayout();
+            auto knobAt = [&w](int dataIndex) {
+                return qobject_cast<KnobButton *>(w.buttonAt(w.buttonIndexFromDataIndex(dataIndex)));
+            };
+            for (int t = 0; t < preset.turnOnlyKnobCount; ++t)
+                turns.append(qMakePair(knobAt(preset.keyCount + 2 * t), knobAt(preset.keyCount + 2 * t + 1)));
+            for (const auto &pair : qAsConst(turns)) {
+                KnobButton *left = pair.first;
+                KnobButton *right = pair.second;
+                if (!left || !right || !left->isVisible() || left->text() == right->text())
+                    continue;
+                if (left->displayedText() == right->displayedText())
+                    faults << QStringLiteral("page %1 layer %2: both turns read \"%3\"").arg(page).arg(layer + 1)
+                                  .arg(left->displayedText());
+            }
         }
     }
     d.shot(QStringLiteral("captions-%1").arg(QLatin1String(QTest::currentDataTag())));
@@ -355,6 +372,10 @@ void TstAccessibility::missingUdevRuleIsPlain()
     QVERIFY(d.open(QSize(800, 600)));
     Widget &w = d.widget();
     QVERIFY(w.accessFixButton()->isVisible());
+    // Whole, on one line, in the size every status has on this window.
+    auto *status = qobject_cast<FittingLabel *>(w.statusLabel());
+    QCOMPARE(status->displayedText(), QStringLiteral("无法访问键盘"));
+    QCOMPARE(status->displayedFont().pixelSize(), QFontInfo(status->font()).pixelSize());
     QVERIFY(w.isPanelEmpty());
     QVERIFY(w.physicalPanelFrame()->isVisible() && w.physicalPanelFrame()->height() > 100);
     for (int b = 0; b < Widget::TOTAL_BUTTON_COUNT; ++b)

@@ -11,6 +11,7 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QPushButton>
 
 namespace {
@@ -83,12 +84,16 @@ UdevRuleDialog::UdevRuleDialog(QWidget *parent)
     box->setReadOnly(true);
     box->setLineWrapMode(QPlainTextEdit::NoWrap);
     box->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // Every command whole, without scrolling.
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     const QFontMetrics fm(box->font());
     int widest = 0;
     for (const QString &line : commands())
         widest = qMax(widest, fm.horizontalAdvance(line));
-    box->setMinimumWidth(qMin(widest + 32, 900));
-    box->setFixedHeight(fm.lineSpacing() * (commands().size() + 1) + 16);
+    const int chrome = 2 * int(box->document()->documentMargin()) + 2 * box->frameWidth() + 8;
+    box->setMinimumWidth(widest + chrome);
+    box->setFixedHeight(fm.lineSpacing() * commands().size() + chrome);
     layout->addWidget(box);
 
     auto *buttons = new QHBoxLayout;

@@ -93,7 +93,7 @@ public:
     static constexpr int DESIGN_WIDTH = 1500;
     static constexpr int DESIGN_HEIGHT = 1100;
     // How far the row beside the panel gives way on a small window.
-    static constexpr int DISPLAY_MINIMUM_WIDTH = 150;
+    static constexpr int DISPLAY_MINIMUM_WIDTH = 110;
     static constexpr int COMMAND_FONT_FLOOR_PX = 14;
     static constexpr int COMMAND_TEXT_SIDE_ROOM = 10;
     static constexpr int MIDDLE_ROW_SPACING = 12;

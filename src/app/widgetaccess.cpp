@@ -70,8 +70,9 @@ void Widget::onDeviceAccessDenied()
     qCDebug(lcWindow) << "=== onDeviceAccessDenied called ===";
     if (m_deviceConnected)
         return;
-    m_status->show(uiText(QStringLiteral("Keypad found, but access was denied: install the udev rule")),
-                   DENIED_STYLE);
+    // Short, so that it stays whole in the status's own size beside the button that tells
+    // the fix, down to the smallest window.
+    m_status->show(uiText(QStringLiteral("No access to the keypad")), DENIED_STYLE);
     setAccessFixOffered(true);
     setPanelEmpty(true);
 }

@@ -159,6 +159,15 @@ void Widget::updateKnobGroupAbsoluteLayout(double scale)
         b->move(frames.at(i).widget.topLeft());
     }
 
+    // The two turns of each knob: a cut caption keeps where they differ.
+    for (int j = 0; j + 1 < buttons.size(); ++j) {
+        const bool pool = j < 3 * c.knobs.size();
+        if ((pool && j % 3 == 0) || (!pool && (j - 3 * c.knobs.size()) % 2 == 0)) {
+            buttons.at(j)->setSibling(buttons.at(j + 1));
+            buttons.at(j + 1)->setSibling(buttons.at(j));
+        }
+    }
+
     m_knobContainer->setFixedSize(container);
 }
 
@@ -195,7 +204,12 @@ void Widget::updatePhysicalPanelGeometry(double scale)
 
 void Widget::updateInputFrameWidth()
 {
-    m_inputFrame->setFixedWidth(m_displayWidth > 0 ? m_displayWidth : preferredDisplayWidth());
+    const int width = m_displayWidth > 0 ? m_displayWidth : preferredDisplayWidth();
+    m_inputFrame->setFixedWidth(width);
+    // A narrow display keeps its room for the text rather than for its margins.
+    const int margin = width < 200 ? 8 : 20;
+    if (QLayout *layout = m_inputFrame->layout())
+        layout->setContentsMargins(margin, 20, margin, 20);
 }
 
 int Widget::preferredDisplayWidth() const

@@ -135,27 +135,49 @@ QString withArrows(const QString &text)
 // gives way ("LCtrl + LSh… Z", "Ctrl+Wh… ↓"). The last word is what tells a caption from its
 // neighbours (the key after the modifiers, the direction of a turn); the start says what
 // kind of function it is, and as much of the middle as fits follows it.
-QStringList cutInTheMiddle(const QString &text, const QFontMetrics &fm, int width, int maxLines)
+QStringList cutInTheMiddle(const QString &text, const QFontMetrics &fm, int width, int maxLines, int keepFrom)
 {
     const QString ellipsis(QChar(0x2026));
     const QVector<Word> words = wordsOf(text);
     if (words.size() >= 2) {
-        const QString last = words.last().text;
-        const int lastAt = text.lastIndexOf(last);
-        const QString head = text.left(lastAt);
-        const QString gap = words.last().spaceBefore ? QStringLiteral(" ") : QString();
-        for (int n = head.trimmed().size(); n >= 0; --n) {
-            QString start = head.left(n);
-            // A cut right after a word keeps its space: "LCtrl + …", not "LCtrl +…".
-            if (start.endsWith(QLatin1Char(' ')))
-                start = start.trimmed() + QLatin1Char(' ');
-            const QStringList lines = layout(wordsOf(start + ellipsis + gap + last), fm, width, maxLines);
-            if (!lines.isEmpty())
-                return lines;
+        const int lastAt = text.lastIndexOf(words.last().text);
+        // The tail to keep: from where the caption differs from its sibling when that is
+        // earlier than the last word, else the last word.
+        QVector<int> tails;
+        if (keepFrom > 0 && keepFrom < lastAt)
+            tails << keepFrom;
+        tails << lastAt;
+        for (const int tailAt : qAsConst(tails)) {
+            const QString head = text.left(tailAt);
+            const QString tail = text.mid(tailAt).trimmed();
+            const QString gap = head.endsWith(QLatin1Char(' ')) ? QStringLiteral(" ") : QString();
+            for (int n = head.trimmed().size(); n >= 0; --n) {
+                QString start = head.left(n);
+                // A cut right after a word keeps its space: "LCtrl + …", not "LCtrl +…".
+                if (start.endsWith(QLatin1Char(' ')))
+                    start = start.trimmed() + QLatin1Char(' ');
+                const QStringList lines = layout(wordsOf(start + ellipsis + gap + tail), fm, width, maxLines);
+                if (!lines.isEmpty())
+                    return lines;
+            }
         }
     }
     // One word (or a last word) wider than the room: its start, cut at the end.
     return QStringList{fm.elidedText(text, Qt::ElideRight, width)};
+}
+
+// Where `text` starts to differ from `sibling`, moved back to the start of that word; -1
+// when there is no sibling or nothing differs.
+int differenceStart(const QString &text, const QString &sibling)
+{
+    if (sibling.isEmpty() || sibling == text)
+        return -1;
+    int p = 0;
+    while (p < text.size() && p < sibling.size() && text.at(p) == sibling.at(p))
+        ++p;
+    while (p > 0 && text.at(p - 1).isLetterOrNumber() && !isWideScript(text.at(p - 1)))
+        --p;
+    return p;
 }
 
 bool hasWideScript(const QString &text)
@@ -190,7 +212,7 @@ QRect captionBox(const QRect &buttonRect)
     return buttonRect.adjusted(margin, margin, -margin, -margin);
 }
 
-Fitted fit(const QString &text, const QSize &box, const QFont &font, int minimumPx)
+Fitted fit(const QString &text, const QSize &box, const QFont &font, int minimumPx, const QString &sibling)
 {
     Fitted out;
     out.font = font;
@@ -232,7 +254,8 @@ Fitted fit(const QString &text, const QSize &box, const QFont &font, int minimum
     const int maxLines = std::max(1, linesAt(minimumPx));
     out.font = f;
     out.elided = true;
-    out.lines = cutInTheMiddle(compact, QFontMetrics(f), box.width(), maxLines);
+    out.lines = cutInTheMiddle(compact, QFontMetrics(f), box.width(), maxLines,
+                               differenceStart(compact, withArrows(sibling.trimmed())));
     return out;
 }
 

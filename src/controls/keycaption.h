@@ -42,8 +42,10 @@ struct Fitted {
 };
 
 // Lays `text` out inside `box`, starting at `font` and stepping its pixel size down to
-// `minimumPx` (minimumPixelSizeFor the text).
-Fitted fit(const QString &text, const QSize &box, const QFont &font, int minimumPx);
+// `minimumPx` (minimumPixelSizeFor the text). A caption drawn beside a `sibling` it must not
+// be mistaken for (the other turn of a knob) keeps, when cut, the part where the two differ.
+Fitted fit(const QString &text, const QSize &box, const QFont &font, int minimumPx,
+           const QString &sibling = QString());
 
 // Colour of the "->" separators in macro captions.
 QColor arrowColor();

@@ -119,6 +119,14 @@ void KnobButton::setCaptionMinimumPixelSize(int px)
     update();
 }
 
+void KnobButton::setSibling(KnobButton* sibling)
+{
+    if (sibling == m_sibling)
+        return;
+    m_sibling = sibling;
+    update();
+}
+
 void KnobButton::setSetState(bool set)
 {
     if (set == m_setState)
@@ -154,14 +162,15 @@ const KeyCaption::Fitted &KnobButton::caption() const
     base.setPointSize(captionPointSize());
     const int minimumPx = m_captionMinimumPx;
     const QRect box = captionRect();
-    const QString key = QStringLiteral("%1|%2|%3|%4|%5")
+    const QString sibling = m_sibling ? m_sibling->text() : QString();
+    const QString key = QStringLiteral("%1|%2|%3|%4|%5|%6")
                             .arg(box.width() * 1000 + box.height())
                             .arg(base.pointSize())
                             .arg(minimumPx)
-                            .arg(base.family(), text());
+                            .arg(base.family(), text(), sibling);
     if (key != m_captionKey) {
         m_captionKey = key;
-        m_caption = KeyCaption::fit(text(), box.size(), base, minimumPx);
+        m_caption = KeyCaption::fit(text(), box.size(), base, minimumPx, sibling);
     }
     return m_caption;
 }
@@ -234,6 +243,13 @@ void KnobButton::paintEvent(QPaintEvent* /*event*/)
 
     if (m_unsaved)
         UnsavedMark::paint(painter, area.adjusted(area.width() / 10, 0, -area.width() / 10, 0));
+
+    // This caption's cut may depend on the sibling's text and the sibling's on this one:
+    // a change on either side repaints both.
+    if (m_sibling && m_siblingTextPainted != text() + QLatin1Char('|') + m_sibling->text()) {
+        m_siblingTextPainted = text() + QLatin1Char('|') + m_sibling->text();
+        m_sibling->update();
+    }
 
     if (text().isEmpty())
         return;

@@ -3,6 +3,7 @@
 #include "controls/keycaption.h"
 
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QString>
 
@@ -46,6 +47,8 @@ public:
     // Smallest pixel size the caption may step down to (10 px at window scale 1).
     void setCaptionMinimumPixelSize(int px);
     int captionMinimumPixelSize() const { return m_captionMinimumPx; }
+    // The knob's other turn: a caption that must be cut keeps what tells the two apart.
+    void setSibling(KnobButton *sibling);
     // Whether the knob action has a function (white caption instead of grey).
     void setSetState(bool set);
     void updateScaledPixmap();
@@ -88,6 +91,8 @@ private:
     bool m_setState = false;
     int m_captionMinimumPx = 10;
     int m_captionBand = 0;
+    QPointer<KnobButton> m_sibling;
+    QString m_siblingTextPainted; // the sibling's text when this caption was last drawn
     mutable KeyCaption::Fitted m_caption;
     mutable QString m_captionKey;
 };

@@ -8,8 +8,7 @@ namespace UiText {
 const QVector<QPair<QString, QString>> &addedPairs()
 {
     static const QVector<QPair<QString, QString>> table = {
-        {QStringLiteral("Keypad found, but access was denied: install the udev rule"),
-         QStringLiteral("已找到键盘，但没有访问权限：请安装udev规则")},
+        {QStringLiteral("No access to the keypad"), QStringLiteral("无法访问键盘")},
         // Unsaved changes: the question on closing, and edits kept while the keypad was away
         {QStringLiteral("Unsaved changes"), QStringLiteral("未保存的更改")},
         {QStringLiteral("Save the changes to the keypad before closing?"),
