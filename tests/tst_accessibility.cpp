@@ -368,6 +368,16 @@ void TstAccessibility::qtDialogsSpeakChinese()
 // selection says what is missing.
 void TstAccessibility::missingUdevRuleIsPlain()
 {
+    {
+        // English too: the status whole beside its button in the narrowest window.
+        DemoWindow en(QStringLiteral("16k3e"), false, DemoWindow::Access::Refused);
+        QVERIFY(en.open(QSize(800, 600)));
+        auto *status = qobject_cast<FittingLabel *>(en.widget().statusLabel());
+        QCOMPARE(status->displayedText(), QStringLiteral("No access to the keypad"));
+        QCOMPARE(status->displayedFont().pixelSize(), QFontInfo(status->font()).pixelSize());
+        QCOMPARE(en.widget().width(), 800);
+        en.shot(QStringLiteral("no-access-en-800x600"));
+    }
     DemoWindow d(QStringLiteral("16k3e"), true, DemoWindow::Access::Refused);
     QVERIFY(d.open(QSize(800, 600)));
     Widget &w = d.widget();

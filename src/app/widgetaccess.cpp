@@ -6,6 +6,7 @@
 #include "app/statusline.h"
 #include "app/topbarstyle.h"
 #include "app/udevruledialog.h"
+#include "controls/fittinglabel.h"
 #include "device/hidmanager.h"
 #include "model/logcategories.h"
 
@@ -45,6 +46,14 @@ void Widget::setAccessFixOffered(bool offered)
 {
     if (!m_accessFixButton)
         return;
+    if (offered == m_accessFixButton->isVisibleTo(m_topBar))
+        return;
+    // The button takes its room from the status (whose text is short meanwhile), so the
+    // bar never asks for more than the narrowest window has.
+    if (auto *status = qobject_cast<FittingLabel *>(m_statusLabel)) {
+        const int room = ACCESS_FIX_ROOM + m_topBar->layout()->spacing();
+        status->setLargestMinimumWidth(status->largestMinimumWidth() + (offered ? -room : room));
+    }
     m_accessFixButton->setVisible(offered);
 }
 

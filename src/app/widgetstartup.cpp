@@ -52,11 +52,11 @@ QWidget *Widget::buildTopBar()
     // The status keeps its whole width where the window has it; in the narrowest window it
     // asks for no more than what the bar's other items (the fix button among them) leave
     // there, and fits its text in.
-    status->setLargestMinimumWidth(0);
     m_accessFixButton->setFixedWidth(ACCESS_FIX_ROOM);
+    m_accessFixButton->hide();
+    status->setLargestMinimumWidth(0);
     layout->invalidate();
     status->setLargestMinimumWidth(MIN_WINDOW_WIDTH - layout->minimumSize().width());
-    m_accessFixButton->hide();
     return m_topBar;
 }
 
