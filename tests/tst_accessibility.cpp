@@ -101,6 +101,7 @@ void TstAccessibility::focusIsVisibleFromTheKeyboardOnly()
     Widget &w = d.widget();
 
     QStringList faults;
+    double lowestRing = 21.0;
     QSet<QWidget *> visited;
     QWidget *firstKey = nullptr;
     for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
@@ -125,6 +126,7 @@ void TstAccessibility::focusIsVisibleFromTheKeyboardOnly()
                     for (int x = 0; x < 3; ++x)
                         ring = qMax(ring, Contrast::ratio(QColor(previousFocused.pixel(x, y)),
                                                           QColor(unfocused.pixel(x, y))));
+                    lowestRing = qMin(lowestRing, ring);
                     if (ring < Contrast::GRAPHICS)
                         faults << name + QStringLiteral(" ring %1:1").arg(ring, 0, 'f', 2);
                 }
@@ -141,6 +143,7 @@ void TstAccessibility::focusIsVisibleFromTheKeyboardOnly()
         }
     }
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+    qInfo("%d controls walked, focus ring at least %.2f:1 against what it covers", int(visited.size()), lowestRing);
     // Every kind of control was reached.
     QVERIFY(firstKey);
     QVERIFY(std::any_of(visited.begin(), visited.end(), [](QWidget *v) { return qobject_cast<KnobButton *>(v); }));
@@ -187,6 +190,8 @@ void TstAccessibility::numbersAndCaptionsReadOnEveryColour()
     QVERIFY(w.isRgbLedPageActive());
 
     QStringList faults;
+    double lowestNumber = 21.0;
+    double lowestCaption = 21.0;
     auto measureNumbers = [&](const QString &where) {
         for (int k = 0; k < Widget::PHYSICAL_KEY_COUNT; ++k) {
             auto *key = qobject_cast<KeyButton *>(w.buttonAt(k));
@@ -200,6 +205,7 @@ void TstAccessibility::numbersAndCaptionsReadOnEveryColour()
             // half way down.
             const QColor fill(img.pixel(key->x() + 9, key->y() + key->height() / 2));
             const double r = bestContrast(img, number->geometry(), fill);
+            lowestNumber = qMin(lowestNumber, r);
             if (r < Contrast::TEXT)
                 faults << QStringLiteral("%1 key %2: number %3:1 on %4").arg(where).arg(k + 1)
                               .arg(r, 0, 'f', 2).arg(fill.name());
@@ -240,6 +246,7 @@ void TstAccessibility::numbersAndCaptionsReadOnEveryColour()
                 const QRect caption = KeyCaption::captionBox(key.rect()).adjusted(0, 0, 0, -key.height() / 4);
                 // Letters and macro arrows alike: the arrow's colour is measured on its own.
                 const double r = bestContrast(img, caption, fill);
+                lowestCaption = qMin(lowestCaption, r);
                 if (r < Contrast::TEXT || Contrast::ratio(key.captionColor(), key.fillColor()) < Contrast::TEXT)
                     faults << QStringLiteral("caption \"%1\" on %2 (state %3): %4:1").arg(text, c.name())
                                   .arg(state).arg(r, 0, 'f', 2);
@@ -247,7 +254,8 @@ void TstAccessibility::numbersAndCaptionsReadOnEveryColour()
         }
     }
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
-    qInfo("measured %d LED colours of the demo and %d colours of the cube", colours, int(cube.size()));
+    qInfo("%d LED colours of the demo and %d of the cube: numbers at least %.2f:1, captions at least %.2f:1",
+          colours, int(cube.size()), lowestNumber, lowestCaption);
 }
 
 void TstAccessibility::captionsAtTheSmallestWindow_data()

@@ -128,8 +128,11 @@ void Widget::updateKnobGroupAbsoluteLayout(double scale)
     // turn or press arrow. The band holds two lines of the largest minimum size (Chinese).
     QVector<KnobButton *> buttons;
     QVector<QRect> icons;
+    QVector<int> leftTurns; // index of each knob's left turn; its right turn follows it
     for (int j = 0; j < c.knobs.size(); ++j) {
         const QVector<QRect> rects = c.knobs.at(j).buttonRects(scale);
+        if (3 * j + 1 < m_knobPool.size())
+            leftTurns.append(buttons.size());
         for (int a = 0; a < 3 && 3 * j + a < m_knobPool.size(); ++a) {
             buttons.append(m_knobPool.at(3 * j + a));
             icons.append(rects.at(a).translated(pad, pad));
@@ -137,6 +140,8 @@ void Widget::updateKnobGroupAbsoluteLayout(double scale)
     }
     const QVector<QRect> turnRects = c.turnOnlyRects(scale);
     for (int t = 0; t < turnRects.size() && t < m_turnOnlyButtons.size(); ++t) {
+        if (t % 2 == 0 && t + 1 < m_turnOnlyButtons.size())
+            leftTurns.append(buttons.size());
         buttons.append(m_turnOnlyButtons.at(t));
         icons.append(turnRects.at(t).translated(pad, pad));
     }
@@ -160,12 +165,11 @@ void Widget::updateKnobGroupAbsoluteLayout(double scale)
     }
 
     // The two turns of each knob: a cut caption keeps where they differ.
-    for (int j = 0; j + 1 < buttons.size(); ++j) {
-        const bool pool = j < 3 * c.knobs.size();
-        if ((pool && j % 3 == 0) || (!pool && (j - 3 * c.knobs.size()) % 2 == 0)) {
-            buttons.at(j)->setSibling(buttons.at(j + 1));
-            buttons.at(j + 1)->setSibling(buttons.at(j));
-        }
+    for (const int left : qAsConst(leftTurns)) {
+        if (left + 1 >= buttons.size())
+            continue;
+        buttons.at(left)->setSibling(buttons.at(left + 1));
+        buttons.at(left + 1)->setSibling(buttons.at(left));
     }
 
     m_knobContainer->setFixedSize(container);
