@@ -82,7 +82,6 @@ void FocusRing::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing, true);
-    const bool round = m_target && m_target->property("focusRingShape").toString() == QLatin1String("round");
     const QRectF outer = QRectF(rect()).adjusted(OUTER_WIDTH / 2.0, OUTER_WIDTH / 2.0, -OUTER_WIDTH / 2.0,
                                                  -OUTER_WIDTH / 2.0);
     const double innerInset = OUTER_WIDTH + INNER_WIDTH / 2.0;
@@ -91,10 +90,7 @@ void FocusRing::paintEvent(QPaintEvent *)
     auto ring = [&](const QRectF &r, const QColor &c, int w, double rad) {
         p.setPen(QPen(c, w));
         p.setBrush(Qt::NoBrush);
-        if (round)
-            p.drawEllipse(r);
-        else
-            p.drawRoundedRect(r, rad, rad);
+        p.drawRoundedRect(r, rad, rad);
     };
     ring(outer, outerColor(), OUTER_WIDTH, radius);
     ring(inner, innerColor(), INNER_WIDTH, qMax(0.0, radius - OUTER_WIDTH));

@@ -9,8 +9,7 @@
 // control (a key lit white or yellow).
 //
 // Controls that draw a selection ring of their own (keys, knob actions) read the dynamic
-// property "keyboardFocusRing" and keep theirs clear of it; a control with the property
-// "focusRingShape" set to "round" gets a round ring (the knob actions).
+// property "keyboardFocusRing" and keep theirs clear of it.
 class FocusRing : public QWidget
 {
     Q_OBJECT
