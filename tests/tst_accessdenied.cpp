@@ -4,6 +4,7 @@
 #include "app/appconfig.h"
 #include "i18n/uitext.h"
 #include "app/widget.h"
+#include "controls/contrast.h"
 #include "controls/knobbutton.h"
 #include "device/deviceaccess.h"
 #include "device/hidmanager.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -210,11 +212,11 @@ void TstAccessDenied::windowShowsTheRefusal_data()
     QTest::addColumn<QString>("connectText");
     QTest::addColumn<QString>("connectedText");
     QTest::newRow("English") << QByteArray("language=en")
-                             << QStringLiteral("Keypad found, but access was denied: install the udev rule")
+                             << QStringLiteral("No access to the keypad")
                              << QStringLiteral("Connect the device with a usb cable")
                              << QStringLiteral("Device connected");
     QTest::newRow("Chinese") << QByteArray("language=ch")
-                             << QStringLiteral("已找到键盘，但没有访问权限：请安装udev规则")
+                             << QStringLiteral("无法访问键盘")
                              << QStringLiteral("请用USB线连接设备") << QStringLiteral("设备已连接");
 }
 
@@ -235,7 +237,12 @@ void TstAccessDenied::windowShowsTheRefusal()
         w.show();
         QLabel *status = w.statusLabel();
         QTRY_COMPARE_WITH_TIMEOUT(status->text(), deniedText, 3000);
-        QVERIFY(status->styleSheet().contains(QLatin1String("#FF0000"), Qt::CaseInsensitive));
+        // Bold in the size of every status, readable on the bar (4.5:1 on #383838).
+        const QColor text(QRegularExpression(QStringLiteral("color: (#[0-9A-Fa-f]{6})"))
+                              .match(status->styleSheet()).captured(1));
+        QVERIFY2(Contrast::ratio(text, QColor(0x38, 0x38, 0x38)) >= Contrast::TEXT, qPrintable(text.name()));
+        QVERIFY(status->styleSheet().contains(QLatin1String("font-weight: bold")));
+        QVERIFY(!status->styleSheet().contains(QLatin1String("font-size")));
         QVERIFY(!w.saveSettingsButton()->isEnabled());
         QVERIFY(!w.viewSettingsButton()->isEnabled());
         // MPS_SHOTS=<dir> keeps a picture of the window in this state.

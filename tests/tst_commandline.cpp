@@ -220,6 +220,8 @@ void TstCommandLine::quietUnlessVerbose()
     // takes to connect and read the whole keypad.
     auto quietDemo = start("macropad-studio-demo", {}, true);
     auto quietStudio = start("macropad-studio", {}, true);
+    // A keypad without the udev rule is the window's to tell, not the terminal's.
+    auto deniedDemo = start("macropad-studio-demo", {"--no-access"}, true);
     // QT_LOGGING_RULES has the last word over --verbose.
     auto ruledOut = start("macropad-studio-demo", {"--verbose"}, true, QStringLiteral("*.debug=false"));
     auto verboseDemo = start("macropad-studio-demo", {"--verbose", "--language", "zh"}, true);
@@ -236,12 +238,13 @@ void TstCommandLine::quietUnlessVerbose()
     QVERIFY(demoLog.contains(QLatin1String("HIDManager: readDeviceInfo request id=0x03 cmd=11 len=63")));
     QVERIFY(demoLog.contains(QLatin1String("Settings: language zh from the command line")));
 
-    for (auto *p : {quietDemo.get(), quietStudio.get(), ruledOut.get(), verboseDemo.get(), verboseStudio.get()}) {
+    for (auto *p : {quietDemo.get(), quietStudio.get(), deniedDemo.get(), ruledOut.get(), verboseDemo.get(),
+                    verboseStudio.get()}) {
         QCOMPARE(p->state(), QProcess::Running); // a window, not an early exit
         p->terminate();
         QVERIFY(p->waitForFinished(10000));
     }
-    for (auto *p : {quietDemo.get(), quietStudio.get(), ruledOut.get()}) {
+    for (auto *p : {quietDemo.get(), quietStudio.get(), deniedDemo.get(), ruledOut.get()}) {
         const QByteArray printed = p->readAllStandardOutput() + p->readAllStandardError();
         QVERIFY2(printed.isEmpty(), printed.left(2000).constData());
     }

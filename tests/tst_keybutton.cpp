@@ -1,4 +1,5 @@
 #include "controls/dualcharbutton.h"
+#include "controls/contrast.h"
 #include "controls/keybutton.h"
 #include "controls/keycaption.h"
 #include "i18n/uitext.h"
@@ -38,14 +39,15 @@ QImage render(QWidget& w)
     return w.grab().toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
+// Macro arrows are blue, in the shade that keeps 4.5:1 on the key (a pale blue on grey).
 bool isBlue(QRgb p)
 {
-    return qAlpha(p) > 0 && qBlue(p) > 180 && qRed(p) < 140 && qBlue(p) - qRed(p) > 80;
+    return qAlpha(p) > 0 && qBlue(p) > 200 && qBlue(p) - qRed(p) > 40;
 }
 
 bool isWhite(QRgb p)
 {
-    return qRed(p) > 200 && qGreen(p) > 200 && qBlue(p) > 200;
+    return qRed(p) > 240 && qGreen(p) > 240 && qBlue(p) > 240;
 }
 
 // Horizontal extent of the pixels matching `pred`; (-1, -1) when none.
@@ -61,6 +63,16 @@ QPair<int, int> columns(const QImage& img, Pred pred)
                 hi = std::max(hi, x);
             }
     return qMakePair(lo, hi);
+}
+
+QString withArrows(QString name)
+{
+    const char *words[] = {"Up", "Down", "Left", "Right"};
+    const ushort arrows[] = {0x2191, 0x2193, 0x2190, 0x2192};
+    for (int i = 0; i < 4; ++i)
+        name.replace(QRegularExpression(QStringLiteral("\\b%1\\b").arg(QLatin1String(words[i]))),
+                     QString(QChar(arrows[i])));
+    return name;
 }
 
 } // namespace
@@ -91,7 +103,7 @@ void TstKeyButton::captionLimit_data()
     QTest::newRow("combination keeps its start") << 80 << "LCtrl + C" << true;
     QTest::newRow("wraps onto two lines") << 80 << "LCtrl + LShift + A" << true;
     QTest::newRow("macro from its first step") << 80 << "t -> e -> s -> t" << true;
-    QTest::newRow("too long: cut at the end") << 59 << "Switch Between Previous and Current Color" << false;
+    QTest::newRow("too long: start and last word kept") << 59 << "Switch Between Previous and Current Color" << false;
     QTest::newRow("one long word") << 59 << "ABCDEFGHIJKLMNOPQRSTUVWXYZ" << false;
     QTest::newRow("empty") << 59 << "" << true;
 }
@@ -112,14 +124,19 @@ void TstKeyButton::captionLimit()
         QVERIFY(shown.isEmpty());
         return;
     }
-    // The beginning of the name is always there; only the end is ever cut, with "…".
+    // The beginning of the name is always there; a cut leaves out a part of the middle
+    // (marked "…") and keeps the last word, or cuts a single word at its end.
     QVERIFY2(shown.startsWith(caption.left(1)), qPrintable(shown));
     auto squeezed = [](QString t) { return t.remove(QRegularExpression(QStringLiteral("\\s"))); };
-    if (whole)
+    if (whole) {
         QCOMPARE(squeezed(shown), squeezed(caption));
-    else
-        QVERIFY2(shown.endsWith(QChar(0x2026)) && squeezed(caption).startsWith(squeezed(shown).chopped(1)),
+    } else {
+        const QString cut = squeezed(shown);
+        const int mark = cut.indexOf(QChar(0x2026));
+        QVERIFY2(mark >= 0 && squeezed(caption).startsWith(cut.left(mark))
+                     && squeezed(caption).endsWith(cut.mid(mark + 1)),
                  qPrintable(shown));
+    }
 }
 
 void TstKeyButton::everyNameFitsItsCap()
@@ -172,11 +189,12 @@ void TstKeyButton::everyNameFitsItsCap()
                     faults << where + QStringLiteral(" (too tall)");
                 if (font.pixelSize() < KeyCaption::minimumPixelSize(scale))
                     faults << where + QStringLiteral(" (font below the minimum)");
-                const bool whole = !shown.endsWith(QChar(0x2026));
+                const bool whole = !shown.contains(QChar(0x2026));
                 if (mustBeWhole.contains(english) && !whole)
                     faults << where + QStringLiteral(" (cut)");
-                // Two distinct names shown whole never read the same.
-                if (whole && shownBy.contains(shown) && shownBy.value(shown) != name)
+                // Two distinct names shown whole never read the same (a direction word and
+                // its arrow are the same name: "Mouse Wheel Down" may show "Mouse Wheel ↓").
+                if (whole && shownBy.contains(shown) && withArrows(shownBy.value(shown)) != withArrows(name))
                     faults << where + QStringLiteral(" (looks like \"%1\")").arg(shownBy.value(shown));
                 if (whole)
                     shownBy.insert(shown, name);
@@ -228,8 +246,9 @@ void TstKeyButton::fillAndRing()
 
     QCOMPARE(QColor(render(button).pixel(inside)), QColor(100, 100, 100));
 
+    // Lit a little while hovered: white text keeps 4.5:1 on it (at 120 % it would not).
     hover(button, true);
-    QCOMPARE(QColor(render(button).pixel(inside)), QColor(100, 100, 100).lighter(120));
+    QCOMPARE(QColor(render(button).pixel(inside)), QColor(100, 100, 100).lighter(115));
     hover(button, false);
 
     button.setChecked(true);
@@ -249,13 +268,16 @@ void TstKeyButton::fillAndRing()
     button.setCustomColor(QColor(0, 128, 255));
     QVERIFY(button.hasCustomColor());
     QCOMPARE(QColor(render(button).pixel(inside)), QColor(0, 128, 255));
-    QCOMPARE(button.numberColor(), QColor(0, 255, 0));
+    // Green and white do not reach 4.5:1 on this blue: both take a shade that does.
+    QVERIFY(Contrast::ratio(button.numberColor(), button.fillColor()) >= Contrast::TEXT);
+    QVERIFY(Contrast::ratio(button.captionColor(), button.fillColor()) >= Contrast::TEXT);
     // On a light LED colour the green number and the white caption would vanish.
     button.setText(QStringLiteral("Tab"));
     button.setAssigned(true);
     for (const QColor &light : {QColor(0, 255, 0), QColor(255, 255, 0), QColor(255, 255, 255)}) {
         button.setCustomColor(light);
-        QVERIFY2(button.numberColor().green() < 128, qPrintable(button.numberColor().name() + light.name()));
+        QVERIFY2(Contrast::ratio(button.numberColor(), light) >= Contrast::TEXT,
+                 qPrintable(button.numberColor().name() + light.name()));
         if (light != Qt::white)
             QCOMPARE(columns(render(button), isWhite).first, -1);
     }
@@ -304,7 +326,7 @@ void TstKeyButton::macroArrowsDrawnBlueAndCentred()
     for (int y = 30; y < 70 && !gold; ++y)
         for (int x = 20; x < 80 && !gold; ++x) {
             const QRgb p = img.pixel(x, y);
-            gold = qRed(p) > 230 && qGreen(p) > 190 && qBlue(p) < 60;
+            gold = qRed(p) > 230 && qGreen(p) > 190 && qBlue(p) < qGreen(p) - 40;
         }
     QVERIFY(gold);
 }

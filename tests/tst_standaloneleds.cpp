@@ -71,13 +71,15 @@ private slots:
         w.applyPhysicalLayout(w.build0Plus1LayoutP1S1());
         QWidget *column = w.standaloneLedContainer();
         QFrame *frame = w.physicalPanelFrame();
+        // The scale-1 sizes, at the scale of the panel (a panel in a roomy group grows).
+        const auto sc = [&w](int v) { return nearestPx(v * w.panelScale()); };
         const auto expected = [&] {
             const QPoint f = frame->mapTo(column->parentWidget(), QPoint(0, 0));
-            return QRect(f.x() + frame->width() + 33, f.y() + 18, 132, 356);
+            return QRect(f.x() + frame->width() + sc(33), f.y() + sc(18), sc(132), sc(356));
         };
         QTRY_COMPARE(column->geometry(), expected());
-        QCOMPARE(led(w, 2)->geometry(), QRect(0, 184, 110, 70));
-        QCOMPARE(led(w, 0)->geometry(), QRect(0, 0, 110, 70));
+        QCOMPARE(led(w, 2)->geometry(), QRect(0, sc(184), sc(110), sc(70)));
+        QCOMPARE(led(w, 0)->geometry(), QRect(0, 0, sc(110), sc(70)));
         QCOMPARE(led(w, 3)->text(), QStringLiteral("LED4"));
         QCOMPARE(led(w, 3)->property("ledIndex").toInt(), 3);
 
@@ -96,7 +98,7 @@ private slots:
         KeyboardData *m = w.keyboardData();
         m->setLedColor(0, 0, LedColorData{255, 255, 0});
         m->setLedColor(0, 1, LedColorData{0, 0, 255});
-        m->setLedColor(0, 2, LedColorData{130, 130, 130}); // luminance 130: still white text
+        m->setLedColor(0, 2, LedColorData{130, 130, 130}); // white would read 3.9:1: dark text
         m->setLedColor(0, 3, LedColorData{150, 150, 150}); // 150: dark text
         m->setLedColor(1, 1, LedColorData{10, 250, 10});
         m->clearChangeFlags();
@@ -105,9 +107,10 @@ private slots:
         const auto style = [&](int i) { return led(w, i)->styleSheet(); };
         QVERIFY(style(0).contains(QLatin1String("background-color:#ffff00; color:#181818;")));
         QVERIFY(style(1).contains(QLatin1String("background-color:#0000ff; color:#ffffff;")));
-        QVERIFY(style(2).contains(QLatin1String("color:#ffffff;")));
+        QVERIFY(style(2).contains(QLatin1String("color:#181818;")));
         QVERIFY(style(3).contains(QLatin1String("color:#181818;")));
-        QVERIFY(style(0).contains(QLatin1String("border:2px solid #5c5c5c; border-radius:10px; font-size:16px;")));
+        QVERIFY(style(0).contains(QStringLiteral("border:2px solid #5c5c5c; border-radius:%1px; font-size:%2px;")
+                                      .arg(nearestPx(10 * w.panelScale())).arg(nearestPx(16 * w.panelScale()))));
         QVERIFY(style(0).contains(QLatin1String("QPushButton:checked { border:4px solid #ffffff; }")));
 
         // Outside the RGB LED page: coloured, but not pickable and none checked.

@@ -134,10 +134,11 @@ PanelFit::Plan PanelFit::plan(double windowScale, const Row &row) const
     const int free = avail - groupSize(p.panelScale).width();
     if (free >= row.displayPreferred + row.commandPreferred) {
         // A small panel on a small window (a six-key pad, a lone knob) would leave most of
-        // its group empty while its captions sit at their smallest: it grows into the room
+        // its group empty while its captions sit at their smallest, and on a large screen
+        // any panel would stay small beside large command buttons: it grows into the room
         // the row has anyway, without taking any from the pages below or the columns
-        // beside it. Never past scale 1, the size the panel is drawn for.
-        const double limit = std::min(1.0, windowScale * MAXIMUM_GROWTH);
+        // beside it.
+        const double limit = windowScale * MAXIMUM_GROWTH;
         if (row.shareHeight > 0 && limit > p.panelScale) {
             const QSize room(avail - p.displayWidth - p.commandWidth, std::min(row.height, row.shareHeight));
             p.panelScale = std::max(p.panelScale, largestFitting(limit, room));
@@ -156,4 +157,33 @@ PanelFit::Plan PanelFit::plan(double windowScale, const Row &row) const
     if (free < dMin + cMin)
         p.panelScale = largestFitting(p.panelScale, QSize(avail - p.displayWidth - p.commandWidth, row.height));
     return p;
+}
+
+QVector<PanelFit::KnobFrame> PanelFit::knobFrames(const QVector<QRect> &icons, const QRect &area,
+                                                  int lineHeight, int sideRoom)
+{
+    QVector<KnobFrame> frames;
+    frames.reserve(icons.size());
+    for (int i = 0; i < icons.size(); ++i) {
+        const QRect icon = icons.at(i);
+        const QRect wide = icon.adjusted(-sideRoom, 0, sideRoom, 0);
+        // Free rows below the picture: down to the next picture under it (or to the
+        // container's edge), keeping a pixel between them.
+        int below = area.bottom() - icon.bottom();
+        for (int j = 0; j < icons.size(); ++j) {
+            const QRect other = icons.at(j);
+            if (j == i || other.top() <= icon.bottom() || other.right() < wide.left()
+                || other.left() > wide.right())
+                continue;
+            below = std::min(below, other.top() - icon.bottom() - 2);
+        }
+        const int grow = std::max(0, std::min(below, 2 * lineHeight));
+        int band = std::min(2 * lineHeight, grow + icon.height() * 2 / 5);
+        band = std::max(band, std::min(lineHeight, icon.height() + grow - 1));
+        KnobFrame f;
+        f.widget = QRect(wide.left(), icon.top(), wide.width(), icon.height() + grow);
+        f.captionBand = band;
+        frames.append(f);
+    }
+    return frames;
 }

@@ -2,7 +2,9 @@
 
 #include "model/physicallayout.h"
 
+#include <QRect>
 #include <QSize>
+#include <QVector>
 
 // How big the panel picture is at a scale, and how the row beside it gives way so that the
 // whole panel stays on screen: the key function display and the command column shrink to
@@ -51,8 +53,23 @@ public:
 
     // The smallest panel scale the plan goes down to; below it a panel would be unusable.
     static constexpr double MINIMUM_PANEL_SCALE = 0.3;
-    // How far past the window scale a small panel may grow into room its group has anyway.
+    // How far past the window scale a panel may grow into room its group has anyway (a
+    // small panel on a small window, any panel on a large screen).
     static constexpr double MAXIMUM_GROWTH = 1.5;
+
+    // Where a knob button and its caption go: the button's widget (its picture's rectangle
+    // grown into the free room below it and a little to the sides) and the band along the
+    // widget's bottom that holds the caption.
+    struct KnobFrame {
+        QRect widget;
+        int captionBand = 0;
+    };
+    // Frames for the knob buttons whose pictures sit at `icons` inside `area` (the knob
+    // container). The band is two caption lines of `lineHeight` where the room below a
+    // picture allows, else the picture gives way (down to 60 % of its height) and, at the
+    // least, one line. Frames never overlap each other or another button's picture.
+    static QVector<KnobFrame> knobFrames(const QVector<QRect> &icons, const QRect &area, int lineHeight,
+                                         int sideRoom);
 
 private:
     double largestFitting(double hi, const QSize &room) const;

@@ -4,6 +4,7 @@
 #include "app/widget.h"
 
 #include "app/appconfig.h"
+#include "app/qttranslations.h"
 #include "app/startupsettings.h"
 #include "i18n/uitext.h"
 #include "model/logcategories.h"
@@ -55,6 +56,7 @@ void Widget::construct(const StartupSettings &config)
     // 2. Settings.
     m_chinese = config.chinese();
     UiText::setLanguage(m_chinese ? UiText::Language::Chinese : UiText::Language::English);
+    QtTranslations::apply(m_chinese);
     if (config.hasLayerCount()) {
         m_startupLayerCount = config.layerCount();
         setForcedLayerDisplayCount(config.layerCount());

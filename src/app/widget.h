@@ -97,10 +97,12 @@ public:
     static constexpr int DESIGN_WIDTH = 1500;
     static constexpr int DESIGN_HEIGHT = 1100;
     // How far the row beside the panel gives way on a small window.
-    static constexpr int DISPLAY_MINIMUM_WIDTH = 150;
+    static constexpr int DISPLAY_MINIMUM_WIDTH = 110;
     static constexpr int COMMAND_FONT_FLOOR_PX = 14;
     static constexpr int COMMAND_TEXT_SIDE_ROOM = 10;
     static constexpr int MIDDLE_ROW_SPACING = 12;
+    // Width of the button that offers the fix for a keypad that may not be opened.
+    static constexpr int ACCESS_FIX_ROOM = 116;
 
     // Fixed underlying type: any stored value is legal and falls back to the default panel.
     enum StartupLayoutPreset : int {
@@ -226,12 +228,25 @@ public slots:
     // A keypad is present but may not be opened (no udev rule); widgetaccess.cpp.
     void onDeviceAccessDenied();
     void onDeviceAccessDeniedCleared();
+    // The short dialog with the commands that install the udev rule.
+    void showAccessFix();
     void onFunctionPageChanged(int row);
     void onResizeTimeout();
+
+public:
+    // Offered beside the status while a keypad refuses to be opened.
+    QPushButton *accessFixButton() const { return m_accessFixButton; }
+    // The panel frame shows no keys or knobs (a keypad is there but cannot be read).
+    bool isPanelEmpty() const { return m_panelEmpty; }
 
 private:
     void construct(const StartupSettings &config);
     void connectDeviceAccessStatus();
+    void addAccessFixButton(QHBoxLayout *topBarLayout);
+    void setAccessFixOffered(bool offered);
+    void setPanelEmpty(bool empty);
+    QPushButton *m_accessFixButton = nullptr;
+    bool m_panelEmpty = false;
 
     // start-up
     void initUI();
@@ -439,6 +454,8 @@ public:
     double panelScale() const { return m_panelScale; }
     // min(width / 1500, height / 1100), never below 0.8.
     static double scaleForSize(const QSize &size);
+    // The window size the panel and the columns beside it were last fitted to.
+    QSize laidOutSize() const { return m_sizeLaidOut; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

@@ -4,26 +4,93 @@
 #include "app/widget.h"
 
 #include "app/statusline.h"
+#include "app/topbarstyle.h"
+#include "app/udevruledialog.h"
+#include "controls/fittinglabel.h"
 #include "device/hidmanager.h"
 #include "model/logcategories.h"
 
+#include <QBoxLayout>
 #include <QDebug>
 #include <QLabel>
+#include <QPushButton>
+#include <QSizePolicy>
+
+namespace {
+
+// Bold like the other statuses, and a light red that keeps 4.8:1 on the top bar (#FF0000
+// there is 2.9:1).
+const QString DENIED_STYLE = QStringLiteral("color: #FF8080; font-weight: bold;");
+
+} // namespace
+
+void Widget::addAccessFixButton(QHBoxLayout *topBarLayout)
+{
+    m_accessFixButton = new QPushButton(QStringLiteral("How to fix"), m_topBar);
+    m_accessFixButton->setObjectName(QStringLiteral("accessFixButton"));
+    m_accessFixButton->setStyleSheet(topBarButtonStyle());
+    m_accessFixButton->setCursor(Qt::PointingHandCursor);
+    m_accessFixButton->setFixedHeight(34);
+    m_accessFixButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    topBarLayout->insertWidget(topBarLayout->indexOf(m_statusLabel) + 1, m_accessFixButton);
+    connect(m_accessFixButton, &QPushButton::clicked, this, &Widget::showAccessFix);
+}
+
+void Widget::showAccessFix()
+{
+    UdevRuleDialog dialog(this);
+    dialog.exec();
+}
+
+void Widget::setAccessFixOffered(bool offered)
+{
+    if (!m_accessFixButton)
+        return;
+    if (offered == m_accessFixButton->isVisibleTo(m_topBar))
+        return;
+    // The button takes its room from the status (whose text is short meanwhile), so the
+    // bar never asks for more than the narrowest window has.
+    if (auto *status = qobject_cast<FittingLabel *>(m_statusLabel)) {
+        const int room = ACCESS_FIX_ROOM + m_topBar->layout()->spacing();
+        status->setLargestMinimumWidth(status->largestMinimumWidth() + (offered ? -room : room));
+    }
+    m_accessFixButton->setVisible(offered);
+}
+
+void Widget::setPanelEmpty(bool empty)
+{
+    if (m_panelEmpty == empty)
+        return;
+    m_panelEmpty = empty;
+    // The frame keeps the size it has: an outline where a keypad would be, not the picture of
+    // one that is not there.
+    for (QWidget *part : {m_keyMatrix, m_knobContainer}) {
+        if (!part)
+            continue;
+        QSizePolicy policy = part->sizePolicy();
+        policy.setRetainSizeWhenHidden(empty && part->isVisibleTo(part->parentWidget()));
+        part->setSizePolicy(policy);
+    }
+    updateWidgetSizes();
+}
 
 void Widget::onDeviceAccessDenied()
 {
     qCDebug(lcWindow) << "=== onDeviceAccessDenied called ===";
     if (m_deviceConnected)
         return;
-    // Longer than the usual status texts: a smaller size keeps it whole down to the
-    // minimum window width.
-    m_status->show(uiText(QStringLiteral("Keypad found, but access was denied: install the udev rule")),
-                   QStringLiteral("color: #FF0000; font-size: 18px;"));
+    // Short, so that it stays whole in the status's own size beside the button that tells
+    // the fix, down to the smallest window.
+    m_status->show(uiText(QStringLiteral("No access to the keypad")), DENIED_STYLE);
+    setAccessFixOffered(true);
+    setPanelEmpty(true);
 }
 
 void Widget::onDeviceAccessDeniedCleared()
 {
     qCDebug(lcWindow) << "=== onDeviceAccessDeniedCleared called ===";
+    setAccessFixOffered(false);
+    setPanelEmpty(false);
     // An opened keypad is announced right after this and sets its own text.
     if (m_deviceConnected)
         return;

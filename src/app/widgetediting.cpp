@@ -4,6 +4,7 @@
 #include "app/widget.h"
 
 #include "app/edithistory.h"
+#include "app/keyboardfocus.h"
 #include "app/panelnavigator.h"
 #include "app/topbarstyle.h"
 #include "controls/keybutton.h"
@@ -140,6 +141,7 @@ void Widget::initEditing()
         b->setFocusPolicy(Qt::StrongFocus);
         m_panelNavigator->watch(b);
     }
+    new KeyboardFocus(this);
     // Buttons that keep off the focus on click (so a click leaves the keyboard where it
     // was) are still reached with Tab.
     const auto buttons = findChildren<QAbstractButton *>();

@@ -3,6 +3,7 @@
 // folder only root can write).
 #include "app/widget.h"
 
+#include "app/qttranslations.h"
 #include "app/startupsettings.h"
 #include "i18n/uitext.h"
 #include "model/logcategories.h"
@@ -60,6 +61,7 @@ void Widget::setChinese(bool chinese)
         return;
     m_chinese = chinese;
     UiText::setLanguage(chinese ? UiText::Language::Chinese : UiText::Language::English);
+    QtTranslations::apply(chinese);
     updateLanguageTexts();
     if (m_languageSwitch) {
         const QSignalBlocker blocker(m_languageSwitch);

@@ -122,29 +122,63 @@ void Widget::updateKnobGroupAbsoluteLayout(double scale)
     // small turn button would otherwise get a tiny font), and step down to the same minimum.
     const int captionPt = qMax(10, nearestPx(10 * c.scaleFactor));
     const int minimumPx = KeyCaption::minimumPixelSize(scale);
-    auto place = [&](KnobButton *b, const QRect &r) {
+
+    // The buttons' pictures as the preset places them, then each button grown into the free
+    // room below its picture for a caption band of its own: a caption never covers the
+    // turn or press arrow. The band holds two lines of the largest minimum size (Chinese).
+    QVector<KnobButton *> buttons;
+    QVector<QRect> icons;
+    QVector<int> leftTurns; // index of each knob's left turn; its right turn follows it
+    for (int j = 0; j < c.knobs.size(); ++j) {
+        const QVector<QRect> rects = c.knobs.at(j).buttonRects(scale);
+        if (3 * j + 1 < m_knobPool.size())
+            leftTurns.append(buttons.size());
+        for (int a = 0; a < 3 && 3 * j + a < m_knobPool.size(); ++a) {
+            buttons.append(m_knobPool.at(3 * j + a));
+            icons.append(rects.at(a).translated(pad, pad));
+        }
+    }
+    const QVector<QRect> turnRects = c.turnOnlyRects(scale);
+    for (int t = 0; t < turnRects.size() && t < m_turnOnlyButtons.size(); ++t) {
+        if (t % 2 == 0 && t + 1 < m_turnOnlyButtons.size())
+            leftTurns.append(buttons.size());
+        buttons.append(m_turnOnlyButtons.at(t));
+        icons.append(turnRects.at(t).translated(pad, pad));
+    }
+    const QSize container = PanelFit(c).knobContainerSize(scale);
+    QFont captionFont = font();
+    captionFont.setBold(true);
+    captionFont.setPixelSize(qMax(KeyCaption::MINIMUM_WIDE_PX, nearestPx(KeyCaption::MINIMUM_WIDE_PX * scale)));
+    const int lineHeight = QFontMetrics(captionFont).height();
+    const int sideRoom = qMax(0, nearestPx(KnobDescriptor::BUTTON_GAP * scale / 2) - 1);
+    const QVector<PanelFit::KnobFrame> frames =
+        PanelFit::knobFrames(icons, QRect(QPoint(0, 0), container).adjusted(pad, pad, -pad, -pad),
+                             lineHeight, sideRoom);
+    for (int i = 0; i < buttons.size(); ++i) {
+        KnobButton *b = buttons.at(i);
+        const QRect &r = icons.at(i);
         b->setScaledSize(r.width());
         b->setTextBaseFontSize(qMax(2, nearestPx(captionPt * 80.0 * scale / qMax(1, r.width()))));
         b->setCaptionMinimumPixelSize(minimumPx);
-        b->move(r.topLeft());
-    };
-
-    for (int j = 0; j < c.knobs.size(); ++j) {
-        const QVector<QRect> rects = c.knobs.at(j).buttonRects(scale);
-        for (int a = 0; a < 3 && 3 * j + a < m_knobPool.size(); ++a)
-            place(m_knobPool.at(3 * j + a), rects.at(a).translated(pad, pad));
+        b->setCaptionBand(frames.at(i).widget.size(), frames.at(i).captionBand);
+        b->move(frames.at(i).widget.topLeft());
     }
-    const QVector<QRect> turnRects = c.turnOnlyRects(scale);
-    for (int t = 0; t < turnRects.size() && t < m_turnOnlyButtons.size(); ++t)
-        place(m_turnOnlyButtons.at(t), turnRects.at(t).translated(pad, pad));
 
-    m_knobContainer->setFixedSize(PanelFit(c).knobContainerSize(scale));
+    // The two turns of each knob: a cut caption keeps where they differ.
+    for (const int left : qAsConst(leftTurns)) {
+        if (left + 1 >= buttons.size())
+            continue;
+        buttons.at(left)->setSibling(buttons.at(left + 1));
+        buttons.at(left + 1)->setSibling(buttons.at(left));
+    }
+
+    m_knobContainer->setFixedSize(container);
 }
 
 void Widget::updateWidgetSizes()
 {
-    m_keyMatrix->setVisible(m_currentLayout.keyCount > 0);
-    m_knobContainer->setVisible(m_currentLayout.hasKnobs());
+    m_keyMatrix->setVisible(!m_panelEmpty && m_currentLayout.keyCount > 0);
+    m_knobContainer->setVisible(!m_panelEmpty && m_currentLayout.hasKnobs());
     if (m_keyMatrix->layout())
         m_keyMatrix->layout()->activate();
 }
@@ -174,7 +208,12 @@ void Widget::updatePhysicalPanelGeometry(double scale)
 
 void Widget::updateInputFrameWidth()
 {
-    m_inputFrame->setFixedWidth(m_displayWidth > 0 ? m_displayWidth : preferredDisplayWidth());
+    const int width = m_displayWidth > 0 ? m_displayWidth : preferredDisplayWidth();
+    m_inputFrame->setFixedWidth(width);
+    // A narrow display keeps its room for the text rather than for its margins.
+    const int margin = width < 200 ? 8 : 20;
+    if (QLayout *layout = m_inputFrame->layout())
+        layout->setContentsMargins(margin, 20, margin, 20);
 }
 
 int Widget::preferredDisplayWidth() const

@@ -282,6 +282,8 @@ void Widget::onClearClickedModel()
 void Widget::onClearSelectedClicked()
 {
     const int sel = m_keyboardData.selectedKey();
+    if (sel < 0)
+        showRefusal(QStringLiteral("Select a key first")); // else the click would go unanswered
     if (sel >= 0)
         m_keyboardData.clearSelectedKey();
     clearHighlight();

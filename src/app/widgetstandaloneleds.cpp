@@ -4,6 +4,8 @@
 #include "app/standaloneledlayout.h"
 #include "app/widget.h"
 
+#include "controls/contrast.h"
+
 #include "controls/rgbcolorpickerwidget.h"
 #include "pages/rgbledpage.h"
 
@@ -191,9 +193,12 @@ void Widget::refreshStandaloneLedDisplay(double scale)
         const StandaloneLedItem &item = c.leds.at(i);
         QPushButton *button = m_standaloneLedButtons.at(i);
         const QColor color = item.ledIndex > 15 ? QColor(255, 255, 0) : ledColorOf(item.ledIndex);
-        const int luminance =
-            nearest(0.299 * color.red() + 0.587 * color.green() + 0.114 * color.blue());
-        const QColor text = luminance < 150 ? QColor(255, 255, 255) : QColor(24, 24, 24);
+        // White where it reads (4.5:1), else near-black (black itself in the narrow band of
+        // mid colours where neither quite does).
+        const QColor white(255, 255, 255);
+        const QColor text = Contrast::ratio(white, color) >= Contrast::TEXT
+                                ? white
+                                : Contrast::readableOn(QColor(24, 24, 24), color);
         const int border = qMax(1, c.borderWidth);
         button->setText(item.name);
         button->setChecked(selectable && item.ledIndex == m_selectedStandaloneLed);

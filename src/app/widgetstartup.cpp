@@ -48,8 +48,12 @@ QWidget *Widget::buildTopBar()
     addProfileButtons(layout); // Export and Import, right of the status
     addEditControls(layout);   // Undo and Redo, left of the status
     addLanguageSwitch(layout); // English / 中文 at the right end
+    addAccessFixButton(layout); // right of the status while a keypad refuses to open
     // The status keeps its whole width where the window has it; in the narrowest window it
-    // asks for no more than what the bar's other items leave there, and fits its text in.
+    // asks for no more than what the bar's other items (the fix button among them) leave
+    // there, and fits its text in.
+    m_accessFixButton->setFixedWidth(ACCESS_FIX_ROOM);
+    m_accessFixButton->hide();
     status->setLargestMinimumWidth(0);
     layout->invalidate();
     status->setLargestMinimumWidth(MIN_WINDOW_WIDTH - layout->minimumSize().width());
@@ -165,6 +169,8 @@ QWidget *Widget::buildKeyMatrix()
         auto *key = new KeyButton(QString(), holder);
         key->setBaseSize(KEY_BASE_SIZE);
         key->move(2, 2);
+        // Hover, selection and LED colour change the fill: the number keeps reading on it.
+        connect(key, &KeyButton::fillChanged, this, &Widget::updateKeyNumberColors);
 
         auto *label = new QLabel(QString::number(k + 1), holder);
         label->setObjectName(QStringLiteral("KeyNumLabel"));

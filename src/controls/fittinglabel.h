@@ -19,6 +19,7 @@ public:
     void setMinimumPixelSize(int px);
     // The most the label asks its layout for as its minimum width.
     void setLargestMinimumWidth(int width);
+    int largestMinimumWidth() const { return m_largestMinimumWidth; }
     // The text as drawn at the current size: its lines joined by "\n", and their font.
     QString displayedText() const;
     QFont displayedFont() const;

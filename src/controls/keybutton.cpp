@@ -1,5 +1,7 @@
 #include "controls/keybutton.h"
 
+#include "controls/contrast.h"
+#include "controls/focusring.h"
 #include "controls/keycaption.h"
 #include "controls/unsavedmark.h"
 #include "model/logcategories.h"
@@ -16,6 +18,12 @@
 namespace {
 // Hovered keys grow by this many pixels so the key under the mouse stands out.
 constexpr int HOVER_GROWTH = 4;
+// A hovered key is lit a little: on the grey key, white text keeps 4.5:1 against it (at
+// 120 % it would not).
+constexpr int HOVER_LIGHTER = 115;
+const QColor kKeyGrey(100, 100, 100);
+const QColor kNumberGreen(0, 255, 0);
+const QColor kSelectedGold(255, 215, 0);
 }
 
 KeyButton::KeyButton(const QString& text, QWidget* parent)
@@ -29,6 +37,7 @@ KeyButton::KeyButton(const QString& text, QWidget* parent)
     setFixedSize(m_size, m_size);
     setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
     installEventFilter(this);
+    connect(this, &QPushButton::toggled, this, &KeyButton::fillChanged);
 }
 
 KeyButton::~KeyButton() = default;
@@ -90,6 +99,7 @@ void KeyButton::setCustomColor(const QColor& color)
     m_customColor = color;
     m_hasCustomColor = true;
     update();
+    emit fillChanged();
 }
 
 void KeyButton::clearCustomColor()
@@ -99,6 +109,7 @@ void KeyButton::clearCustomColor()
     m_hasCustomColor = false;
     m_customColor = QColor();
     update();
+    emit fillChanged();
 }
 
 const KeyCaption::Fitted &KeyButton::caption() const
@@ -140,17 +151,27 @@ QFont KeyButton::captionFont() const
 
 QColor KeyButton::fillColor() const
 {
-    const QColor base = m_hasCustomColor ? m_customColor : QColor(100, 100, 100);
+    const QColor base = m_hasCustomColor ? m_customColor : kKeyGrey;
     if (isChecked())
         return base.lighter(110);
     if (m_hovered)
-        return base.lighter(120);
+        return base.lighter(HOVER_LIGHTER);
     return base;
 }
 
 QColor KeyButton::numberColor() const
 {
-    return KeyCaption::isLight(fillColor()) ? QColor(0, 90, 0) : QColor(0, 255, 0);
+    return Contrast::readableOn(kNumberGreen, fillColor());
+}
+
+QColor KeyButton::captionColor() const
+{
+    QColor preferred(150, 150, 150);
+    if (isChecked())
+        preferred = kSelectedGold;
+    else if (m_assigned)
+        preferred = Qt::white;
+    return Contrast::readableOn(preferred, fillColor());
 }
 
 void KeyButton::updateButtonSize()
@@ -182,6 +203,7 @@ bool KeyButton::eventFilter(QObject* watched, QEvent* event)
         case QEvent::FontChange:
         case QEvent::FocusIn:
         case QEvent::FocusOut:
+        case QEvent::DynamicPropertyChange: // the focus ring came or went
             update();
             break;
         default:
@@ -231,6 +253,7 @@ void KeyButton::enterEvent(QEvent* event)
     m_hovered = true;
     applySideLength(m_size + HOVER_GROWTH);
     QPushButton::enterEvent(event);
+    emit fillChanged();
 }
 
 void KeyButton::leaveEvent(QEvent* event)
@@ -238,6 +261,7 @@ void KeyButton::leaveEvent(QEvent* event)
     m_hovered = false;
     applySideLength(m_size);
     QPushButton::leaveEvent(event);
+    emit fillChanged();
 }
 
 void KeyButton::paintEvent(QPaintEvent* /*event*/)
@@ -275,21 +299,16 @@ void KeyButton::paintEvent(QPaintEvent* /*event*/)
         ring.setWidth(3);
         painter.setPen(ring);
         painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(QRect(2, 2, w - 4, h - 4), radius - 1, radius - 1);
+        // Inside the keyboard focus ring while that is on the key, so both show.
+        const int inset = property("keyboardFocusRing").toBool() ? 2 + FocusRing::WIDTH : 2;
+        painter.drawRoundedRect(QRect(inset, inset, w - 2 * inset, h - 2 * inset), radius - 1, radius - 1);
     }
 
-    // On a light LED colour white or gold text would vanish: dark text instead (the ring
-    // still marks the selection).
-    QColor textColor(150, 150, 150);
-    if (KeyCaption::isLight(fill))
-        textColor = QColor(24, 24, 24);
-    else if (isChecked())
-        textColor = QColor(255, 215, 0);
-    else if (m_assigned)
-        textColor = Qt::white;
-
+    // On a light LED colour white or gold text would vanish: the text takes the nearest
+    // shade that reads on the fill (the ring still marks the selection).
     const QRect box = captionRect(QRect(0, 0, w, h));
-    KeyCaption::draw(painter, box, caption(), textColor);
+    KeyCaption::draw(painter, box, caption(), captionColor(),
+                     false, Contrast::readableOn(KeyCaption::arrowColor(), fill));
     if (m_unsaved)
         UnsavedMark::paint(painter, QRect(0, 0, w, h));
 }

@@ -43,8 +43,18 @@ public:
     // The caption as drawn on the cap: its lines joined by "\n" and the font they use.
     QString displayedText() const;
     QFont captionFont() const;
-    // The colour the key's number reads best in on the key's current fill.
+    // The colours the key's number and caption are drawn in on the key's current fill:
+    // green and white (gold while selected) where they reach 4.5:1 against it, else the
+    // nearest shade that does.
     QColor numberColor() const;
+    QColor captionColor() const;
+    QColor fillColor() const;
+
+signals:
+    // The fill changed (hover, selection, LED colour): the number beside the key follows.
+    void fillChanged();
+
+public:
 
     // A small mark while the slot holds an edit the keypad does not have yet.
     void setUnsaved(bool unsaved);
@@ -64,7 +74,6 @@ private:
     void applySideLength(int side);
     const KeyCaption::Fitted &caption() const;
     QRect captionRect(const QRect &cap) const;
-    QColor fillColor() const;
 
     bool m_hovered = false;
     double m_scale = 1.0;

@@ -3,6 +3,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QVector>
 
 #include <algorithm>
@@ -62,8 +63,8 @@ QVector<Word> wordsOf(const QString &text)
     return words;
 }
 
-// Greedy wrap into lines no wider than `width`; a word wider than a line is broken between
-// characters.
+// Greedy wrap into lines no wider than `width`, breaking only between words; empty when a
+// word alone is wider than a line (a word is never broken).
 QStringList wrap(const QVector<Word> &words, const QFontMetrics &fm, int width)
 {
     QStringList lines;
@@ -75,27 +76,116 @@ QStringList wrap(const QVector<Word> &words, const QFontMetrics &fm, int width)
             line = candidate;
             continue;
         }
+        if (fm.horizontalAdvance(w.text) > width)
+            return QStringList();
         if (!line.isEmpty())
             lines << line;
-        line.clear();
-        QString rest = w.text;
-        while (fm.horizontalAdvance(rest) > width && rest.size() > 1) {
-            int n = rest.size() - 1;
-            while (n > 1 && fm.horizontalAdvance(rest.left(n)) > width)
-                --n;
-            lines << rest.left(n);
-            rest = rest.mid(n);
-        }
-        line = rest;
+        line = w.text;
     }
     if (!line.isEmpty())
         lines << line;
     return lines;
 }
 
-int lineWidth(const QFontMetrics &fm, const QString &line)
+QString joined(const QVector<Word> &words)
 {
-    return fm.horizontalAdvance(line);
+    QString out;
+    for (const Word &w : words)
+        out += (w.spaceBefore && !out.isEmpty() ? QStringLiteral(" ") : QString()) + w.text;
+    return out;
+}
+
+// The text in at most `maxLines` lines of `width`, or no lines when it does not fit.
+QStringList layout(const QVector<Word> &words, const QFontMetrics &fm, int width, int maxLines)
+{
+    const QString single = joined(words);
+    if (fm.horizontalAdvance(single) <= width)
+        return QStringList{single};
+    if (maxLines < 2)
+        return QStringList();
+    const QStringList lines = wrap(words, fm, width);
+    return lines.size() <= maxLines ? lines : QStringList();
+}
+
+// Direction words as arrows: "Ctrl+Wheel Down" becomes "Ctrl+Wheel ↓" and "鼠标滚轮向上"
+// "鼠标滚轮↑", so a caption short of room still tells a knob's two turns apart.
+QString withArrows(const QString &text)
+{
+    static const struct {
+        const char *word;
+        ushort arrow;
+    } latin[] = {{"up", 0x2191}, {"down", 0x2193}, {"left", 0x2190}, {"right", 0x2192}};
+    QString out = text;
+    for (const auto &d : latin) {
+        const QRegularExpression re(QStringLiteral("(?<![\\p{L}\\p{N}])%1(?![\\p{L}\\p{N}])")
+                                        .arg(QLatin1String(d.word)),
+                                    QRegularExpression::CaseInsensitiveOption);
+        out.replace(re, QString(QChar(d.arrow)));
+    }
+    static const struct {
+        const char16_t *word;
+        ushort arrow;
+    } wide[] = {{u"向上", 0x2191}, {u"向下", 0x2193}, {u"向左", 0x2190}, {u"向右", 0x2192}};
+    for (const auto &d : wide)
+        out.replace(QString::fromUtf16(d.word), QString(QChar(d.arrow)));
+    return out;
+}
+
+// At the smallest size and still too long: the start and the last word stay and the middle
+// gives way ("LCtrl + LSh… Z", "Ctrl+Wh… ↓"). The last word is what tells a caption from its
+// neighbours (the key after the modifiers, the direction of a turn); the start says what
+// kind of function it is, and as much of the middle as fits follows it.
+QStringList cutInTheMiddle(const QString &text, const QFontMetrics &fm, int width, int maxLines, int keepFrom)
+{
+    const QString ellipsis(QChar(0x2026));
+    const QVector<Word> words = wordsOf(text);
+    if (words.size() >= 2) {
+        const int lastAt = text.lastIndexOf(words.last().text);
+        // The tail to keep: from where the caption differs from its sibling when that is
+        // earlier than the last word, else the last word.
+        QVector<int> tails;
+        if (keepFrom > 0 && keepFrom < lastAt)
+            tails << keepFrom;
+        tails << lastAt;
+        for (const int tailAt : qAsConst(tails)) {
+            const QString head = text.left(tailAt);
+            const QString tail = text.mid(tailAt).trimmed();
+            const QString gap = head.endsWith(QLatin1Char(' ')) ? QStringLiteral(" ") : QString();
+            for (int n = head.trimmed().size(); n >= 0; --n) {
+                QString start = head.left(n);
+                // A cut right after a word keeps its space: "LCtrl + …", not "LCtrl +…".
+                if (start.endsWith(QLatin1Char(' ')))
+                    start = start.trimmed() + QLatin1Char(' ');
+                const QStringList lines = layout(wordsOf(start + ellipsis + gap + tail), fm, width, maxLines);
+                if (!lines.isEmpty())
+                    return lines;
+            }
+        }
+    }
+    // One word (or a last word) wider than the room: its start, cut at the end.
+    return QStringList{fm.elidedText(text, Qt::ElideRight, width)};
+}
+
+// Where `text` starts to differ from `sibling`, moved back to the start of that word; -1
+// when there is no sibling or nothing differs.
+int differenceStart(const QString &text, const QString &sibling)
+{
+    if (sibling.isEmpty() || sibling == text)
+        return -1;
+    int p = 0;
+    while (p < text.size() && p < sibling.size() && text.at(p) == sibling.at(p))
+        ++p;
+    while (p > 0 && text.at(p - 1).isLetterOrNumber() && !isWideScript(text.at(p - 1)))
+        --p;
+    return p;
+}
+
+bool hasWideScript(const QString &text)
+{
+    for (const QChar c : text)
+        if (isWideScript(c))
+            return true;
+    return false;
 }
 
 } // namespace
@@ -107,7 +197,12 @@ int roundHalfAway(double value)
 
 int minimumPixelSize(double scale)
 {
-    return std::max(8, roundHalfAway(10 * scale));
+    return std::max(MINIMUM_LATIN_PX, roundHalfAway(10 * scale));
+}
+
+int minimumPixelSizeFor(const QString &text, int minimumPx)
+{
+    return hasWideScript(text) ? std::max(minimumPx, MINIMUM_WIDE_PX) : minimumPx;
 }
 
 QRect captionBox(const QRect &buttonRect)
@@ -117,53 +212,50 @@ QRect captionBox(const QRect &buttonRect)
     return buttonRect.adjusted(margin, margin, -margin, -margin);
 }
 
-Fitted fit(const QString &text, const QSize &box, const QFont &font, int minimumPx)
+Fitted fit(const QString &text, const QSize &box, const QFont &font, int minimumPx, const QString &sibling)
 {
     Fitted out;
     out.font = font;
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty() || box.width() < 1 || box.height() < 1)
         return out;
-
-    const QVector<Word> words = wordsOf(trimmed);
-    QString single;
-    for (const Word &w : words)
-        single += (w.spaceBefore ? QStringLiteral(" ") : QString()) + w.text;
+    minimumPx = minimumPixelSizeFor(trimmed, minimumPx);
 
     const int startPx = std::max(minimumPx, QFontInfo(font).pixelSize());
     QFont f = font;
-    for (int px = startPx; px >= minimumPx; --px) {
+    auto linesAt = [&](int px) {
         f.setPixelSize(px);
         const QFontMetrics fm(f);
         if (fm.height() > box.height() && px > minimumPx)
-            continue;
-        if (lineWidth(fm, single) <= box.width()) {
-            out.font = f;
-            out.lines = QStringList{single};
-            return out;
+            return 0;
+        return 2 * fm.height() <= box.height() + 1 ? 2 : 1;
+    };
+    // The whole name in a smaller font first; then with arrows for direction words; only at
+    // the smallest size is anything left out.
+    const QString compact = withArrows(trimmed);
+    QStringList variants{trimmed};
+    if (compact != trimmed)
+        variants << compact;
+    for (const QString &variant : qAsConst(variants)) {
+        const QVector<Word> words = wordsOf(variant);
+        for (int px = startPx; px >= minimumPx; --px) {
+            const int maxLines = linesAt(px);
+            if (maxLines == 0)
+                continue;
+            const QStringList lines = layout(words, QFontMetrics(f), box.width(), maxLines);
+            if (!lines.isEmpty()) {
+                out.font = f;
+                out.lines = lines;
+                return out;
+            }
         }
-        const bool twoLinesFit = 2 * fm.height() <= box.height() + 1;
-        const QStringList lines = wrap(words, fm, box.width());
-        if (twoLinesFit && lines.size() <= 2) {
-            out.font = f;
-            out.lines = lines;
-            return out;
-        }
-        if (px > minimumPx)
-            continue;
-
-        // At the smallest size: keep the beginning, cut the end.
-        out.font = f;
-        out.elided = true;
-        if (!twoLinesFit || lines.size() < 2) {
-            out.lines = QStringList{fm.elidedText(single, Qt::ElideRight, box.width())};
-            return out;
-        }
-        // The second line carries on from where the first stopped.
-        const QString rest = single.mid(lines.first().size()).trimmed();
-        out.lines = QStringList{lines.first(), fm.elidedText(rest, Qt::ElideRight, box.width())};
-        return out;
     }
+
+    const int maxLines = std::max(1, linesAt(minimumPx));
+    out.font = f;
+    out.elided = true;
+    out.lines = cutInTheMiddle(compact, QFontMetrics(f), box.width(), maxLines,
+                               differenceStart(compact, withArrows(sibling.trimmed())));
     return out;
 }
 
@@ -180,8 +272,9 @@ bool isLight(const QColor &fill)
 }
 
 void draw(QPainter &painter, const QRect &box, const Fitted &caption, const QColor &textColor,
-          bool plate)
+          bool plate, const QColor &arrow)
 {
+    const QColor arrowPen = arrow.isValid() ? arrow : arrowColor();
     if (caption.isEmpty())
         return;
     painter.save();
@@ -219,7 +312,7 @@ void draw(QPainter &painter, const QRect &box, const Fitted &caption, const QCol
                 x += fm.horizontalAdvance(part);
             }
             if (i < parts.size() - 1) {
-                painter.setPen(arrowColor());
+                painter.setPen(arrowPen);
                 painter.drawText(QPoint(x, baseline), kArrow);
                 x += arrowWidth;
             }

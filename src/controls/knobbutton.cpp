@@ -1,5 +1,7 @@
 #include "controls/knobbutton.h"
 
+#include "controls/contrast.h"
+#include "controls/focusring.h"
 #include "controls/keycaption.h"
 #include "controls/unsavedmark.h"
 #include "model/logcategories.h"
@@ -27,6 +29,9 @@ void initKnobResources()
 }
 
 namespace {
+// The panel frame the knob buttons are drawn on (the window's style sheet).
+const QColor kPanelColor(0x3f, 0x3f, 0x3f);
+
 QString knobImage(const char* fileName)
 {
     return QStringLiteral(":/images/image/KN_") + QLatin1String(fileName);
@@ -59,12 +64,40 @@ KnobButton::~KnobButton() = default;
 
 void KnobButton::setScaledSize(int size)
 {
-    if (size < 1 || size == m_size)
+    if (size < 1 || (size == m_size && m_captionBand == 0))
         return;
     m_size = size;
+    m_captionBand = 0;
     setFixedSize(m_size, m_size);
     updateScaledPixmap();
     update();
+}
+
+void KnobButton::setCaptionBand(const QSize &widget, int band)
+{
+    band = std::max(0, std::min(band, widget.height() - 1));
+    if (widget == size() && band == m_captionBand)
+        return;
+    m_captionBand = band;
+    setFixedSize(widget);
+    updateScaledPixmap();
+    update();
+}
+
+QRect KnobButton::iconRect() const
+{
+    // Square, centred over the band.
+    const int w = width();
+    const int h = height() - m_captionBand;
+    const int side = std::max(1, std::min(w, h));
+    return QRect((w - side) / 2, (h - side) / 2, side, side);
+}
+
+QRect KnobButton::captionRect() const
+{
+    if (m_captionBand <= 0)
+        return rect().adjusted(1, 1, -1, -1);
+    return QRect(0, height() - m_captionBand, width(), m_captionBand);
 }
 
 void KnobButton::setTextBaseFontSize(int size)
@@ -86,6 +119,14 @@ void KnobButton::setCaptionMinimumPixelSize(int px)
     update();
 }
 
+void KnobButton::setSibling(KnobButton* sibling)
+{
+    if (sibling == m_sibling)
+        return;
+    m_sibling = sibling;
+    update();
+}
+
 void KnobButton::setSetState(bool set)
 {
     if (set == m_setState)
@@ -98,7 +139,7 @@ void KnobButton::updateScaledPixmap()
 {
     if (m_image.isNull())
         return;
-    const int box = KeyCaption::roundHalfAway(0.85 * m_size);
+    const int box = KeyCaption::roundHalfAway(0.85 * (m_captionBand > 0 ? iconRect().width() : m_size));
     // Every knob of a panel shows the same few pictures at the same few sizes: smooth
     // scaling is costly enough on a resize to do once per picture and size.
     const QString key = QStringLiteral("knob|%1|%2").arg(m_imagePath).arg(box);
@@ -120,16 +161,16 @@ const KeyCaption::Fitted &KnobButton::caption() const
     base.setBold(true);
     base.setPointSize(captionPointSize());
     const int minimumPx = m_captionMinimumPx;
-    const QString key = QStringLiteral("%1|%2|%3|%4|%5")
-                            .arg(m_size)
+    const QRect box = captionRect();
+    const QString sibling = m_sibling ? m_sibling->text() : QString();
+    const QString key = QStringLiteral("%1|%2|%3|%4|%5|%6")
+                            .arg(box.width() * 1000 + box.height())
                             .arg(base.pointSize())
                             .arg(minimumPx)
-                            .arg(base.family(), text());
+                            .arg(base.family(), text(), sibling);
     if (key != m_captionKey) {
         m_captionKey = key;
-        // A knob button has no rounded cap to keep clear of: nearly all of it is room.
-        const QRect box = QRect(0, 0, m_size, m_size).adjusted(1, 1, -1, -1);
-        m_caption = KeyCaption::fit(text(), box.size(), base, minimumPx);
+        m_caption = KeyCaption::fit(text(), box.size(), base, minimumPx, sibling);
     }
     return m_caption;
 }
@@ -179,7 +220,7 @@ void KnobButton::paintEvent(QPaintEvent* /*event*/)
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
 
-    const QRect area = rect();
+    const QRect area = m_captionBand > 0 ? iconRect() : rect();
     // A knob the keypad does not have: a faint outline of its place.
     if (!isEnabled())
         painter.setOpacity(0.2);
@@ -188,7 +229,9 @@ void KnobButton::paintEvent(QPaintEvent* /*event*/)
         ring.setWidth(3);
         painter.setPen(ring);
         painter.setBrush(Qt::NoBrush);
-        painter.drawEllipse(area.adjusted(3, 3, -3, -3));
+        // Inside the keyboard focus ring while that is on the button, so both show.
+        const int inset = property("keyboardFocusRing").toBool() ? 3 + FocusRing::WIDTH : 3;
+        painter.drawEllipse(area.adjusted(inset, inset, -inset, -inset));
     } else if (m_hovered) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor(255, 255, 255, 40));
@@ -196,13 +239,20 @@ void KnobButton::paintEvent(QPaintEvent* /*event*/)
     }
 
     if (!m_scaledImage.isNull()) {
-        const int x = (width() - m_scaledImage.width()) / 2;
-        const int y = (height() - m_scaledImage.height()) / 2;
+        const int x = area.x() + (area.width() - m_scaledImage.width()) / 2;
+        const int y = area.y() + (area.height() - m_scaledImage.height()) / 2;
         painter.drawPixmap(x, y, m_scaledImage);
     }
 
     if (m_unsaved)
         UnsavedMark::paint(painter, area.adjusted(area.width() / 10, 0, -area.width() / 10, 0));
+
+    // This caption's cut may depend on the sibling's text and the sibling's on this one:
+    // a change on either side repaints both.
+    if (m_sibling && m_siblingTextPainted != text() + QLatin1Char('|') + m_sibling->text()) {
+        m_siblingTextPainted = text() + QLatin1Char('|') + m_sibling->text();
+        m_sibling->update();
+    }
 
     if (text().isEmpty())
         return;
@@ -213,9 +263,12 @@ void KnobButton::paintEvent(QPaintEvent* /*event*/)
     else if (m_setState)
         textColor = Qt::white;
 
-    // Over the arrow picture the caption sits on a dark plate, so the arrow's lines never
-    // cross the letters.
-    KeyCaption::draw(painter, area.adjusted(1, 1, -1, -1), caption(), textColor, !m_scaledImage.isNull());
+    // In a band of its own the caption reads on the panel; without one it sits on a dark
+    // plate over the arrow picture, so the arrow's lines never cross the letters.
+    const bool plate = m_captionBand <= 0 && !m_scaledImage.isNull();
+    const QColor background = plate ? QColor(24, 24, 24) : kPanelColor;
+    KeyCaption::draw(painter, captionRect(), caption(), Contrast::readableOn(textColor, background),
+                     plate, Contrast::readableOn(KeyCaption::arrowColor(), background));
 }
 
 void KnobButton::setUnsaved(bool unsaved)

@@ -3,6 +3,7 @@
 #include "controls/keycaption.h"
 
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QString>
 
@@ -29,13 +30,25 @@ public:
     KnobButton(const QString& imagePath, const QString& text, QWidget* parent = nullptr);
     ~KnobButton() override;
 
-    // Side length of the (square) button; ignored below 1 or when unchanged.
+    // Side length of the (square) button; ignored below 1 or when unchanged. Resets the
+    // caption band (below).
     void setScaledSize(int size);
+    // Gives the caption a band of its own along the bottom of a widget of `widget` size, so
+    // it never covers the arrow picture, which is drawn in the room above the band. The
+    // window sizes this from the free room around the button; a band of 0 draws the caption
+    // over the picture on a dark plate.
+    void setCaptionBand(const QSize &widget, int band);
+    int captionBand() const { return m_captionBand; }
+    // Where the picture (with its hover and selection rings) and the caption are drawn.
+    QRect iconRect() const;
+    QRect captionRect() const;
     // Caption point size at side length 80; values below 2 become 1.
     void setTextBaseFontSize(int size);
     // Smallest pixel size the caption may step down to (10 px at window scale 1).
     void setCaptionMinimumPixelSize(int px);
     int captionMinimumPixelSize() const { return m_captionMinimumPx; }
+    // The knob's other turn: a caption that must be cut keeps what tells the two apart.
+    void setSibling(KnobButton *sibling);
     // Whether the knob action has a function (white caption instead of grey).
     void setSetState(bool set);
     void updateScaledPixmap();
@@ -77,6 +90,9 @@ private:
     bool m_hovered = false;
     bool m_setState = false;
     int m_captionMinimumPx = 10;
+    int m_captionBand = 0;
+    QPointer<KnobButton> m_sibling;
+    QString m_siblingTextPainted; // the sibling's text when this caption was last drawn
     mutable KeyCaption::Fitted m_caption;
     mutable QString m_captionKey;
 };

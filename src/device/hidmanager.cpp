@@ -227,8 +227,9 @@ void HIDManager::setAccessDenied(bool denied)
     if (m_accessDenied.exchange(denied) == denied)
         return;
     if (denied) {
-        qCWarning(lcDevice).noquote() << "HIDManager: access denied path=" << m_deniedPath
-                                      << "(keypad present; is the udev rule installed?)";
+        // The window says it to the user; the terminal stays quiet unless --verbose.
+        qCDebug(lcDevice).noquote() << "HIDManager: access denied path=" << m_deniedPath
+                                    << "(keypad present; is the udev rule installed?)";
         emit deviceAccessDenied();
     } else {
         qCDebug(lcDevice).noquote() << "HIDManager: keypad access no longer denied";

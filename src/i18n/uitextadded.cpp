@@ -8,8 +8,7 @@ namespace UiText {
 const QVector<QPair<QString, QString>> &addedPairs()
 {
     static const QVector<QPair<QString, QString>> table = {
-        {QStringLiteral("Keypad found, but access was denied: install the udev rule"),
-         QStringLiteral("已找到键盘，但没有访问权限：请安装udev规则")},
+        {QStringLiteral("No access to the keypad"), QStringLiteral("无法访问键盘")},
         // Unsaved changes: the question on closing, and edits kept while the keypad was away
         {QStringLiteral("Unsaved changes"), QStringLiteral("未保存的更改")},
         {QStringLiteral("Save the changes to the keypad before closing?"),
@@ -140,6 +139,18 @@ const QVector<QPair<QString, QString>> &addedPairs()
         {QStringLiteral("Not assigned"), QStringLiteral("未设置")},
         {QStringLiteral("unsaved change"), QStringLiteral("未保存")},
         {QStringLiteral("Restore Unsaved Changes"), QStringLiteral("恢复未保存的更改")},
+        // A keypad that may not be opened: the fix offered beside the status
+        {QStringLiteral("How to fix"), QStringLiteral("如何解决")},
+        {QStringLiteral("Keypad access"), QStringLiteral("键盘访问权限")},
+        {QStringLiteral("The keypad is plugged in, but this user may not open it: the udev rule that "
+                        "gives the user at the computer access is not installed. Run these commands "
+                        "in a terminal, then unplug the keypad and plug it in again:"),
+         QStringLiteral("键盘已插入，但当前用户无权打开它：尚未安装为本机用户授予访问权限的udev规则。"
+                        "请在终端中运行以下命令，然后拔下键盘并重新插入：")},
+        {QStringLiteral("Copied"), QStringLiteral("已复制")},
+        {QStringLiteral("Close"), QStringLiteral("关闭")},
+        // Clear with no key selected
+        {QStringLiteral("Select a key first"), QStringLiteral("请先选择一个按键")},
     };
     return table;
 }
