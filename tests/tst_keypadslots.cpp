@@ -123,6 +123,14 @@ void TstKeypadSlots::panelOffersWhatTheKeypadKeeps()
         QVERIFY2(key->type == KeyType::Basic && key->keyCode == quint8(0x04 + slot),
                  qPrintable(QStringLiteral("slot %1: %2").arg(slot).arg(key->fullText)));
     }
+
+    // Clear All clears the keypad's slots once each, and nothing a save could not write.
+    QSignalSpy cleared(w.keyboardData(), &KeyboardData::keyButtonTextChanged);
+    click(w.clearAllButton());
+    QCOMPARE(cleared.count(), clickable.size());
+    QCOMPARE(w.keyboardData()->unsavedItemCount(), clickable.size());
+    QVERIFY(saveAndWait(w));
+    QCOMPARE(w.statusLabel()->text(), QStringLiteral("Saved successfully"));
 }
 
 void TstKeypadSlots::saveLeavesAFourthLayerAlone()

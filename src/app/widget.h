@@ -290,8 +290,6 @@ private:
     void showFullTextInDisplay(const QString &text);
     QString captionForCurrentPage(int dataIndex, bool full) const;
     void setSlotMarker(QPushButton *button, bool set);
-    void onClearClickedModel();
-    void onClearAllClickedModel();
 
     // function pages (widgetpages.cpp)
     QWidget *createFunctionPageFrame();

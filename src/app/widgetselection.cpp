@@ -29,8 +29,6 @@ void Widget::initButtonClickLogic()
     for (KnobButton *k : qAsConst(m_turnOnlyButtons))
         connect(k, &QPushButton::clicked, this, &Widget::onButtonClicked, Qt::UniqueConnection);
 
-    connect(m_clearButton, &QPushButton::clicked, this, &Widget::onClearClickedModel);
-    connect(m_clearAllButton, &QPushButton::clicked, this, &Widget::onClearAllClickedModel);
     connect(m_viewButton, &QPushButton::clicked, this, [] { qCDebug(lcWindow) << "View Settings clicked"; });
 }
 
@@ -271,48 +269,28 @@ void Widget::refreshPhysicalKeyDisplayMode()
         refreshStandaloneLedDisplay(-1);
 }
 
-void Widget::onClearClickedModel()
-{
-    if (m_keyboardData.selectedKey() >= 0)
-        m_keyboardData.clearSelectedKey();
-    clearHighlight();
-    qCDebug(lcWindow) << "Clear button clicked - cleared selected key";
-}
-
 void Widget::onClearSelectedClicked()
 {
     const int sel = m_keyboardData.selectedKey();
     if (sel < 0)
         showRefusal(QStringLiteral("Select a key first")); // else the click would go unanswered
-    if (sel >= 0)
+    else // the caption and the unsaved mark follow from the model's signals
         m_keyboardData.clearSelectedKey();
     clearHighlight();
     if (m_keyFunctionDisplay)
         m_keyFunctionDisplay->clear();
-    if (QPushButton *button = buttonAt(buttonIndexFromDataIndex(sel))) {
-        button->setText(QString());
-        setSlotMarker(button, false);
-    }
     qCDebug(lcWindow) << "Clear button clicked - cleared selected key";
-}
-
-void Widget::onClearAllClickedModel()
-{
-    m_keyboardData.clearCurrentLayer();
-    m_highlightedButton = nullptr;
-    qCDebug(lcWindow) << "Clear All button clicked - cleared all keys";
 }
 
 void Widget::onClearAllClicked()
 {
-    m_keyboardData.clearCurrentLayer();
+    // Only the slots the keypad has: the others would be edits that no save can write. With
+    // no keypad known, nothing says which slots exist: the whole layer.
+    if (m_slotMap.kind() == SlotMap::Kind::None)
+        m_keyboardData.clearCurrentLayer();
+    else
+        m_keyboardData.clearCurrentLayer(m_slotMap.offeredSlots());
     m_highlightedButton = nullptr;
-    for (QPushButton *button : qAsConst(m_buttonSlots)) {
-        if (!button)
-            continue;
-        button->setText(QString());
-        setSlotMarker(button, false);
-    }
     if (m_keyFunctionDisplay)
         m_keyFunctionDisplay->clear();
     qCDebug(lcWindow) << "Clear All - cleared layer" << m_keyboardData.currentLayer() + 1;

@@ -146,16 +146,27 @@ void KeyboardData::clearSelectedKey()
 
 void KeyboardData::clearCurrentLayer()
 {
+    QVector<int> all;
+    for (int i = 0; i < KEYS_PER_LAYER; ++i)
+        all.append(i);
+    clearCurrentLayer(all);
+}
+
+void KeyboardData::clearCurrentLayer(const QVector<int> &which)
+{
     QVector<KeyData> &layer = m_layers[m_currentLayer];
-    for (int i = 0; i < KEYS_PER_LAYER; ++i) {
+    for (int i : which) {
+        if (!validKey(i))
+            continue;
         layer[i].reset();
         layer[i].dirty = true;
         bumpKey(m_currentLayer, i);
     }
     m_selectedKey = -1;
     m_replaceOnNextBaseKey = true;
-    for (int i = 0; i < KEYS_PER_LAYER; ++i)
-        emit keyButtonTextChanged(i, QString());
+    for (int i : which)
+        if (validKey(i))
+            emit keyButtonTextChanged(i, QString());
     emit selectedKeyChanged(-1);
 }
 

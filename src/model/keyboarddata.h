@@ -46,6 +46,9 @@ public:
     void selectKey(int keyIdx);
     void clearSelectedKey();
     void clearCurrentLayer();
+    // Clears only the given slots of the current layer: those the keypad has (a slot it lacks
+    // would become an edit no save can write).
+    void clearCurrentLayer(const QVector<int> &which);
     bool applyBaseKey(quint8 usage);
     void assignSelectedKey(const KeyData &source);
     void setSelectedMultimedia(quint16 usage);
