@@ -27,10 +27,10 @@ public:
     QVariant forcedIndex;
 
 public slots:
-    void onButtonClicked()
+    void take(int index)
     {
         ++calls;
-        forcedIndex = property("_forcedClickIndex");
+        forcedIndex = index;
     }
 };
 
@@ -339,6 +339,8 @@ void TstKeyButton::forcedClickForKnobSlots()
     knobSlot->setProperty("buttonIndex", 7);
     KeyButton* plain = new KeyButton(QStringLiteral("K5"), &window);
     plain->setProperty("buttonIndex", 5);
+    for (KeyButton *b : {knobSlot, plain})
+        connect(b, &KeyButton::forwardedClick, &window, &ClickSink::take);
     plain->move(100, 0);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -374,7 +376,7 @@ void TstKeyButton::forcedClickForKnobSlots()
     QCOMPARE(untaggedClicks.count(), 1);
     QCOMPARE(window.calls, 3);
 
-    // In a window that has no click handler the click is not swallowed.
+    // A button nobody takes forwarded clicks from is not swallowed.
     QWidget bare;
     KeyButton* orphan = new KeyButton(QStringLiteral("K6"), &bare);
     orphan->setProperty("buttonIndex", 6);

@@ -221,7 +221,7 @@ void TstWidget::knobActionsSixToEightSelectThroughForcedIndex()
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     assign(w, 7, basic(0x05));
 
-    // Keys on slots 6..8 hand their click to the window through "_forcedClickIndex"
+    // Keys on slots 6..8 hand their click to the panel (forwardedClick)
     // instead of emitting clicked.
     for (int slot = 6; slot <= 8; ++slot) {
         QPushButton *b = w.buttonAt(slot);

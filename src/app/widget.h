@@ -216,6 +216,8 @@ public slots:
     void onKeyButtonTextChanged(int keyIdx, const QString &text);
     void onKeyFullTextChanged(int keyIdx, const QString &text);
     void onClearSelectedClicked();
+    // A key in slots 6 to 8 hands its click to the panel (KeyButton::forwardedClick).
+    void onButtonForwarded(int buttonIndex);
     void onClearAllClicked();
     void onSaveSettingsClicked();
     void onViewSettingsClicked();
@@ -287,6 +289,7 @@ private:
     // selection
     void clearHighlight();
     void checkOnly(QPushButton *button);
+    void takeButtonClick(QPushButton *button);
     void showFullTextInDisplay(const QString &text);
     QString captionForCurrentPage(int dataIndex, bool full) const;
     void setSlotMarker(QPushButton *button, bool set);

@@ -22,8 +22,10 @@ void Widget::initButtonClickLogic()
         if (m_buttonSlots[i])
             m_buttonSlots[i]->setProperty("buttonIndex", i);
     // Every key of the matrix, used by this preset or not: a later preset may show it.
-    for (KeyButton *k : qAsConst(m_keyButtons))
+    for (KeyButton *k : qAsConst(m_keyButtons)) {
         connect(k, &QPushButton::clicked, this, &Widget::onButtonClicked, Qt::UniqueConnection);
+        connect(k, &KeyButton::forwardedClick, this, &Widget::onButtonForwarded, Qt::UniqueConnection);
+    }
     for (KnobButton *k : qAsConst(m_knobPool))
         connect(k, &QPushButton::clicked, this, &Widget::onButtonClicked, Qt::UniqueConnection);
     for (KnobButton *k : qAsConst(m_turnOnlyButtons))
@@ -36,8 +38,7 @@ void Widget::onButtonClicked()
 {
     auto *button = qobject_cast<QPushButton *>(sender());
     if (!button) {
-        // Knob actions 6..8 call in directly from their release handler, naming their slot
-        // in a window property instead of being the sender.
+        // A caller without a sender may name the slot in a window property.
         const QVariant forced = property("_forcedClickIndex");
         bool ok = false;
         const int idx = forced.toInt(&ok);
@@ -47,6 +48,17 @@ void Widget::onButtonClicked()
         if (!button)
             return;
     }
+    takeButtonClick(button);
+}
+
+void Widget::onButtonForwarded(int buttonIndex)
+{
+    if (QPushButton *button = buttonAt(buttonIndex))
+        takeButtonClick(button);
+}
+
+void Widget::takeButtonClick(QPushButton *button)
+{
     const int b = button->property("buttonIndex").toInt();
     qCDebug(lcWindow) << "[UI][click]"
                       << "sender" << static_cast<const void *>(button) << "type"

@@ -9,6 +9,7 @@
 #include <QDebug>
 #include <QEvent>
 #include <QMetaObject>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVariant>
@@ -232,18 +233,12 @@ void KeyButton::mouseReleaseEvent(QMouseEvent* event)
 
     // Buttons 6 to 8 sit where some panels put knob actions; the window resolves them
     // itself, so the click is forwarded instead of toggling this button.
-    if (ok && index >= 6 && index <= 8) {
-        QWidget* top = window();
-        // Only forward to a window that can take the click; otherwise it would be lost.
-        if (top && top != this
-            && top->metaObject()->indexOfMethod("onButtonClicked()") >= 0) {
-            top->setProperty("_forcedClickIndex", index);
-            // Leave the pressed look behind without emitting released/clicked.
-            setDown(false);
-            QMetaObject::invokeMethod(top, "onButtonClicked", Qt::DirectConnection);
-            event->accept();
-            return;
-        }
+    if (ok && index >= 6 && index <= 8 && isSignalConnected(QMetaMethod::fromSignal(&KeyButton::forwardedClick))) {
+        // Leave the pressed look behind without emitting released/clicked.
+        setDown(false);
+        emit forwardedClick(index);
+        event->accept();
+        return;
     }
     QPushButton::mouseReleaseEvent(event);
 }

@@ -8,8 +8,8 @@
 // One physical key of the device panel: a rounded square in grey or in the key's LED
 // colour, a gold ring while selected (checked) and the key's short caption.
 // The window tags every panel button with the dynamic property "buttonIndex"; releasing
-// the mouse on buttons 6, 7 or 8 calls the top-level window's slot "onButtonClicked"
-// directly (after setting its property "_forcedClickIndex") instead of emitting clicked.
+// the mouse on buttons 6, 7 or 8 emits forwardedClick(index) for the panel to resolve,
+// instead of clicked.
 class KeyButton : public QPushButton
 {
     Q_OBJECT
@@ -53,6 +53,9 @@ public:
 signals:
     // The fill changed (hover, selection, LED colour): the number beside the key follows.
     void fillChanged();
+    // A release on a key in slots 6 to 8, which the panel resolves itself: sent instead of
+    // clicked (only when someone listens, so a lone button still clicks).
+    void forwardedClick(int buttonIndex);
 
 public:
 
