@@ -208,17 +208,25 @@ bool ProfileCli::save(KeyboardData &model, const Keypad &keypad)
     });
 }
 
-int ProfileCli::exportProfile(const QString &path)
+bool ProfileCli::readKeypadProfile(ProfileData *out)
 {
     if (!waitForKeypad())
-        return DeviceFailure;
+        return false;
     Keypad keypad;
     if (!readKeypad(&keypad, nullptr))
-        return DeviceFailure;
+        return false;
     KeyboardData model;
     loadInto(model, keypad.read);
+    *out = ProfileFiles::keypadProfile(model, keypad.device);
+    return true;
+}
+
+int ProfileCli::exportProfile(const QString &path)
+{
+    ProfileData profile;
+    if (!readKeypadProfile(&profile))
+        return DeviceFailure;
     QString error;
-    const ProfileData profile = ProfileFiles::keypadProfile(model, keypad.device);
     if (!ProfileFiles::write(path, profile, &error)) {
         fail(QStringLiteral("Error: %1").arg(error));
         return BadFileOrUsage;

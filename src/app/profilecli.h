@@ -80,6 +80,9 @@ private:
     // Reads the whole keypad (`known`: the same keypad read before, whose kind is settled);
     // false, with a message, when it did not answer or a read failed.
     bool readKeypad(Keypad *out, const Keypad *known);
+    // Waits for the keypad and reads it into a profile of it; false (the failure told) when
+    // none came or the read failed.
+    bool readKeypadProfile(ProfileData *out);
     static void loadInto(KeyboardData &model, const ConnectResult &read);
     bool save(KeyboardData &model, const Keypad &keypad);
 

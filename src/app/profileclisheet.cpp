@@ -30,14 +30,8 @@ int ProfileCli::exportSheet(const QString &path, const QString &profilePath, con
         }
         say(QStringLiteral("Profile %1 read (made on: %2)").arg(profilePath, profile.device.describe()));
     } else {
-        if (!waitForKeypad())
+        if (!readKeypadProfile(&profile))
             return DeviceFailure;
-        Keypad keypad;
-        if (!readKeypad(&keypad, nullptr))
-            return DeviceFailure;
-        KeyboardData model;
-        loadInto(model, keypad.read);
-        profile = ProfileFiles::keypadProfile(model, keypad.device);
     }
 
     const LayoutSheet sheet(LayoutSheetData::fromProfile(profile, language), paper);

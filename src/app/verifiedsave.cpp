@@ -14,6 +14,8 @@
 #include <QDebug>
 #include <QObject>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int LAYER_COUNT = 4;
@@ -68,15 +70,25 @@ void touchedLayers(const QVector<VerifiedSave::ItemResult> &items,
 }
 
 // What a save that ran to its end comes to: a keypad that left takes the blame for whatever
-// is not on it; otherwise the items say it themselves.
-VerifiedSave::Failure failureOf(const QVector<VerifiedSave::ItemResult> &items, bool present)
+// is not on it (nothing unchecked there was ever written for good); otherwise the items say
+// it themselves.
+void settle(VerifiedSave::Outcome &o, HIDManager *hid)
 {
-    bool anyLeft = false;
-    for (const VerifiedSave::ItemResult &r : items)
-        anyLeft = anyLeft || r.state != VerifiedSave::ItemState::Saved;
-    if (!anyLeft)
-        return VerifiedSave::Failure::None;
-    return present ? VerifiedSave::Failure::Items : VerifiedSave::Failure::Disconnected;
+    using State = VerifiedSave::ItemState;
+    const bool anyLeft = std::any_of(o.items.begin(), o.items.end(),
+                                     [](const VerifiedSave::ItemResult &r) { return r.state != State::Saved; });
+    if (!anyLeft) {
+        o.failure = VerifiedSave::Failure::None;
+        return;
+    }
+    if (hid->stillPresent()) {
+        o.failure = VerifiedSave::Failure::Items;
+        return;
+    }
+    for (VerifiedSave::ItemResult &r : o.items)
+        if (r.state == State::Unchecked)
+            r.state = State::NotWritten;
+    o.failure = VerifiedSave::Failure::Disconnected;
 }
 
 } // namespace
@@ -179,12 +191,7 @@ VerifiedSave::Outcome VerifiedSave::runCurrent(QPointer<KeyboardData> model, con
             r.state = ItemState::NotTaken;
         }
     }
-    const bool present = failureOf(o.items, true) == Failure::None || m_hid->stillPresent();
-    if (!present)
-        for (ItemResult &r : o.items)
-            if (r.state == ItemState::Unchecked)
-                r.state = ItemState::NotWritten;
-    o.failure = failureOf(o.items, present);
+    settle(o, m_hid);
     return o;
 }
 
@@ -283,12 +290,7 @@ VerifiedSave::Outcome VerifiedSave::runLegacy(QPointer<KeyboardData> model, cons
             r.acknowledge = true; // a commit counts only once the keypad has answered after it
         }
     }
-    const bool present = failureOf(o.items, true) == Failure::None || m_hid->stillPresent();
-    if (!present)
-        for (ItemResult &r : o.items)
-            if (r.state == ItemState::Unchecked)
-                r.state = ItemState::NotWritten;
-    o.failure = failureOf(o.items, present);
+    settle(o, m_hid);
     return o;
 }
 

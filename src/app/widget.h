@@ -530,6 +530,7 @@ private:
                             const ReadBaseline &baseline);
     void showReadStatus(bool complete);
     void refreshAfterRead();
+    void refreshViewsFromModel();
     void onOperationFinished(bool success, const QString &msg);
     // The save task's outcome, on the GUI thread; `sameConnection` is false when the keypad
     // left (or was replaced) while it ran.
@@ -604,7 +605,8 @@ private:
     // Around loading a connect read: before it, the edits the model holds (made while no
     // keypad was read) join those kept; after it, the edits kept for that keypad return.
     void keepEditsBeforeLoad(const KeypadIdentity &incoming);
-    void restoreKeptEdits(const KeypadIdentity &incoming);
+    // `readComplete`: the read they are put on top of brought every slot back.
+    void restoreKeptEdits(const KeypadIdentity &incoming, bool readComplete);
     // The keypad left: its unsaved edits are kept before the model is blanked.
     void keepEditsOfLeavingKeypad();
     // Before View Settings reads over edits the keypad does not have: whether the user

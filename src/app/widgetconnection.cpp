@@ -185,7 +185,7 @@ void Widget::applyConnectResult(const ConnectResult &r)
         qCDebug(lcWindow) << (legacy ? "Legacy config loaded from device" : "Config loaded from device");
         if (m_history) // the kept edits come back as one step that undo can take back
             m_history->nameStep(QStringLiteral("Restore Unsaved Changes"));
-        restoreKeptEdits(keypad);
+        restoreKeptEdits(keypad, r.allLayersOk);
     }
     updateLayerButtonsVisibility();
 }
@@ -215,9 +215,20 @@ void Widget::showReadStatus(bool complete)
 void Widget::refreshAfterRead()
 {
     restoreKeyFunctionDisplay();
+    refreshViewsFromModel();
+}
+
+void Widget::refreshViewsFromModel()
+{
+    // Keys and lighting changed beneath every view of them (a read, an import, kept edits
+    // put back, an undo step): each view takes its part from the model again.
     refreshKeyButtonVisuals();
     refreshPhysicalKeyDisplayMode();
+    refreshRgbModeButtons();
+    refreshLegacyDelayPage();
+    refreshLegacyOldDelayPage();
     refreshLegacyRgbLedPage();
+    refreshLegacyOldRgbLedPage();
     const int selected = m_keyboardData.selectedKey();
     if (selected >= 0)
         showFullTextInDisplay(displayFullTextForCurrentPage(selected));

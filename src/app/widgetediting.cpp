@@ -279,13 +279,7 @@ void Widget::onHistoryStepApplied(int layer, int key)
         m_layerButtons[layer]->setChecked(true);
         onLayerButtonClicked(layer);
     }
-    refreshKeyButtonVisuals();
-    refreshPhysicalKeyDisplayMode();
-    refreshRgbModeButtons();
-    refreshLegacyDelayPage();
-    refreshLegacyOldDelayPage();
-    refreshLegacyRgbLedPage();
-    refreshLegacyOldRgbLedPage();
+    refreshViewsFromModel();
     if (key >= 0)
         selectButton(buttonIndexFromDataIndex(key));
     else if (m_rgbLedPageActive)

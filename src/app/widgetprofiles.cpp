@@ -140,14 +140,7 @@ void Widget::onImportProfileClicked()
                                 << " lighting=" << r.lightingChanged << " notFitted=" << r.notFitted.size();
 
     // Keys and lighting changed beneath every view of them.
-    refreshKeyButtonVisuals();
-    refreshPhysicalKeyDisplayMode();
-    refreshRgbModeButtons();
-    refreshLegacyRgbLedPage();
-    refreshLegacyOldRgbLedPage();
-    const int selected = m_keyboardData.selectedKey();
-    if (selected >= 0)
-        showFullTextInDisplay(displayFullTextForCurrentPage(selected));
+    refreshViewsFromModel();
 
     QString status;
     if (r.keysChanged == 0 && r.lightingChanged == 0)

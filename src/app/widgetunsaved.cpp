@@ -66,7 +66,7 @@ void Widget::keepEditsBeforeLoad(const KeypadIdentity &incoming)
         m_pendingEdits.keep(m_keyboardData, owner);
 }
 
-void Widget::restoreKeptEdits(const KeypadIdentity &incoming)
+void Widget::restoreKeptEdits(const KeypadIdentity &incoming, bool readComplete)
 {
     m_keypadIdentity = incoming;
     m_keypadLoaded = true;
@@ -80,19 +80,10 @@ void Widget::restoreKeptEdits(const KeypadIdentity &incoming)
     if (restored == 0)
         return; // the keypad took every one of them before it left
 
-    refreshKeyButtonVisuals();
-    refreshPhysicalKeyDisplayMode();
-    refreshRgbModeButtons();
-    refreshLegacyRgbLedPage();
-    refreshLegacyOldRgbLedPage();
-    const int selected = m_keyboardData.selectedKey();
-    if (selected >= 0)
-        showFullTextInDisplay(displayFullTextForCurrentPage(selected));
+    refreshViewsFromModel();
 
     // A read that came back incomplete says so first: that is what the user must act on.
-    if (m_status->lastingText().startsWith(uiText(QStringLiteral("Read incomplete: some keys could "
-                                                                 "not be read. Press View Settings "
-                                                                 "to read again"))))
+    if (!readComplete)
         return;
     m_status->show(
         uiText(QStringLiteral("Unsaved changes restored: %1. Press Save to write them")).arg(restored),
