@@ -1,4 +1,3 @@
-#include "model/boundedfile.h"
 #include "model/keyboarddata.h"
 #include "model/profile.h"
 #include "support/hostilefiles.h"
@@ -10,12 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
 #include <functional>
 
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 Q_DECLARE_METATYPE(KeyData)
 Q_DECLARE_METATYPE(ProfileDevice::Protocol)
@@ -61,12 +56,6 @@ void fill(KeyboardData &m)
         m.setLedColor(l, 15, {0, quint8(l), 255});
     }
     m.setCurrentLayer(0);
-}
-
-QByteArray contentOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QJsonObject validProfile()
@@ -624,56 +613,6 @@ void TstProfile::files()
 
     QVERIFY(!Profile::exportToFile(dir.path(), m, ProfileDevice(), &error));
     QCOMPARE(error, dir.path() + QStringLiteral(": a directory, not a file"));
-
-    // Over a regular file the new profile replaces it whole and keeps who may read it;
-    // through a symbolic link it goes into the file named, the link kept. Nothing is left
-    // beside it.
-    using testsupport::HostileFiles;
-    const QByteArray filled = Profile::exportJson(m, ProfileDevice());
-    KeyboardData blank;
-    QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup));
-    const QFileDevice::Permissions permissions = QFile::permissions(path);
-    const QStringList names = HostileFiles::namesIn(dir.path());
-    QVERIFY2(Profile::exportToFile(path, blank, ProfileDevice(), &error), qPrintable(error));
-    QCOMPARE(contentOf(path), Profile::exportJson(blank, ProfileDevice()));
-    QCOMPARE(QFile::permissions(path), permissions);
-    const QString link = dir.filePath(QStringLiteral("link.json"));
-    QVERIFY(QFile::link(path, link));
-    QVERIFY2(Profile::exportToFile(link, m, ProfileDevice(), &error), qPrintable(error));
-    QVERIFY(QFileInfo(link).isSymLink());
-    QCOMPARE(contentOf(path), filled);
-    QStringList withLink = names;
-    withLink << QStringLiteral("link.json");
-    withLink.sort();
-    QCOMPARE(HostileFiles::namesIn(dir.path()), withLink);
-
-    // A write that fails half-way (a file size limit stands in for a full disk) leaves the
-    // older file and no temporary one, and gives the system's reason.
-    {
-        struct rlimit limit;
-        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &limit), 0);
-        const struct rlimit unlimited = limit;
-        limit.rlim_cur = 1000;
-        void (*const handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
-        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-        const bool written = Profile::exportToFile(path, blank, ProfileDevice(), &error);
-        ::setrlimit(RLIMIT_FSIZE, &unlimited);
-        std::signal(SIGXFSZ, handler);
-        QVERIFY(!written);
-        QCOMPARE(error, path + QStringLiteral(": cannot write (file too large)"));
-        QCOMPARE(contentOf(path), filled);
-        QCOMPARE(HostileFiles::namesIn(dir.path()), withLink);
-    }
-    // A full disk by its name, not "Unknown error" (the writing step alone: /dev/full as a
-    // path is refused as a device).
-    {
-        const int fd = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
-        QVERIFY(fd >= 0);
-        QString problem;
-        QVERIFY(!BoundedFile::writeAll(fd, filled, &problem));
-        ::close(fd);
-        QCOMPARE(problem, QStringLiteral("cannot write (no space left on device)"));
-    }
 
     // A broken file reports its own path with the place inside it.
     QFile bad(dir.filePath(QStringLiteral("bad.json")));
