@@ -14,10 +14,11 @@ StatusLine::StatusLine(QLabel *label, QObject *parent)
     }
 }
 
-void StatusLine::show(const QString &text, const QString &styleSheet)
+void StatusLine::show(const QString &text, const QString &styleSheet, Topic topic)
 {
     m_text = text;
     m_style = styleSheet;
+    m_topic = topic;
     if (!inMoment() && m_label) {
         m_label->setText(text);
         m_label->setStyleSheet(styleSheet);

@@ -209,7 +209,7 @@ void Widget::showReadStatus(bool complete)
     if (complete)
         showConnectedStatus();
     else
-        m_status->show(uiText(READ_INCOMPLETE), PROBLEM_STYLE);
+        m_status->show(uiText(READ_INCOMPLETE), PROBLEM_STYLE, StatusLine::Topic::ReadOutcome);
 }
 
 void Widget::refreshAfterRead()
@@ -248,7 +248,8 @@ void Widget::confirmRead(const ConnectResult &first)
             QCoreApplication::instance(),
             [self, serial] {
                 if (self && serial == self->m_connectionSerial && self->isDeviceTaskRunning())
-                    self->m_status->show(self->uiText(READING_AGAIN), BUSY_STYLE);
+                    self->m_status->show(self->uiText(READING_AGAIN), BUSY_STYLE,
+                                         StatusLine::Topic::ReadOutcome);
             },
             Qt::QueuedConnection);
     };
@@ -269,8 +270,7 @@ void Widget::applyConfirmedRead(const ConnectResult &first, const ConnectResult 
     qCDebug(lcWindow) << (confirmed.allLayersOk ? "Widget: read confirmed" : "Widget: read not confirmed");
     // A confirmed read takes back only what reading said (reading again, or an incomplete
     // first pass); other news, such as edits restored on top of the read, stays.
-    const QString shown = m_status->lastingText();
-    if (!confirmed.allLayersOk || shown == uiText(READING_AGAIN) || shown == uiText(READ_INCOMPLETE))
+    if (!confirmed.allLayersOk || m_status->lastingTopic() == StatusLine::Topic::ReadOutcome)
         showReadStatus(confirmed.allLayersOk);
     refreshAfterRead();
     emit readConfirmed(confirmed.allLayersOk);
