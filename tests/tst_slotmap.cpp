@@ -50,17 +50,6 @@ LegacyDeviceInfo legacy(bool r10, int keys, int knobs, int shape = 0)
     return info;
 }
 
-DeviceInfo asDeviceInfo(const LegacyDeviceInfo &l)
-{
-    DeviceInfo info;
-    info.valid = l.valid;
-    info.keyCount = l.keyCount;
-    info.encoderCount = l.encoderCount;
-    info.layerCount = l.layerCount;
-    info.shape = l.shape;
-    return info;
-}
-
 SlotMap mapOf(const ProfileDevice &d) { return SlotMap::forDevice(d); }
 
 ProfileDevice currentDevice(int keys, int knobs, int p, int s)
@@ -94,7 +83,7 @@ void TstSlotMap::modelsOfferTheirOwnSlots_data()
         return SlotMap::forCurrent(info, SlotMap::presetFor(info, false));
     };
     auto leg = [](const LegacyDeviceInfo &info) {
-        return SlotMap::forLegacy(info, SlotMap::presetFor(asDeviceInfo(info), true));
+        return SlotMap::forLegacy(info, SlotMap::presetFor(deviceInfoFromLegacy(info), true));
     };
     const QVector<int> none;
     QTest::newRow("16k3e") << cur(16, 3, 0, 0) << "Layout_16K_3E_P0_S0" << range(0, 24) << none << none;

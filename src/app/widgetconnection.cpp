@@ -55,17 +55,6 @@ void runOnWorker(Work work, Done done)
     });
 }
 
-DeviceInfo deviceInfoFromLegacy(const LegacyDeviceInfo &legacy)
-{
-    DeviceInfo info;
-    info.valid = legacy.valid;
-    info.keyCount = legacy.keyCount;
-    info.encoderCount = legacy.encoderCount;
-    info.layerCount = legacy.layerCount;
-    info.shape = legacy.shape;
-    return info;
-}
-
 } // namespace
 
 void Widget::initHIDCommunication()

@@ -127,3 +127,16 @@ struct LegacyDeviceInfo {
     quint8 shape = 0;   // Shape, 0 below version 10
     qint32 format = Old; // Fmt
 };
+
+// The device information of a legacy keypad as the panel presets read it: its counts and
+// shape, nothing of the current protocol's variants.
+inline DeviceInfo deviceInfoFromLegacy(const LegacyDeviceInfo &legacy)
+{
+    DeviceInfo info;
+    info.valid = legacy.valid;
+    info.keyCount = legacy.keyCount;
+    info.encoderCount = legacy.encoderCount;
+    info.layerCount = legacy.layerCount;
+    info.shape = legacy.shape;
+    return info;
+}

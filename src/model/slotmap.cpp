@@ -109,17 +109,15 @@ SlotMap SlotMap::forDevice(const ProfileDevice &device)
         return forCurrent(info, presetFor(info, false));
     case P::LegacyR10Udav:
     case P::LegacyOld: {
-        DeviceInfo probed = info;
-        probed.valid = true; // a legacy profile always comes from a keypad that answered
         LegacyDeviceInfo legacy;
-        legacy.valid = true;
+        legacy.valid = true; // a legacy profile always comes from a keypad that answered
         legacy.keyCount = quint8(device.keyCount);
         legacy.encoderCount = quint8(device.encoderCount);
         legacy.layerCount = quint8(device.layerCount);
         legacy.shape = quint8(device.shape);
         legacy.version = quint8(device.firmwareVersion);
         legacy.format = device.protocol == P::LegacyR10Udav ? LegacyDeviceInfo::R10Udav : LegacyDeviceInfo::Old;
-        return forLegacy(legacy, presetFor(probed, true));
+        return forLegacy(legacy, presetFor(deviceInfoFromLegacy(legacy), true));
     }
     }
     return SlotMap();
