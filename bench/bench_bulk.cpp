@@ -12,6 +12,7 @@
 #include "model/keyboarddata.h"
 #include "sim/currentfirmware.h"
 #include "sim/simbus.h"
+#include "support/benchfigures.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -25,6 +26,8 @@
 #include <memory>
 
 using Fw = sim::CurrentFirmware;
+
+using testsupport::median;
 
 namespace {
 
@@ -57,12 +60,6 @@ int readReplies(const Fw &fw)
     for (int l = 0; l < Fw::LAYERS; ++l)
         n += layerReplies(fw, l) + 1;
     return n;
-}
-
-double median(QVector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 void report(const char *what, double ms, double floorMs, int replies, int pauseMs)

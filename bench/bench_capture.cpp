@@ -6,6 +6,7 @@
 #include "device/linkcapture.h"
 #include "sim/currentfirmware.h"
 #include "sim/simbus.h"
+#include "support/benchfigures.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -22,18 +23,14 @@
 
 using Fw = sim::CurrentFirmware;
 
+using testsupport::median;
+
 namespace {
 
 constexpr int LATENCY_MS = 1;
 constexpr int RUNS = 7; // of each kind
 
 void quiet(QtMsgType, const QMessageLogContext &, const QString &) {}
-
-double median(QVector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 } // namespace
 

@@ -8,10 +8,10 @@
 #include "controls/knobbutton.h"
 #include "device/hidmanager.h"
 #include "model/keyboarddata.h"
-#include "model/logcategories.h"
 #include "sim/currentfirmware.h"
 #include "sim/legacyfirmware.h"
 #include "sim/simbus.h"
+#include "support/windowharness.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -20,7 +20,6 @@
 #include <QThreadPool>
 #include <QTimer>
 
-#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -29,17 +28,6 @@ using Fw = sim::CurrentFirmware;
 using sim::SimBus;
 
 namespace {
-
-std::atomic<int> g_loaded{0};
-std::atomic<int> g_viewed{0};
-
-void watchLog(QtMsgType, const QMessageLogContext &, const QString &msg)
-{
-    if (msg.startsWith(QLatin1String("[UI] onDeviceConnected ready")))
-        g_loaded.fetch_add(1);
-    else if (msg.startsWith(QLatin1String("View: config reloaded from device")))
-        g_viewed.fetch_add(1);
-}
 
 struct Figure {
     qint64 wallMs = -1;
@@ -93,11 +81,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     initKnobResources();
-    // The figures are timed by the window's own log lines.
-    QLoggingCategory::setFilterRules(LogCategories::debugRule(true));
-    qInstallMessageHandler(watchLog);
-
     Widget w(AppConfig{});
+    testsupport::ReadWatch reads(w);
     w.show();
     HIDManager *hid = HIDManager::instance();
 
@@ -108,13 +93,13 @@ int main(int argc, char **argv)
     fw->fillFullConfiguration();
     int id = 0;
     for (int run = 0; run < 3; ++run) {
-        const int before = g_loaded.load();
+        const int before = reads.loads();
         const Figure f = measure(
             [&] {
                 id = SimBus::plug(0x4C4A, 0x4155, fw);
                 SimBus::setLatency(id, 1);
             },
-            [&] { return g_loaded.load() > before; });
+            [&] { return reads.loads() > before; });
         print("connect + read full configuration", f);
         if (run < 2) {
             SimBus::unplug(id);
@@ -144,21 +129,21 @@ int main(int argc, char **argv)
     measure([] {}, [] { return false; }, 300);
     print("save 25 keys", measure([&] { w.onSaveSettingsClicked(); },
                                   [&] { return !m->hasUnsavedChanges() && !w.isDeviceTaskRunning(); }));
-    const int viewedBefore = g_viewed.load();
+    const int viewedBefore = reads.rereads();
     print("view (read full configuration)", measure([&] { w.onViewSettingsClicked(); },
-                                                    [&] { return g_viewed.load() > viewedBefore; }));
+                                                    [&] { return reads.rereads() > viewedBefore; }));
     SimBus::unplug(id);
     measure([] {}, [&] { return !w.isDeviceConnected() && !hid->isConnected(); });
 
     auto legacy = std::make_shared<sim::LegacyFirmware>(sim::LegacyFirmware::Generation::R10Udav);
     legacy->loadDemoConfiguration();
-    const int before = g_loaded.load();
+    const int before = reads.loads();
     print("connect legacy R10Udav keypad", measure(
                                                [&] {
                                                    id = SimBus::plug(0x1189, 0x8840, legacy);
                                                    SimBus::setLatency(id, 1);
                                                },
-                                               [&] { return g_loaded.load() > before; }));
+                                               [&] { return reads.loads() > before; }));
 
     QThreadPool::globalInstance()->waitForDone();
     hid->stopMonitoring();

@@ -11,6 +11,7 @@
 #include "model/layoutpresets.h"
 #include "app/widget.h"
 #include "controls/knobbutton.h"
+#include "support/benchfigures.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -24,20 +25,10 @@
 #include <iterator>
 #include <vector>
 
+using testsupport::cpuMs;
+using testsupport::median;
+
 namespace {
-
-double cpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
 
 void settle()
 {
@@ -67,8 +58,8 @@ int main(int argc, char **argv)
         const char *page = row == 0 ? "BaseKeys" : "RGB LED";
         w.functionList()->setCurrentRow(row);
         settle();
-        std::vector<double> fontPass, relayout, laterTurns;
-        std::vector<std::vector<double>> paintBySize(std::size(sizes));
+        QVector<double> fontPass, relayout, laterTurns;
+        std::vector<QVector<double>> paintBySize(std::size(sizes));
         for (int r = 0; r < rounds; ++r) {
             for (std::size_t k = 0; k < std::size(sizes); ++k) {
                 // One resize event: the font pass runs inside it, the relayout on the timer.
@@ -104,7 +95,7 @@ int main(int argc, char **argv)
                         *std::max_element(paintBySize[k].begin(), paintBySize[k].end()));
         // The same frame painted again at the largest size: what the window's own drawing
         // costs without a new backing store.
-        std::vector<double> repaint;
+        QVector<double> repaint;
         for (int i = 0; i < 5 * rounds; ++i) {
             const double t0 = cpuMs();
             w.repaint();

@@ -4,6 +4,7 @@
 // (a keyboard, a mouse receiver, a headset), then the time to find a keypad that appears.
 #include "device/hidmanager.h"
 #include "sim/simbus.h"
+#include "support/benchfigures.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -13,14 +14,9 @@
 #include <cstdio>
 #include <ctime>
 
-namespace {
+using testsupport::cpuMs;
 
-double cpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
+namespace {
 
 void plugBystanders()
 {

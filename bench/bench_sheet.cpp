@@ -3,6 +3,7 @@
 // Target: the PDF in at most 300 ms.
 #include "app/layoutsheet.h"
 #include "model/keyboarddata.h"
+#include "support/benchfigures.h"
 
 #include <QGuiApplication>
 
@@ -45,19 +46,6 @@ ProfileData fullKeypad()
     return p;
 }
 
-// Median CPU milliseconds of `rounds` runs.
-double cpuMs(int rounds, const std::function<void()> &fn)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < rounds; ++i) {
-        const std::clock_t start = std::clock();
-        fn();
-        ms.push_back(1000.0 * double(std::clock() - start) / CLOCKS_PER_SEC);
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -68,12 +56,12 @@ int main(int argc, char **argv)
                             LayoutSheet::Paper::A4);
     sheet.renderPdf(); // fonts found and cached once, as in any run after the first page
 
-    const double pdf = cpuMs(7, [&] { sheet.renderPdf(); });
-    const double svg = cpuMs(7, [&] {
+    const double pdf = testsupport::medianCpuMs(7, [&] { sheet.renderPdf(); });
+    const double svg = testsupport::medianCpuMs(7, [&] {
         for (int l = 0; l < sheet.pageCount(); ++l)
             sheet.renderSvg(l);
     });
-    const double png = cpuMs(3, [&] {
+    const double png = testsupport::medianCpuMs(3, [&] {
         for (int l = 0; l < sheet.pageCount(); ++l)
             sheet.renderImage(l);
     });

@@ -12,7 +12,6 @@
 #include "support/capturesession.h"
 #include "support/devicefixture.h"
 #include "support/hostilefiles.h"
-#include "support/logcapture.h"
 #include "support/windowharness.h"
 
 #include <QFile>
@@ -85,10 +84,10 @@ private slots:
         SimBus::plug(0x046D, 0xC077, nullptr, SimBus::interfaceZeroOnly()); // a mouse: no keypad
         const int id = sim::plugDemoKeypad(name);
         QVERIFY(id > 0);
-        testsupport::LogCapture log;
         {
             Widget w(testsupport::configFrom(""));
-            QVERIFY(testsupport::runCaptureSession(w, log));
+            testsupport::ReadWatch reads(w);
+            QVERIFY(testsupport::runCaptureSession(w, reads));
         }
         const QVector<QByteArray> written = SimBus::writtenReports(id);
         testsupport::resetDeviceLink();

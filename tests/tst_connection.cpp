@@ -102,10 +102,6 @@ private:
     std::atomic<int> m_reports{0};
 };
 
-bool loaded(const LogCapture &log)
-{
-    return log.contains(QStringLiteral("[UI] onDeviceConnected ready"));
-}
 
 int visibleLayerButtons(const Widget &w)
 {
@@ -156,6 +152,7 @@ void TstConnection::connectLoadsTheKeypad()
 {
     LogCapture log;
     Widget w(configFrom(""));
+    testsupport::ReadWatch reads(w);
     QCOMPARE(w.statusLabel()->text(), QStringLiteral("Connect the device with a usb cable"));
     auto fw = sixteenKeyKeypad(2);
 
@@ -165,7 +162,7 @@ void TstConnection::connectLoadsTheKeypad()
     gaps.start();
     const int id = SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
     SimBus::setLatency(id, 5);
-    QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 8000));
+    QVERIFY(reads.waitLoaded(1, 8000));
     gaps.stop();
     qInfo("longest GUI gap while connecting: %lld ms", gaps.longestGapMs());
     QVERIFY2(gaps.longestGapMs() <= gapLimit(), qPrintable(QString::number(gaps.longestGapMs())));
@@ -231,9 +228,10 @@ void TstConnection::saveWritesEditsAndRefusesWhileBusy()
 {
     LogCapture log;
     Widget w(configFrom(""));
+    testsupport::ReadWatch reads(w);
     auto fw = sixteenKeyKeypad();
     const int id = SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
-    QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 8000));
+    QVERIFY(reads.waitLoaded(1, 8000));
     KeyboardData *m = w.keyboardData();
 
     // Nothing changed: refused before any traffic.
@@ -279,6 +277,7 @@ void TstConnection::saveWritesEditsAndRefusesWhileBusy()
         QVERIFY(m->applyBaseKey(quint8(0x10 + k)));
     }
     log.clear();
+    reads.clear();
     gaps.start();
     QTest::mouseClick(w.saveSettingsButton(), Qt::LeftButton);
     QVERIFY(spinUntil([] { return HIDManager::instance()->isBusy(); }, 2000));
@@ -289,9 +288,7 @@ void TstConnection::saveWritesEditsAndRefusesWhileBusy()
     w.onViewSettingsClicked();
     m->selectKey(0);
     QVERIFY(m->applyBaseKey(0x2C)); // space, after the snapshot was taken
-    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("Save completed"))
-                                   || w.statusLabel()->text() == QStringLiteral("Saved successfully"); },
-                      15000));
+    QVERIFY(spinUntil([&] { return !w.isDeviceTaskRunning(); }, 15000));
     gaps.stop();
     qInfo("longest GUI gap while saving twelve keys: %lld ms", gaps.longestGapMs());
     QVERIFY2(gaps.longestGapMs() <= gapLimit(), qPrintable(QString::number(gaps.longestGapMs())));
@@ -318,10 +315,11 @@ void TstConnection::saveWritesEditsAndRefusesWhileBusy()
     fw->setKeyRecord(0, 7, Fw::basicRecord(0x1F));
     QVERIFY(spinUntil([&] { return !w.isDeviceTaskRunning(); }));
     log.clear();
+    reads.clear();
     SimBus::setLatency(id, 5);
     gaps.start();
     QTest::mouseClick(w.viewSettingsButton(), Qt::LeftButton);
-    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")) && !w.isDeviceTaskRunning(); }));
+    QVERIFY(reads.waitReread());
     gaps.stop();
     qInfo("longest GUI gap while viewing: %lld ms", gaps.longestGapMs());
     QVERIFY2(gaps.longestGapMs() <= gapLimit(), qPrintable(QString::number(gaps.longestGapMs())));
@@ -334,6 +332,7 @@ void TstConnection::refusedKeyStaysDirty()
 {
     LogCapture log;
     Widget w(configFrom(""));
+    testsupport::ReadWatch reads(w);
     auto fw = sixteenKeyKeypad();
     Fw::FaultRule refuse;
     refuse.kind = Fw::FaultKind::AckStatus;
@@ -343,7 +342,7 @@ void TstConnection::refusedKeyStaysDirty()
     refuse.status = 3;
     fw->addFault(refuse);
     SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
-    QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 8000));
+    QVERIFY(reads.waitLoaded(1, 8000));
     KeyboardData *m = w.keyboardData();
 
     for (int k : {1, 2, 4}) {
@@ -351,8 +350,9 @@ void TstConnection::refusedKeyStaysDirty()
         QVERIFY(m->applyBaseKey(quint8(0x20 + k)));
     }
     QTest::mouseClick(w.saveSettingsButton(), Qt::LeftButton);
-    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("HIDManager operation failed:")); }, 10000));
-    QVERIFY(spinUntil([&] { return !w.isDeviceTaskRunning(); }));
+    QVERIFY(spinUntil([&] { return w.isDeviceTaskRunning(); }, 2000));
+    QVERIFY(spinUntil([&] { return !w.isDeviceTaskRunning(); }, 10000));
+    QVERIFY(log.contains(QStringLiteral("HIDManager operation failed:")));
     QCOMPARE(fw->keyRecord(0, 1), Fw::basicRecord(0x21));
     QCOMPARE(fw->keyRecord(0, 4), Fw::basicRecord(0x24));
     QCOMPARE(fw->keyRecord(0, 2), Fw::mouseRecord(1)); // still the old function
@@ -380,16 +380,17 @@ void TstConnection::unplugBlanksAndReplugReadsAgain()
 {
     LogCapture log;
     Widget w(configFrom(""));
+    testsupport::ReadWatch reads(w);
     auto fw = sixteenKeyKeypad();
     int id = SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
-    QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 8000));
+    QVERIFY(reads.waitLoaded(1, 8000));
     KeyboardData *m = w.keyboardData();
     QTest::mouseClick(w.buttonAt(1), Qt::LeftButton);
     QVERIFY(m->applyBaseKey(0x07)); // an unsaved edit
     QVERIFY(!w.keyFunctionDisplay()->toPlainText().isEmpty());
 
     SimBus::unplug(id);
-    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("Device disconnected, UI updated")); }, 5000));
+    QVERIFY(spinUntil([&] { return !w.isDeviceConnected(); }, 5000));
     QVERIFY(!w.isDeviceConnected());
     QCOMPARE(w.statusLabel()->text(), QStringLiteral("Connect the device with a usb cable"));
     QCOMPARE(w.statusLabel()->styleSheet(), QStringLiteral("color: #FF0000;"));
@@ -410,6 +411,7 @@ void TstConnection::unplugBlanksAndReplugReadsAgain()
 
     // Save and View refuse without a keypad, whatever the model holds.
     log.clear();
+    reads.clear();
     w.onSaveSettingsClicked();
     w.onViewSettingsClicked();
     QVERIFY(log.contains(QStringLiteral("Save: device not connected")));
@@ -419,8 +421,9 @@ void TstConnection::unplugBlanksAndReplugReadsAgain()
     // put back on top of the fresh read, still unsaved.
     fw->setKeyRecord(0, 0, Fw::basicRecord(0x1D)); // Z
     log.clear();
+    reads.clear();
     id = SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
-    QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 8000));
+    QVERIFY(reads.waitLoaded(1, 8000));
     QCOMPARE(w.statusLabel()->text(),
              QStringLiteral("Unsaved changes restored: 1. Press Save to write them"));
     QVERIFY(w.saveSettingsButton()->isEnabled());
@@ -444,6 +447,7 @@ void TstConnection::legacyKeypads()
     QFETCH(bool, r10);
     LogCapture log;
     Widget w(configFrom(""));
+    testsupport::ReadWatch reads(w);
     // The lighting set below is an edit: View reads over it, as the user would choose.
     w.setUnsavedQuestion([](QMessageBox &) { return int(QMessageBox::Discard); });
     auto fw = std::make_shared<sim::LegacyFirmware>(r10 ? sim::LegacyFirmware::Generation::R10Udav
@@ -461,7 +465,7 @@ void TstConnection::legacyKeypads()
     auto witness = std::make_shared<BusyWitness>(fw);
     const int id = SimBus::plug(0x1189, 0x8840, witness);
     SimBus::setLatency(id, 5);
-    QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 10000));
+    QVERIFY(reads.waitLoaded(1, 10000));
     gaps.stop();
     qInfo("longest GUI gap while connecting a legacy keypad: %lld ms", gaps.longestGapMs());
     QVERIFY2(gaps.longestGapMs() <= gapLimit(), qPrintable(QString::number(gaps.longestGapMs())));
@@ -505,9 +509,10 @@ void TstConnection::legacyKeypads()
     const int slot = w.isLegacyDevice() && !r10 ? -1 : 1;
     Q_UNUSED(slot);
     log.clear();
+    reads.clear();
     gaps.start();
     QTest::mouseClick(w.viewSettingsButton(), Qt::LeftButton);
-    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")) && !w.isDeviceTaskRunning(); }, 10000));
+    QVERIFY(reads.waitReread(1, 10000));
     gaps.stop();
     qInfo("longest GUI gap while viewing a legacy keypad: %lld ms", gaps.longestGapMs());
     QVERIFY(!log.contains(QStringLiteral("fallback/default data")));
@@ -534,8 +539,9 @@ void TstConnection::legacyKeypads()
     QVERIFY(!m->keyDataAt(0, 0)->dirty);
     fw->powerCycle();
     log.clear();
+    reads.clear();
     QTest::mouseClick(w.viewSettingsButton(), Qt::LeftButton);
-    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")) && !w.isDeviceTaskRunning(); }, 10000));
+    QVERIFY(reads.waitReread(1, 10000));
     QCOMPARE(m->keyDataAt(0, 0)->type, KeyType::Basic);
     QCOMPARE(m->keyDataAt(0, 0)->keyCode, quint8(0x1B));
     for (const QByteArray &r : SimBus::writtenReports(id))
@@ -550,6 +556,7 @@ void TstConnection::keypadAnsweringNeitherProtocol()
 {
     LogCapture log;
     Widget w(configFrom(""));
+    testsupport::ReadWatch reads(w);
     const QString layoutBefore = w.currentLayout().name;
     KeyboardData *m = w.keyboardData();
     m->selectKey(2);
@@ -557,7 +564,7 @@ void TstConnection::keypadAnsweringNeitherProtocol()
     m->selectKey(-1);
 
     SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, nullptr);
-    QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 10000));
+    QVERIFY(reads.waitLoaded(1, 10000));
     QVERIFY(log.contains(QStringLiteral("Widget: device info not available, keep current path")));
     QVERIFY(log.contains(QStringLiteral("[UI] onDeviceConnected ready infoOk=false legacyOk=false allLayers=0")));
     QVERIFY(!log.contains(QStringLiteral("Config loaded from device")));
@@ -578,16 +585,17 @@ void TstConnection::resultsOfALostKeypadAreDropped()
     // in the model or mark a keypad as present after the disconnection blanked the window.
     LogCapture log;
     Widget w(configFrom(""));
+    testsupport::ReadWatch reads(w);
     auto fw = sixteenKeyKeypad();
     const int id = SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
     SimBus::setLatency(id, 20);
-    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("=== onDeviceConnected called ===")); }, 5000));
+    QVERIFY(spinUntil([&] { return w.isDeviceConnected(); }, 5000));
     QVERIFY(spinUntil([&] { return fw->requestCount(Fw::ReadLayer) > 0; }, 5000));
     // Save refuses while the window's read is under way.
     w.onSaveSettingsClicked();
     QVERIFY(log.contains(QStringLiteral("Save: device busy")));
     SimBus::unplug(id);
-    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("Device disconnected, UI updated")); }, 10000));
+    QVERIFY(spinUntil([&] { return !w.isDeviceConnected(); }, 10000));
     QVERIFY(spinUntil([&] { return !w.isDeviceTaskRunning(); }, 10000));
     spinFor(50);
     QVERIFY(!w.isDeviceConnected());
@@ -602,6 +610,7 @@ void TstConnection::autoSaveAfterRecording()
 {
     LogCapture log;
     Widget w(configFrom(""));
+    testsupport::ReadWatch reads(w);
     KeyboardData *m = w.keyboardData();
 
     // Without a keypad nothing starts.
@@ -610,7 +619,7 @@ void TstConnection::autoSaveAfterRecording()
 
     auto fw = sixteenKeyKeypad();
     int id = SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
-    QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 8000));
+    QVERIFY(reads.waitLoaded(1, 8000));
 
     // A recorded macro on key 6 and a lighting change: only keys go out.
     QTest::mouseClick(w.buttonAt(6), Qt::LeftButton);
@@ -619,6 +628,7 @@ void TstConnection::autoSaveAfterRecording()
     m->setLedMode(0, 2);
     m->selectKey(-1);
     log.clear();
+    reads.clear();
     w.startAutoSaveAfterRecording();
     QVERIFY(log.contains(QStringLiteral("Auto-save: no key selected")));
     m->selectKey(6);
@@ -638,8 +648,9 @@ void TstConnection::autoSaveAfterRecording()
     QVERIFY(spinUntil([&] { return !w.isDeviceConnected(); }, 5000));
     auto legacy = std::make_shared<sim::LegacyFirmware>(sim::LegacyFirmware::Generation::R10Udav);
     log.clear();
+    reads.clear();
     id = SimBus::plug(0x1189, 0x8840, legacy);
-    QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 10000));
+    QVERIFY(reads.waitLoaded(1, 10000));
     QVERIFY(w.isLegacyDevice());
     QTest::mouseClick(w.buttonAt(2), Qt::LeftButton);
     QVERIFY(m->applyBaseKey(0x0A)); // G
@@ -656,6 +667,7 @@ void TstConnection::plainRereadAndChineseStatus()
 {
     LogCapture log;
     Widget w(configFrom("language=CH\n"));
+    testsupport::ReadWatch reads(w);
     QVERIFY(w.isChinese());
     QCOMPARE(w.statusLabel()->text(), QStringLiteral("请用USB线连接设备"));
 
@@ -664,21 +676,24 @@ void TstConnection::plainRereadAndChineseStatus()
     m->selectKey(0);
     QVERIFY(m->applyBaseKey(0x04));
     w.readConfigFromDevice();
-    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("readConfigFromDevice failed")); }));
+    QVERIFY(spinUntil([&] { return !w.isDeviceTaskRunning(); }));
+    QVERIFY(log.contains(QStringLiteral("readConfigFromDevice failed")));
     QVERIFY(m->keyDataAt(0, 0)->dirty);
 
     auto fw = sixteenKeyKeypad();
     SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
-    QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 8000));
+    QVERIFY(reads.waitLoaded(1, 8000));
     QCOMPARE(w.statusLabel()->text(), QStringLiteral("设备已连接"));
 
     // The re-read runs on a worker and loads what the keypad holds now.
     fw->setKeyRecord(0, 9, Fw::basicRecord(0x1C)); // Y
     log.clear();
+    reads.clear();
     w.readConfigFromDevice();
     QVERIFY(log.contains(QStringLiteral("=== readConfigFromDevice called ===")));
     QVERIFY(!log.contains(QStringLiteral("Config loaded from device"))); // not on the caller's thread
-    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("Config loaded from device")); }));
+    QVERIFY(spinUntil([&] { return !w.isDeviceTaskRunning(); }));
+    QVERIFY(log.contains(QStringLiteral("Config loaded from device")));
     QCOMPARE(m->keyDataAt(0, 9)->keyCode, quint8(0x1C));
     QCOMPARE(w.buttonAt(9)->text(), QStringLiteral("Y"));
     QVERIFY(!log.contains(QStringLiteral("readConfigFromDevice completed with fallback/default data")));

@@ -38,20 +38,17 @@ std::shared_ptr<Fw> keypadWithLayers(int layers)
     return fw;
 }
 
-int plugAndLoad(Widget &w, LogCapture &log, std::shared_ptr<Fw> fw)
+int plugAndLoad(const Widget &w, std::shared_ptr<Fw> fw)
 {
-    log.clear();
+    testsupport::ReadWatch reads(w);
     const int id = SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
-    if (!testsupport::waitUntilRead(w, log))
-        return 0;
-    return id;
+    return reads.waitLoaded() ? id : 0;
 }
 
-bool unplugAndWait(LogCapture &log, int id)
+bool unplugAndWait(const Widget &w, int id)
 {
-    log.clear();
     SimBus::unplug(id);
-    return spinUntil([&] { return log.contains(QStringLiteral("Device disconnected, UI updated")); }, 5000);
+    return spinUntil([&] { return !w.isDeviceConnected(); }, 5000);
 }
 
 QString shown(const Widget &w)
@@ -112,7 +109,7 @@ void TstLayers::countFromSettingsOverridesTheKeypad()
     if (settings.isEmpty())
         QVERIFY(log.contains(QStringLiteral("[Layer] effectiveLayerDisplayCount source=startupDefault")));
 
-    QVERIFY(plugAndLoad(w, log, keypadWithLayers(4)) > 0);
+    QVERIFY(plugAndLoad(w, keypadWithLayers(4)) > 0);
     QCOMPARE(shown(w), connected);
     QVERIFY(log.contains(QStringLiteral("[Layer] effectiveLayerDisplayCount ") + source));
     QCOMPARE(w.keyboardData()->currentLayer(), 0);
@@ -127,7 +124,7 @@ void TstLayers::countFromTheKeypadAndAfterIt()
     KeyboardData *m = w.keyboardData();
 
     // Seven layers reported: three buttons.
-    int id = plugAndLoad(w, log, keypadWithLayers(7));
+    int id = plugAndLoad(w, keypadWithLayers(7));
     QVERIFY(id > 0);
     QCOMPARE(shown(w), QStringLiteral("Xoo"));
     QVERIFY(log.contains(QStringLiteral("[Layer] effectiveLayerDisplayCount source=device forced=-1 deviceValid=true deviceLayer=7 legacyLayer=3 result=3")));
@@ -137,7 +134,7 @@ void TstLayers::countFromTheKeypadAndAfterIt()
     QCOMPARE(w.buttonAt(0)->text(), QStringLiteral("3"));
     QTest::mouseClick(w.buttonAt(0), Qt::LeftButton);
     QCOMPARE(m->selectedKey(), 0);
-    QVERIFY(unplugAndWait(log, id));
+    QVERIFY(unplugAndWait(w, id));
     // The last keypad's count stays; the current layer too.
     QCOMPARE(shown(w), QStringLiteral("ooX"));
     QVERIFY(log.contains(QStringLiteral("source=lastConnected")));
@@ -145,7 +142,7 @@ void TstLayers::countFromTheKeypadAndAfterIt()
     // Two layers while layer 3 is current: layer 2 becomes current, its button on, the
     // captions of that layer shown and the selection gone.
     QSignalSpy captions(m, &KeyboardData::keyButtonTextChanged);
-    id = plugAndLoad(w, log, keypadWithLayers(2));
+    id = plugAndLoad(w, keypadWithLayers(2));
     QVERIFY(id > 0);
     QCOMPARE(shown(w), QStringLiteral("oX-"));
     QCOMPARE(m->currentLayer(), 1);
@@ -154,16 +151,16 @@ void TstLayers::countFromTheKeypadAndAfterIt()
     QVERIFY(captions.count() >= 25);
 
     // After it leaves: still two buttons, from the last keypad.
-    QVERIFY(unplugAndWait(log, id));
+    QVERIFY(unplugAndWait(w, id));
     QCOMPARE(shown(w), QStringLiteral("oX-"));
     QCOMPARE(w.effectiveLayerDisplayCount(), 2);
     QVERIFY(log.contains(QStringLiteral("[Layer] effectiveLayerDisplayCount source=lastConnected forced=-1 deviceValid=false deviceLayer=0 legacyLayer=3 result=2")));
 
     // A keypad reporting no layer: no button while it stays, one after it leaves.
-    id = plugAndLoad(w, log, keypadWithLayers(0));
+    id = plugAndLoad(w, keypadWithLayers(0));
     QVERIFY(id > 0);
     QCOMPARE(shown(w), QStringLiteral("---"));
-    QVERIFY(unplugAndWait(log, id));
+    QVERIFY(unplugAndWait(w, id));
     QCOMPARE(shown(w), QStringLiteral("X--"));
     QCOMPARE(m->currentLayer(), 0);
 }
@@ -174,7 +171,7 @@ void TstLayers::switchingShowsAndSavesThatLayer()
     Widget w(configFrom(""));
     KeyboardData *m = w.keyboardData();
     auto fw = keypadWithLayers(3);
-    QVERIFY(plugAndLoad(w, log, fw) > 0);
+    QVERIFY(plugAndLoad(w, fw) > 0);
     QCOMPARE(w.buttonAt(0)->text(), QStringLiteral("1"));
     QTest::mouseClick(w.buttonAt(0), Qt::LeftButton);
     QVERIFY(w.highlightedButton());

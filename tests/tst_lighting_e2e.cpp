@@ -34,10 +34,6 @@ using testsupport::spinUntil;
 
 namespace {
 
-bool loaded(const LogCapture &log)
-{
-    return log.contains(QStringLiteral("[UI] onDeviceConnected ready"));
-}
 
 bool saved(const Widget &w)
 {
@@ -93,6 +89,7 @@ private slots:
     {
         LogCapture log;
         Widget w(configFrom(""));
+        testsupport::ReadWatch reads(w);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         auto fw = std::make_shared<Fw>();
@@ -100,7 +97,7 @@ private slots:
         fw->setLighting(1, Fw::lightingPayload(4, sixteen(rgb(0, 0, 200))));
         fw->setKeyRecord(0, 2, Fw::basicRecord(0x04));
         SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
-        QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 8000));
+        QVERIFY(reads.waitLoaded(1, 8000));
         KeyboardData *m = w.keyboardData();
         QVERIFY(!m->hasUnsavedChanges());
 
@@ -148,6 +145,7 @@ private slots:
     {
         LogCapture log;
         Widget w(configFrom(""));
+        testsupport::ReadWatch reads(w);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         auto fw = std::make_shared<Fw>();
@@ -162,7 +160,7 @@ private slots:
         fw->setLighting(0, Fw::lightingPayload(7, sixteen(rgb(255, 255, 0))));
         fw->setLighting(1, Fw::lightingPayload(5, sixteen(rgb(1, 2, 3))));
         SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
-        QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 8000));
+        QVERIFY(reads.waitLoaded(1, 8000));
         QCOMPARE(w.currentLayout().name, QStringLiteral("Layout_0K_1E_P1_S1"));
         KeyboardData *m = w.keyboardData();
 
@@ -193,13 +191,14 @@ private slots:
     {
         LogCapture log;
         Widget w(configFrom(""));
+        testsupport::ReadWatch reads(w);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         auto fw = std::make_shared<sim::LegacyFirmware>(sim::LegacyFirmware::Generation::R10Udav);
         fw->loadDemoConfiguration();
         const LayerLedConfigData before = fw->lighting(0);
         SimBus::plug(0x1189, 0x8840, fw);
-        QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 10000));
+        QVERIFY(reads.waitLoaded(1, 10000));
         QVERIFY(w.isLegacyDevice());
         KeyboardData *m = w.keyboardData();
         QVERIFY(!m->hasUnsavedChanges());
@@ -231,11 +230,12 @@ private slots:
     {
         LogCapture log;
         Widget w(configFrom(""));
+        testsupport::ReadWatch reads(w);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         auto fw = std::make_shared<sim::LegacyFirmware>(sim::LegacyFirmware::Generation::Old);
         SimBus::plug(0x1189, 0x8840, fw);
-        QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 10000));
+        QVERIFY(reads.waitLoaded(1, 10000));
         KeyboardData *m = w.keyboardData();
 
         w.functionList()->setCurrentRow(3);

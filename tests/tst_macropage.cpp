@@ -545,15 +545,15 @@ void TstMacroPage::recordButtonStyles()
 
 void TstMacroPage::recordedMacroSavedToKeypad()
 {
-    LogCapture log;
     Recorder r;
+    testsupport::ReadWatch reads(r.window);
     auto fw = std::make_shared<Fw>();
     fw->setKeyRecord(0, 0, Fw::basicRecord(0x04));
     fw->setKeyRecord(0, 1, Fw::basicRecord(0x05));
     const int id = sim::SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
     QVERIFY(id > 0);
-    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("Config loaded from device")); }, 8000));
-    QVERIFY(spinUntil([&] { return !r.window.isDeviceTaskRunning() && !HIDManager::instance()->isBusy(); }));
+    QVERIFY(reads.waitLoaded(1, 8000));
+    QVERIFY(spinUntil([&] { return !HIDManager::instance()->isBusy(); }));
     KeyboardData *m = r.window.keyboardData();
     QCOMPARE(m->keyDataAt(0, 0)->type, KeyType::Basic);
 
@@ -587,11 +587,12 @@ void TstMacroPage::busyLinkLeavesKeyForNextSave()
 {
     LogCapture log;
     Recorder r;
+    testsupport::ReadWatch reads(r.window);
     auto fw = std::make_shared<Fw>();
     const int id = sim::SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
     QVERIFY(id > 0);
-    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("Config loaded from device")); }, 8000));
-    QVERIFY(spinUntil([&] { return !r.window.isDeviceTaskRunning() && !HIDManager::instance()->isBusy(); }));
+    QVERIFY(reads.waitLoaded(1, 8000));
+    QVERIFY(spinUntil([&] { return !HIDManager::instance()->isBusy(); }));
 
     r.window.selectButton(0);
     r.window.functionList()->setCurrentRow(MacroPage::PAGE_ROW);

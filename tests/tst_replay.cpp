@@ -83,9 +83,9 @@ private slots:
                 continue;
             if (atEnd)
                 replayOf(id)->jumpToEnd();
-            LogCapture log;
             Widget w(testsupport::configFrom(""));
-            QVERIFY(testsupport::waitLoaded(w, log));
+            testsupport::ReadWatch reads(w);
+            QVERIFY(testsupport::waitLoaded(reads));
             testsupport::copyConfiguration(*w.keyboardData(), atEnd ? after : live);
             demo = !atEnd;
             QThreadPool::globalInstance()->waitForDone();
@@ -95,9 +95,9 @@ private slots:
         QString error;
         const int id = sim::installReplayKeypad(path, &error);
         QVERIFY2(id > 0, qPrintable(error));
-        LogCapture log;
         Widget w(testsupport::configFrom(""));
-        QVERIFY(testsupport::waitLoaded(w, log));
+        testsupport::ReadWatch reads(w);
+        QVERIFY(testsupport::waitLoaded(reads));
         KeyboardData *m = w.keyboardData();
         if (demo)
             QCOMPARE(testsupport::configurationDifference(*m, live), QString());
@@ -115,7 +115,7 @@ private slots:
         QVERIFY(!m->hasUnsavedChanges());
 
         // Read again: the keypad holds the change.
-        QVERIFY(testsupport::viewSettings(w, log));
+        QVERIFY(testsupport::viewSettings(w, reads));
         QCOMPARE(testsupport::configurationDifference(*m, after), QString());
         if (demo) {
             live.selectKey(testsupport::kEditedButton);
@@ -135,7 +135,8 @@ private slots:
         QVERIFY(id > 0);
         LogCapture log;
         Widget w(testsupport::configFrom(""));
-        QVERIFY(testsupport::waitLoaded(w, log));
+        testsupport::ReadWatch reads(w);
+        QVERIFY(testsupport::waitLoaded(reads));
         SimBus::clearWrittenReports(id);
         const quint8 other = testsupport::kEditedUsage + 1; // Y
         QVERIFY(!testsupport::editAndSave(w, other));

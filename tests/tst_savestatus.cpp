@@ -83,6 +83,7 @@ void TstSaveStatus::statusTellsTheTruth()
     const Texts t = texts(chinese);
     LogCapture log;
     Widget w(configFrom(chinese ? "language=CH\n" : ""));
+    testsupport::ReadWatch reads(w);
     // View after a failed save reads over the changes it kept, as the user would choose.
     w.setUnsavedQuestion([](QMessageBox &) { return int(QMessageBox::Discard); });
     QLabel *status = w.statusLabel();
@@ -93,7 +94,7 @@ void TstSaveStatus::statusTellsTheTruth()
     fw->setKeyRecord(0, 5, Fw::macroRecord(steps)); // two chunks when read
     fw->setKeyRecord(0, 7, Fw::basicRecord(0x04));
     const int id = SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
-    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("[UI] onDeviceConnected ready")); }, 8000));
+    QVERIFY(spinUntil([&] { return reads.loads() > 0; }, 8000));
     QVERIFY(spinUntil([&] { return !w.isDeviceTaskRunning(); }));
     QCOMPARE(status->text(), t.connected);
     KeyboardData *m = w.keyboardData();
@@ -117,6 +118,7 @@ void TstSaveStatus::statusTellsTheTruth()
 
     // A second Save right then is taken, not refused.
     log.clear();
+    reads.clear();
     QVERIFY(m->setKeyAt(1, 9, basic(0x2C)));
     QTest::mouseClick(w.saveSettingsButton(), Qt::LeftButton);
     QVERIFY(!log.contains(QStringLiteral("Save: device busy")));
@@ -152,15 +154,17 @@ void TstSaveStatus::statusTellsTheTruth()
             }
     });
     log.clear();
+    reads.clear();
     QTest::mouseClick(w.viewSettingsButton(), Qt::LeftButton);
-    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")) && !w.isDeviceTaskRunning(); }, 15000));
+    QVERIFY(reads.waitReread(1, 15000));
     QCOMPARE(status->text(), t.incomplete);
     QCOMPARE(m->keyDataAt(0, 5)->type, KeyType::Macro);
     QCOMPARE(m->keyDataAt(0, 7)->keyCode, quint8(0x05));
     fw->setReplyHook({});
     log.clear();
+    reads.clear();
     QTest::mouseClick(w.viewSettingsButton(), Qt::LeftButton);
-    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")) && !w.isDeviceTaskRunning(); }, 8000));
+    QVERIFY(reads.waitReread(1, 8000));
     QCOMPARE(status->text(), t.connected);
 
     // Another exchange holds the keypad: View says so for a moment, then the status is back.

@@ -71,12 +71,13 @@ void TstUndoWindow::editUndoSaveAndMarks()
 {
     LogCapture log;
     Widget w(configFrom(""));
+    testsupport::ReadWatch reads(w);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     auto fw = std::make_shared<sim::CurrentFirmware>();
     fw->fillFullConfiguration(2);
     SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
-    QVERIFY(testsupport::waitUntilRead(w, log));
+    QVERIFY(reads.waitLoaded());
     KeyboardData &m = *w.keyboardData();
     QVERIFY(!w.undoButton()->isEnabled());
     QVERIFY(w.windowTitle().contains(QLatin1String("[*]")));
@@ -145,8 +146,9 @@ void TstUndoWindow::editUndoSaveAndMarks()
     // F5 reads the keypad again: a new history.
     QVERIFY(w.undoButton()->isEnabled());
     log.clear();
+    reads.clear();
     QTest::keyClick(&w, Qt::Key_F5);
-    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded")); }, 8000));
+    QVERIFY(spinUntil([&] { return reads.rereads() > 0; }, 8000));
     QVERIFY(!w.undoButton()->isEnabled() && !w.redoButton()->isEnabled());
 
     // Chinese texts.

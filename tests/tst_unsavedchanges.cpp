@@ -26,7 +26,6 @@ using sim::SimBus;
 using testsupport::configFrom;
 using testsupport::LogCapture;
 using testsupport::spinUntil;
-using testsupport::waitUntilRead;
 
 namespace {
 
@@ -34,6 +33,7 @@ namespace {
 struct Session {
     LogCapture log;
     Widget w;
+    testsupport::ReadWatch reads{w};
     int answer = QMessageBox::Cancel;
     int asked = 0;
     QString text;
@@ -54,11 +54,11 @@ struct Session {
         w.show();
     }
     // Plugs `fw` and waits for the window's `reads`-th connect read.
-    int plug(std::shared_ptr<sim::Firmware> fw, int reads, quint16 vid = testsupport::kDefaultVendorId,
+    int plug(std::shared_ptr<sim::Firmware> fw, int nth, quint16 vid = testsupport::kDefaultVendorId,
              quint16 pid = testsupport::kDefaultProductId)
     {
         const int id = SimBus::plug(vid, pid, std::move(fw));
-        return waitUntilRead(w, log, reads) ? id : 0;
+        return reads.waitLoaded(nth) ? id : 0;
     }
     bool unplug(int id)
     {
@@ -299,7 +299,7 @@ void TstUnsavedChanges::editsSurviveAReplug()
     QVERIFY(spinUntil([&] { return (refused = s.w.findChild<QMessageBox *>(QStringLiteral("closeRefusedBox"))); }, 10000));
     refused->close();
     QVERIFY(s.w.isVisible());
-    QVERIFY(waitUntilRead(s.w, s.log, 3));
+    QVERIFY(s.reads.waitLoaded(3));
     QVERIFY(!m->hasUnsavedChanges());
     QCOMPARE(s.status(), QStringLiteral("Device connected"));
     QVERIFY(s.log.contains(QStringLiteral("Widget: unsaved changes kept for another keypad: 1")));

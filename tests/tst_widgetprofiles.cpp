@@ -36,10 +36,6 @@ using testsupport::spinUntil;
 
 namespace {
 
-bool loaded(const LogCapture &log)
-{
-    return log.contains(QStringLiteral("[UI] onDeviceConnected ready"));
-}
 
 // Renders the window and its outcome box when MACROPAD_SHOTS_DIR names a directory.
 void shoot(Widget &w, const QString &name)
@@ -93,6 +89,7 @@ int dirtyKeys(const KeyboardData &m)
 struct ConnectedWindow {
     LogCapture log;
     Widget w{configFrom("")};
+    testsupport::ReadWatch reads{w};
     std::shared_ptr<Fw> fw = std::make_shared<Fw>();
     QString chosen;
     int asked = 0;
@@ -112,7 +109,7 @@ struct ConnectedWindow {
             return false;
         fw->fillFullConfiguration(2);
         SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
-        return spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 8000);
+        return reads.waitLoaded(1, 8000);
     }
 };
 
@@ -141,6 +138,7 @@ private slots:
 void TstWidgetProfiles::buttonsInTheTopBar()
 {
     Widget w(configFrom(""));
+    testsupport::ReadWatch reads(w);
     w.resize(1500, 1100);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -428,6 +426,7 @@ void TstWidgetProfiles::importIntoLegacyKeypad()
 {
     LogCapture log;
     Widget w(configFrom(""));
+    testsupport::ReadWatch reads(w);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("legacy.json"));
     w.setProfilePathChooser([&](bool) { return path; });
@@ -436,7 +435,7 @@ void TstWidgetProfiles::importIntoLegacyKeypad()
     auto fw = std::make_shared<sim::LegacyFirmware>(sim::LegacyFirmware::Generation::R10Udav);
     fw->loadDemoConfiguration();
     SimBus::plug(0x1189, 0x8840, fw);
-    QVERIFY(spinUntil([&] { return loaded(log) && !w.isDeviceTaskRunning(); }, 10000));
+    QVERIFY(reads.waitLoaded(1, 10000));
     QVERIFY(w.isLegacyDevice());
     KeyboardData *m = w.keyboardData();
 
@@ -470,7 +469,7 @@ void TstWidgetProfiles::importIntoLegacyKeypad()
     QVERIFY(!m->hasUnsavedChanges());
     fw->powerCycle();
     QTest::mouseClick(w.viewSettingsButton(), Qt::LeftButton);
-    QVERIFY(spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")) && !w.isDeviceTaskRunning(); }, 10000));
+    QVERIFY(reads.waitReread(1, 10000));
     const auto R10 = ProfileDevice::Protocol::LegacyR10Udav;
     QVERIFY(Profile::sameOnKeypad(*m->keyDataAt(0, 2), space, R10));
     QVERIFY(Profile::sameOnKeypad(*m->keyDataAt(1, 0), copy, R10));

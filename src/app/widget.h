@@ -515,6 +515,11 @@ public slots:
     void readConfigFromDevice();
 
 signals:
+    // A connect read is in the model and every view shows it (also when the keypad answered
+    // neither protocol and nothing was loaded).
+    void keypadLoaded();
+    // A View re-read is in the model.
+    void settingsReread();
     // The background check of a read ended (connect, View): `complete` when every layer and
     // lighting record was read the same twice; the model then shows what the keypad holds.
     void readConfirmed(bool complete);

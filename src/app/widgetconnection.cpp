@@ -177,6 +177,7 @@ void Widget::applyConnectResult(const ConnectResult &r)
         restoreKeptEdits(keypad, r.allLayersOk);
     }
     updateLayerButtonsVisibility();
+    emit keypadLoaded();
 }
 
 // The part of loading a read that connect, View and readConfigFromDevice share, after the
@@ -466,6 +467,7 @@ void Widget::applyViewResult(const ConnectResult &r)
     m_keyboardData.loadLayers(r.layers, r.coverage);
     loadReadConfiguration(r);
     qCDebug(lcWindow) << "View: config reloaded from device";
+    emit settingsReread();
 }
 
 // Not wired to any control; kept for callers that want a plain re-read with its own log

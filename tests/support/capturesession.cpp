@@ -2,7 +2,6 @@
 
 #include "app/widget.h"
 #include "model/keyboarddata.h"
-#include "support/logcapture.h"
 #include "support/windowharness.h"
 
 #include <QDir>
@@ -33,18 +32,18 @@ QString committedCapture(const QString &name)
            + QStringLiteral(".capture");
 }
 
-bool waitLoaded(const Widget &w, const LogCapture &log, int timeoutMs)
+bool waitLoaded(ReadWatch &reads, int timeoutMs)
 {
-    return waitUntilRead(w, log, 1, timeoutMs);
+    return reads.waitLoaded(1, timeoutMs);
 }
 
-bool viewSettings(Widget &w, LogCapture &log)
+bool viewSettings(Widget &w, ReadWatch &reads)
 {
     if (!spinUntil([&] { return !w.isDeviceTaskRunning(); }))
         return false;
-    log.clear();
+    reads.clear();
     QTest::mouseClick(w.viewSettingsButton(), Qt::LeftButton);
-    return spinUntil([&] { return log.contains(QStringLiteral("View: config reloaded from device")) && !w.isDeviceTaskRunning(); }, 15000);
+    return reads.waitReread();
 }
 
 bool editAndSave(Widget &w, quint8 usage)
@@ -68,9 +67,9 @@ bool saveSettings(Widget &w)
     return w.statusLabel()->text() == QStringLiteral("Saved successfully");
 }
 
-bool runCaptureSession(Widget &w, LogCapture &log)
+bool runCaptureSession(Widget &w, ReadWatch &reads)
 {
-    return waitLoaded(w, log) && viewSettings(w, log) && editAndSave(w) && viewSettings(w, log);
+    return waitLoaded(reads) && viewSettings(w, reads) && editAndSave(w) && viewSettings(w, reads);
 }
 
 int editTowards(KeyboardData &model, const KeyboardData &target)

@@ -14,7 +14,7 @@ class KeyboardData;
 
 namespace testsupport {
 
-class LogCapture;
+class ReadWatch;
 
 // The demo keypads recorded into tests/captures/: one of the current protocol and both legacy
 // generations.
@@ -29,16 +29,16 @@ constexpr int kEditedButton = 0;
 constexpr quint8 kEditedUsage = 0x1B;
 
 // Waits for the window's connect read to land and its check to end.
-bool waitLoaded(const Widget &w, const LogCapture &log, int timeoutMs = 15000);
+bool waitLoaded(ReadWatch &reads, int timeoutMs = 15000);
 // View Settings, and wait for the re-read.
-bool viewSettings(Widget &w, LogCapture &log);
+bool viewSettings(Widget &w, ReadWatch &reads);
 // Clicks Save Settings and waits for the save task to end; true when the window then says
 // "Saved successfully".
 bool saveSettings(Widget &w);
 // Selects the edited key, gives it `usage` and saves.
 bool editAndSave(Widget &w, quint8 usage = kEditedUsage);
 // Connect read, View Settings, the edit, Save, View Settings again: what a user is asked to do.
-bool runCaptureSession(Widget &w, LogCapture &log);
+bool runCaptureSession(Widget &w, ReadWatch &reads);
 
 // Makes `model` hold what `target` holds, as edits a save will write: every key that does
 // something else and every lighting that differs. Returns the number of edits.

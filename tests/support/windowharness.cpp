@@ -1,7 +1,6 @@
 #include "support/windowharness.h"
 
 #include "app/widget.h"
-#include "support/logcapture.h"
 
 #include <QAction>
 #include <QEventLoop>
@@ -46,14 +45,27 @@ void spinFor(int ms)
     loop.exec();
 }
 
-bool waitUntilRead(const Widget &w, const LogCapture &log, int reads, int timeoutMs)
+ReadWatch::ReadWatch(const Widget &w)
+    : m_window(w)
 {
-    return spinUntil(
-        [&] {
-            return log.count(QStringLiteral("[UI] onDeviceConnected ready")) >= reads
-                   && !w.isDeviceTaskRunning();
-        },
-        timeoutMs);
+    connect(&w, &Widget::keypadLoaded, this, [this] { ++m_loads; });
+    connect(&w, &Widget::settingsReread, this, [this] { ++m_rereads; });
+}
+
+void ReadWatch::clear()
+{
+    m_loads = 0;
+    m_rereads = 0;
+}
+
+bool ReadWatch::waitLoaded(int reads, int timeoutMs)
+{
+    return spinUntil([&] { return m_loads >= reads && !m_window.isDeviceTaskRunning(); }, timeoutMs);
+}
+
+bool ReadWatch::waitReread(int reads, int timeoutMs)
+{
+    return spinUntil([&] { return m_rereads >= reads && !m_window.isDeviceTaskRunning(); }, timeoutMs);
 }
 
 bool chooseFromExportMenu(Widget &w, const char *action)

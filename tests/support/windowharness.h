@@ -15,7 +15,6 @@ class Widget;
 
 namespace testsupport {
 
-class LogCapture;
 
 AppConfig configFrom(const char *text);
 
@@ -26,9 +25,27 @@ bool spinUntil(const std::function<bool()> &done, int timeoutMs = 5000);
 // Runs the event loop for `ms`.
 void spinFor(int ms);
 
-// Waits until the window has applied `reads` connect reads since `log` began (or was
-// cleared) and runs no device task any more.
-bool waitUntilRead(const Widget &w, const LogCapture &log, int reads = 1, int timeoutMs = 8000);
+// Counts the reads a window has put in its model, on the window's own signals, so a test
+// knows when a keypad is loaded without reading the log. Make it before the keypad is
+// plugged (or clear it) and wait on it afterwards.
+class ReadWatch : public QObject
+{
+public:
+    explicit ReadWatch(const Widget &w);
+    int loads() const { return m_loads; }
+    int rereads() const { return m_rereads; }
+    void clear();
+    // Until `reads` connect reads were applied since the watch began (or was cleared) and
+    // the window runs no device task any more.
+    bool waitLoaded(int reads = 1, int timeoutMs = 8000);
+    // The same for View re-reads.
+    bool waitReread(int reads = 1, int timeoutMs = 15000);
+
+private:
+    const Widget &m_window;
+    int m_loads = 0;
+    int m_rereads = 0;
+};
 
 // Clicks Export in the top bar and picks the entry of its menu with the object name
 // `action` ("exportProfileAction", "exportSheetAction"); false when the menu did not open
