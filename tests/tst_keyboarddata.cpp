@@ -1,5 +1,7 @@
 #include "model/keyboarddata.h"
 #include "model/keynames.h"
+#include "model/pendingedits.h"
+#include "model/profile.h"
 #include "support/keydatatestkit.h"
 
 #include <QtTest>
@@ -30,6 +32,7 @@ private slots:
     void layerAndSelectionSignals();
     void keyOperationSignals();
     void lightingIsSilent();
+    void replacementsReachViewsOnce();
     void changeFlags();
     void loadLayersCoversOnlySource();
     void appendMacroStep();
@@ -190,6 +193,46 @@ void TstKeyboardData::lightingIsSilent()
     m.loadLedConfigs(leds);
     m.acknowledgeLedSaved(0, m.ledRevision(0));
     QVERIFY(log.take().isEmpty());
+}
+
+// Views refresh on contentReplaced: once per load, reset, restore, imported profile or
+// batch, never for an ordinary edit, and a batch says nothing until its end.
+void TstKeyboardData::replacementsReachViewsOnce()
+{
+    KeyboardData m;
+    QSignalSpy replaced(&m, &KeyboardData::contentReplaced);
+    m.loadLayers(QVector<QVector<KeyData>>(4, QVector<KeyData>(25)));
+    m.loadLedConfigs(QVector<LayerLedConfigData>(4));
+    m.resetAll();
+    QCOMPARE(replaced.count(), 3);
+    m.selectKey(2);
+    QVERIFY(m.applyBaseKey(0x04));
+    m.setLedMode(0, 3);
+    QCOMPARE(replaced.count(), 3);
+    {
+        const KeyboardData::Replacement outer(m);
+        const KeyboardData::Replacement inner(m);
+        m.restoreKeyAt(0, 1, *m.keyDataAt(0, 2));
+        m.restoreLedConfig(1, m.ledConfig(0));
+        m.loadLayers(m.layers());
+        QCOMPARE(replaced.count(), 3);
+    }
+    QCOMPARE(replaced.count(), 4);
+
+    PendingEdits kept;
+    const KeypadIdentity keypad = KeypadIdentity::ofCurrent(0x4C4A, 0x4155, DeviceInfo());
+    QVERIFY(kept.keep(m, keypad) > 0);
+    m.resetAll();
+    replaced.clear();
+    QVERIFY(kept.restore(m, keypad) > 0);
+    QCOMPARE(replaced.count(), 1);
+    QVERIFY(m.hasLedChanges());
+
+    const QByteArray profile = Profile::exportJson(m, ProfileDevice());
+    m.resetAll();
+    replaced.clear();
+    QVERIFY(Profile::importJson(profile, ProfileDevice(), m).ok);
+    QCOMPARE(replaced.count(), 1);
 }
 
 void TstKeyboardData::changeFlags()

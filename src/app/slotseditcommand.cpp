@@ -26,6 +26,7 @@ void SlotsEditCommand::apply(bool after)
     if (m_applied == after)
         return; // pushed already done
     m_applied = after;
+    const KeyboardData::Replacement replacing(*m_model); // one step, one refresh of the views
     for (const KeyChange &c : qAsConst(m_keys))
         m_model->restoreKeyAt(c.layer, c.key, after ? c.after : c.before, after && c.markOnly);
     for (const LightingChange &c : qAsConst(m_lighting))

@@ -96,6 +96,7 @@ void Widget::construct(const StartupSettings &config)
     connect(&m_keyboardData, &KeyboardData::selectedKeyChanged, this,
             &Widget::onSelectedKeyChanged);
     connect(&m_keyboardData, &KeyboardData::error, this, &Widget::showError);
+    connect(&m_keyboardData, &KeyboardData::contentReplaced, this, &Widget::refreshViewsFromModel);
     connect(m_clearButton, &QPushButton::clicked, this, &Widget::onClearSelectedClicked);
     connect(m_clearAllButton, &QPushButton::clicked, this, &Widget::onClearAllClicked);
     connect(m_saveButton, &QPushButton::clicked, this, &Widget::onSaveSettingsClicked);

@@ -274,12 +274,14 @@ void Widget::refreshEditControls()
 void Widget::onHistoryStepApplied(int layer, int key)
 {
     qCDebug(lcWindow) << "[UI][undo] step applied layer" << layer + 1 << "key" << key;
+    // The views took the step when the model said so; a step on another layer also brings
+    // that layer into view, and what shows the current layer follows it.
     if (layer >= 0 && layer != m_keyboardData.currentLayer() && layer < 3
         && m_layerButtons[layer] && m_layerButtons[layer]->isEnabled()) {
         m_layerButtons[layer]->setChecked(true);
         onLayerButtonClicked(layer);
+        refreshViewsFromModel();
     }
-    refreshViewsFromModel();
     if (key >= 0)
         selectButton(buttonIndexFromDataIndex(key));
     else if (m_rgbLedPageActive)

@@ -139,9 +139,6 @@ void Widget::onImportProfileClicked()
     qCDebug(lcWindow).nospace() << "Widget: profile imported keys=" << r.keysChanged
                                 << " lighting=" << r.lightingChanged << " notFitted=" << r.notFitted.size();
 
-    // Keys and lighting changed beneath every view of them.
-    refreshViewsFromModel();
-
     QString status;
     if (r.keysChanged == 0 && r.lightingChanged == 0)
         status = uiText(QStringLiteral("The profile matches the keypad: nothing changed"));

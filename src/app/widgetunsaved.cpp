@@ -80,8 +80,6 @@ void Widget::restoreKeptEdits(const KeypadIdentity &incoming, bool readComplete)
     if (restored == 0)
         return; // the keypad took every one of them before it left
 
-    refreshViewsFromModel();
-
     // A read that came back incomplete says so first: that is what the user must act on.
     if (!readComplete)
         return;

@@ -290,8 +290,21 @@ void KeyboardData::loadLayers(const QVector<QVector<KeyData>> &source)
     loadLayers(source, ReadCoverage::all(LAYER_COUNT, KEYS_PER_LAYER));
 }
 
+KeyboardData::Replacement::Replacement(KeyboardData &model)
+    : m_model(model)
+{
+    ++m_model.m_replacing;
+}
+
+KeyboardData::Replacement::~Replacement()
+{
+    if (--m_model.m_replacing == 0)
+        emit m_model.contentReplaced();
+}
+
 void KeyboardData::loadLayers(const QVector<QVector<KeyData>> &source, const ReadCoverage &coverage)
 {
+    const Replacement replacing(*this);
     for (int a = 0; a < source.size() && a < LAYER_COUNT; ++a) {
         const QVector<KeyData> &src = source[a];
         for (int j = 0; j < src.size() && j < KEYS_PER_LAYER; ++j) {
@@ -310,6 +323,7 @@ void KeyboardData::loadLayers(const QVector<QVector<KeyData>> &source, const Rea
 
 void KeyboardData::loadLedConfigs(const QVector<LayerLedConfigData> &source, const ReadCoverage &coverage)
 {
+    const Replacement replacing(*this);
     for (int i = 0; i < source.size() && i < LAYER_COUNT; ++i) {
         if (!coverage.lightingRead(i))
             continue;
@@ -348,6 +362,7 @@ void KeyboardData::clearChangeFlags()
 
 void KeyboardData::resetAll()
 {
+    const Replacement replacing(*this);
     for (int l = 0; l < LAYER_COUNT; ++l) {
         for (int k = 0; k < KEYS_PER_LAYER; ++k) {
             m_layers[l][k].reset();
@@ -506,6 +521,7 @@ void KeyboardData::forgetKeypadLed(int layer)
 
 void KeyboardData::restoreKeyAt(int layer, int keyIdx, const KeyData &content, bool markChanged)
 {
+    const Replacement replacing(*this);
     KeyData *key = keyDataAt(layer, keyIdx);
     if (!key)
         return;
@@ -523,6 +539,7 @@ void KeyboardData::restoreKeyAt(int layer, int keyIdx, const KeyData &content, b
 
 void KeyboardData::restoreLedConfig(int layer, const LayerLedConfigData &content)
 {
+    const Replacement replacing(*this);
     if (!validLayer(layer))
         return;
     LayerLedConfigData &led = m_ledConfigs[layer];

@@ -23,6 +23,21 @@ public:
 
     explicit KeyboardData(QObject *parent = nullptr);
 
+    // What changes while one lives reaches the views as one replacement of the content, when
+    // the outermost one ends (Qt's begin/endResetModel): a read loaded, a profile imported,
+    // kept edits put back, an undo step. Loads, resets and restores open one themselves.
+    class Replacement
+    {
+    public:
+        explicit Replacement(KeyboardData &model);
+        ~Replacement();
+        Replacement(const Replacement &) = delete;
+        Replacement &operator=(const Replacement &) = delete;
+
+    private:
+        KeyboardData &m_model;
+    };
+
     // Queries
     int currentLayer() const { return m_currentLayer; }
     int selectedKey() const { return m_selectedKey; }
@@ -111,6 +126,9 @@ signals:
     void error(const QString &msg);
     // A slot's content or change flag may have changed (edits, loads, acknowledgements).
     void editStateChanged();
+    // Keys or lighting were replaced beneath every view at once: each view takes its part
+    // from the model again.
+    void contentReplaced();
 
 private:
     static bool validLayer(int layer) { return layer >= 0 && layer < LAYER_COUNT; }
@@ -124,6 +142,7 @@ private:
     QVector<LayerLedConfigData> m_ledConfigs;
     int m_currentLayer = 0;
     int m_selectedKey = -1;
+    int m_replacing = 0; // open Replacements
     bool m_replaceOnNextBaseKey = true;
 
     QVector<QVector<quint32>> m_keyRevisions;

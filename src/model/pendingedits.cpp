@@ -97,6 +97,7 @@ int PendingEdits::restore(KeyboardData &model, const KeypadIdentity &keypad)
     if (at < 0)
         return 0;
     const Entry entry = m_entries.takeAt(at);
+    const KeyboardData::Replacement replacing(model); // the views hear of it once
 
     int changed = 0;
     for (auto it = entry.keys.cbegin(); it != entry.keys.cend(); ++it)

@@ -341,6 +341,7 @@ QStringList notFitting(const ProfileData &p, const ProfileDevice &t)
 
 ProfileImportResult apply(const ProfileData &p, const ProfileDevice &t, KeyboardData &model)
 {
+    const KeyboardData::Replacement replacing(model); // the views hear of it once
     ProfileImportResult r;
     r.ok = true;
     r.notFitted = notFitting(p, t);
