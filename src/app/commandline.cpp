@@ -81,7 +81,7 @@ void CommandLine::addOptions()
                         QStringLiteral("file")});
     addSheetOptions();
     if (m_program == Program::Demo) {
-        m_parser.addOption({kKeypad, QStringLiteral("The simulated keypad (list below)."), QStringLiteral("name")});
+        m_parser.addOption({kKeypad, QStringLiteral("The simulated keypad (list below); several, comma-separated, plug several at once."), QStringLiteral("name[,name...]")});
         m_parser.addOption({kLatency, QStringLiteral("Delay of the simulated keypad per report (default 1)."),
                             QStringLiteral("ms")});
         m_parser.addOption({kNoAccess, QStringLiteral("The simulated keypad refuses to be opened, as without "

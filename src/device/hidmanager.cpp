@@ -77,12 +77,16 @@ HIDManager::HIDManager()
         if (!m_device.load())
             startMonitoring();
     });
+    m_listTimer = new QTimer(this);
+    m_listTimer->setInterval(SCAN_INTERVAL_MS);
+    connect(m_listTimer, &QTimer::timeout, this, &HIDManager::onListTimer);
 }
 
 HIDManager::~HIDManager()
 {
     if (m_scanTimer)
         m_scanTimer->stop();
+    m_listTimer->stop();
     closeDevice();
 }
 
@@ -114,8 +118,72 @@ QByteArray HIDManager::devicePath() const
 
 void HIDManager::storeDeviceInfo(const DeviceInfo &info)
 {
+    {
+        QMutexLocker locker(&m_stateMutex);
+        m_deviceInfo = info;
+    }
+    if (info.valid)
+        noteOpenKeypadModel(info, false);
+}
+
+QVector<KeypadEntry> HIDManager::keypads() const
+{
     QMutexLocker locker(&m_stateMutex);
-    m_deviceInfo = info;
+    QVector<KeypadEntry> out = m_keypads;
+    for (KeypadEntry &e : out) {
+        for (const KeypadEntry &known : m_models) {
+            if (known.identity() == e.identity()) {
+                e.modelKnown = true;
+                e.legacy = known.legacy;
+                e.model = known.model;
+            }
+        }
+    }
+    return out;
+}
+
+QString HIDManager::openKeypadIdentity() const
+{
+    QMutexLocker locker(&m_stateMutex);
+    return m_openIdentity;
+}
+
+void HIDManager::setPreferredKeypad(const QString &selector)
+{
+    QMutexLocker locker(&m_stateMutex);
+    m_preferred = selector.trimmed();
+}
+
+QString HIDManager::preferredKeypad() const
+{
+    QMutexLocker locker(&m_stateMutex);
+    return m_preferred;
+}
+
+void HIDManager::noteOpenKeypadModel(const DeviceInfo &info, bool legacy)
+{
+    {
+        QMutexLocker locker(&m_stateMutex);
+        if (m_openIdentity.isEmpty())
+            return;
+        KeypadEntry known;
+        for (const KeypadEntry &e : qAsConst(m_keypads))
+            if (e.identity() == m_openIdentity)
+                known = e;
+        if (known.identity() != m_openIdentity)
+            return;
+        for (int i = m_models.size() - 1; i >= 0; --i)
+            if (m_models[i].identity() == m_openIdentity)
+                m_models.remove(i);
+        known.modelKnown = true;
+        known.legacy = legacy;
+        known.model = info;
+        m_models.append(known);
+    }
+    if (QThread::currentThread() == thread())
+        emit keypadsChanged();
+    else
+        QMetaObject::invokeMethod(this, &HIDManager::keypadsChanged, Qt::QueuedConnection);
 }
 
 bool HIDManager::lockHeldByCurrentThread() const
@@ -189,6 +257,7 @@ void HIDManager::onScanTimer()
         m_scanTimer->stop();
     m_connected.store(true);
     m_aliveTimer->start();
+    m_listTimer->start();
     emit deviceConnected();
 }
 
@@ -207,8 +276,10 @@ bool HIDManager::tryOpenDevice()
         // One walk of the whole HID bus per tick, then the candidates in their order: the
         // same choice as asking per pair, at a seventeenth of the cost while nothing is there.
         hid_device_info *devs = hid_enumerate(0, 0);
+        updateListing(devs);
+        opened = openPreferred(devs);
         for (const Candidate &c : candidates()) {
-            if (openCandidate(devs, c)) {
+            if (opened || openCandidate(devs, c)) {
                 opened = true;
                 break;
             }
@@ -237,6 +308,69 @@ void HIDManager::setAccessDenied(bool denied)
     }
 }
 
+void HIDManager::updateListing(const hid_device_info *devs)
+{
+    QVector<QPair<quint16, quint16>> pairs;
+    for (const Candidate &c : candidates())
+        pairs.append({c.vendorId, c.productId});
+    const QVector<KeypadEntry> found = KeypadListing::fromEnumeration(devs, pairs);
+    bool changed = false;
+    {
+        QMutexLocker locker(&m_stateMutex);
+        changed = found.size() != m_keypads.size();
+        for (int i = 0; !changed && i < found.size(); ++i)
+            changed = found[i].identity() != m_keypads[i].identity();
+        m_keypads = found;
+        // A model learnt is kept only while its keypad stays: another one may come on the
+        // same path.
+        for (int i = m_models.size() - 1; i >= 0; --i) {
+            bool present = false;
+            for (const KeypadEntry &e : found)
+                present = present || e.identity() == m_models[i].identity();
+            if (!present)
+                m_models.remove(i);
+        }
+    }
+    if (changed) {
+        qCDebug(lcDevice).noquote() << "HIDManager: keypads on the bus:" << found.size();
+        emit keypadsChanged();
+    }
+}
+
+void HIDManager::onListTimer()
+{
+    if (!m_device.load()) {
+        m_listTimer->stop();
+        return;
+    }
+    hid_device_info *devs = hid_enumerate(0, 0);
+    updateListing(devs);
+    hid_free_enumeration(devs);
+}
+
+bool HIDManager::openPreferred(const hid_device_info *devs)
+{
+    KeypadEntry chosen;
+    {
+        QMutexLocker locker(&m_stateMutex);
+        if (m_preferred.isEmpty())
+            return false;
+        for (const KeypadEntry &e : qAsConst(m_keypads)) {
+            if (e.matches(m_preferred)) {
+                chosen = e;
+                break;
+            }
+        }
+    }
+    if (chosen.path.isEmpty())
+        return false;
+    QVector<const hid_device_info *> itfs;
+    for (const hid_device_info *d = devs; d; d = d->next)
+        if (KeypadListing::sameKeypad(d, chosen))
+            itfs.append(d);
+    return openFirstOf(itfs, chosen.vendorId, chosen.productId);
+}
+
 bool HIDManager::openCandidate(const hid_device_info *devs, const Candidate &c)
 {
     QVector<const hid_device_info *> itfs;
@@ -244,6 +378,11 @@ bool HIDManager::openCandidate(const hid_device_info *devs, const Candidate &c)
         if (d->vendor_id == c.vendorId && d->product_id == c.productId)
             itfs.append(d);
     }
+    return openFirstOf(itfs, c.vendorId, c.productId);
+}
+
+bool HIDManager::openFirstOf(const QVector<const hid_device_info *> &itfs, quint16 vendorId, quint16 productId)
+{
     if (itfs.isEmpty())
         return false;
     for (int pass = 0; pass < 2; ++pass) {
@@ -274,13 +413,17 @@ bool HIDManager::openCandidate(const hid_device_info *devs, const Candidate &c)
             hid_set_nonblocking(dev, 0);
             {
                 QMutexLocker locker(&m_stateMutex);
-                m_vendorId = c.vendorId;
-                m_productId = c.productId;
+                m_vendorId = vendorId;
+                m_productId = productId;
                 m_devicePath = path;
+                m_openIdentity.clear();
+                for (const KeypadEntry &e : qAsConst(m_keypads))
+                    if (m_openIdentity.isEmpty() && KeypadListing::sameKeypad(d, e))
+                        m_openIdentity = e.identity();
             }
             m_device.store(dev);
-            qCDebug(lcDevice).noquote() << "HIDManager: opened path=" << path << "vid=" << hex(c.vendorId)
-                                        << "pid=" << hex(c.productId);
+            qCDebug(lcDevice).noquote() << "HIDManager: opened path=" << path << "vid=" << hex(vendorId)
+                                        << "pid=" << hex(productId);
             return true;
         }
     }
@@ -335,6 +478,7 @@ void HIDManager::closeDevice()
             m_vendorId = 0;
             m_productId = 0;
             m_devicePath.clear();
+            m_openIdentity.clear();
         }
         qCDebug(lcDevice).noquote() << "HIDManager: device closed";
     }
@@ -351,6 +495,7 @@ void HIDManager::closeDevice()
 void HIDManager::finishClose()
 {
     m_aliveTimer->stop();
+    m_listTimer->stop();
     emit deviceDisconnected();
     m_rescanTimer->start();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/keypadlisting.h"
 #include "model/records.h"
 
 #include <QByteArray>
@@ -96,6 +97,22 @@ public:
     // Key slots 0 .. writableKeyLimit()-1 may be written (from the last device information).
     int writableKeyLimit() const { return deviceInfo().writableKeyLimit(); }
 
+    // --- the keypads on the bus. The link opens one of them; the others are listed by every
+    // scan tick, and while a keypad is open by a listing tick of the same period (one walk
+    // of the bus each), so one plugged meanwhile is seen without disturbing the open one.
+    QVector<KeypadEntry> keypads() const;
+    // Identity of the open keypad (KeypadEntry::identity); empty when none is open.
+    QString openKeypadIdentity() const;
+    // The keypad to open when several are plugged: an identity, a serial number or a path.
+    // Empty, or a keypad that is not plugged: the first one found opens, as with one.
+    // Choosing does not close the open keypad; the caller closes it when it means to switch.
+    void setPreferredKeypad(const QString &selector);
+    QString preferredKeypad() const;
+    // What the open keypad is, once asked; the list keeps it while the keypad stays plugged.
+    // The current protocol's answer is noted by the link itself, the legacy probe's by the
+    // caller that ran it.
+    void noteOpenKeypadModel(const DeviceInfo &info, bool legacy);
+
     // --- framing primitives (callers hold m_mutex)
     static unsigned char calcChecksum(const unsigned char *data, int len);
     bool sendPacket(const void *data, int len);
@@ -154,6 +171,8 @@ signals:
     void operationFinished(bool success, QString msg);
     // Emitted once when a scan starts finding the keypad refused, and once when that ends.
     void deviceAccessDenied();
+    // The list of keypads on the bus changed (one plugged or unplugged, a model learnt).
+    void keypadsChanged();
     void deviceAccessDeniedCleared();
 
 public slots:
@@ -186,6 +205,10 @@ private:
     // One non-blocking read; a read error closes the device. The caller holds m_mutex.
     void probeHandle();
     bool openCandidate(const hid_device_info *devs, const Candidate &c);
+    bool openPreferred(const hid_device_info *devs);
+    bool openFirstOf(const QVector<const hid_device_info *> &itfs, quint16 vendorId, quint16 productId);
+    void updateListing(const hid_device_info *devs);
+    void onListTimer();
     bool lockHeldByCurrentThread() const;
     void finishClose(); // timer and signal part of closeDevice, on the manager's thread
 
@@ -193,12 +216,19 @@ private:
     QTimer *m_scanTimer = nullptr;
     QTimer *m_aliveTimer = nullptr;
     QTimer *m_rescanTimer = nullptr; // the restart of scanning after a loss
+    QTimer *m_listTimer = nullptr;   // lists the bus while a keypad is open
     std::atomic<bool> m_connected{false};
     std::atomic<bool> m_busy{false};
     DeviceInfo m_deviceInfo;
     quint16 m_vendorId = 0;
     quint16 m_productId = 0;
     QByteArray m_devicePath;
+    // Under m_stateMutex: the keypads listed last, the open one's identity, the preferred
+    // keypad and the models learnt, by identity.
+    QVector<KeypadEntry> m_keypads;
+    QString m_openIdentity;
+    QString m_preferred;
+    QVector<KeypadEntry> m_models;
     QMutex m_mutex;
     mutable QMutex m_stateMutex; // guards m_deviceInfo, the IDs and the path for readers
     std::atomic<Qt::HANDLE> m_lockOwner{nullptr};

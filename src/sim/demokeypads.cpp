@@ -312,19 +312,27 @@ bool installDemoKeypad(QString name, int latencyMs, bool noAccess, const QString
         SimBus::setRefuseOpen(id, noAccess);
         return true;
     }
-    if (name.isEmpty())
+    if (name.trimmed().isEmpty())
         name = defaultDemoKeypadName();
-    name = name.trimmed().toLower();
-    const int id = plugDemoKeypad(name);
-    if (!id) {
-        std::fprintf(stderr, "Unknown simulated keypad \"%s\". Choose one with --keypad NAME:\n",
-                     qPrintable(name));
-        for (const QString &line : demoKeypadChoices())
-            std::fprintf(stderr, "  %s\n", qPrintable(line));
-        return false;
+    // Several keypads at once ("16k3e,6k1e,16k3e"), each with its own serial number and path;
+    // all names are checked before any is plugged.
+    QStringList names;
+    for (const QString &part : name.split(QLatin1Char(',')))
+        names << part.trimmed().toLower();
+    for (const QString &n : qAsConst(names)) {
+        if (!makeDemoFirmware(n)) {
+            std::fprintf(stderr, "Unknown simulated keypad \"%s\". Choose one with --keypad NAME:\n",
+                         qPrintable(n));
+            for (const QString &line : demoKeypadChoices())
+                std::fprintf(stderr, "  %s\n", qPrintable(line));
+            return false;
+        }
     }
-    SimBus::setLatency(id, latencyMs);
-    SimBus::setRefuseOpen(id, noAccess);
+    for (const QString &n : qAsConst(names)) {
+        const int id = plugDemoKeypad(n);
+        SimBus::setLatency(id, latencyMs);
+        SimBus::setRefuseOpen(id, noAccess);
+    }
     return true;
 }
 

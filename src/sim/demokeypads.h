@@ -35,7 +35,8 @@ int plugDemoKeypad(const QString &name);
 // One "name  description" line per demo keypad, for a usage text.
 QStringList demoKeypadChoices();
 
-// Plugs the named keypad (the default one for an empty name) into the simulated bus, with
+// Plugs the named keypad (the default one for an empty name; several for a comma-separated
+// list, "16k3e,6k1e,16k3e") into the simulated bus, with
 // `latencyMs` per report; with `noAccess` it refuses to be opened, as without the udev rule.
 // An unknown name plugs nothing, prints the choices and returns false. A non-empty
 // `replayPath` plugs the keypad of that capture instead (see installReplayKeypad); a capture

@@ -30,6 +30,7 @@ struct Keypad {
     QVector<sim::InterfaceSpec> interfaces;
     std::shared_ptr<sim::Firmware> firmware;
     std::wstring product;
+    std::wstring serial; // empty: reports none
     bool plugged = true;
     bool silent = false;
     bool refuseOpen = false;
@@ -138,6 +139,7 @@ int SimBus::plug(quint16 vendorId, quint16 productId, std::shared_ptr<Firmware> 
     k->interfaces = interfaces;
     k->firmware = std::move(firmware);
     k->product = (product.isEmpty() ? QStringLiteral("Simulated keypad") : product).toStdWString();
+    k->serial = QStringLiteral("%1").arg(k->id, 4, 10, QLatin1Char('0')).toStdWString();
     b.keypads[k->id] = k;
     return k->id;
 }
@@ -209,6 +211,12 @@ void SimBus::setLatency(int id, int ms)
 void SimBus::setSilent(int id, bool silent)
 {
     withKeypad(id, [silent](Keypad &k) { k.silent = silent; });
+}
+
+void SimBus::setSerialNumber(int id, const QString &serial)
+{
+    const std::wstring s = serial.toStdWString();
+    withKeypad(id, [s](Keypad &k) { k.serial = s; });
 }
 
 void SimBus::setRefuseOpen(int id, bool refuse)
@@ -441,7 +449,7 @@ struct hid_device_info *hid_enumerate(unsigned short vendor_id, unsigned short p
             info->path = strdup(makePath(k.id, itf.number).constData());
             info->vendor_id = k.vendorId;
             info->product_id = k.productId;
-            info->serial_number = wdup(std::to_wstring(k.id));
+            info->serial_number = k.serial.empty() ? nullptr : wdup(k.serial);
             info->release_number = 0x0100;
             info->manufacturer_string = wdup(L"Simulated");
             info->product_string = wdup(k.product);

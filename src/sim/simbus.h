@@ -52,6 +52,9 @@ public:
     static std::shared_ptr<Firmware> firmware(int id);
     // The path hid_enumerate reports for one of the keypad's interfaces.
     static QByteArray pathOf(int id, int interfaceNumber);
+    // The serial number every interface reports: the id in four digits ("0003") unless set;
+    // empty for a keypad that reports none.
+    static void setSerialNumber(int id, const QString &serial);
 
     // --- timing: each input report becomes readable `ms` after the previous one (0 default;
     // 1 models a full-speed interrupt endpoint).

@@ -36,6 +36,7 @@ void resetDeviceLink()
     // Deliver the queued disconnection work now, then cancel the restart it scheduled.
     QCoreApplication::processEvents();
     mgr->stopMonitoring();
+    mgr->setPreferredKeypad(QString());
     sim::SimBus::reset();
 }
 
