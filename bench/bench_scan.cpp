@@ -99,7 +99,7 @@ int main(int argc, char *argv[])
     const double listTicks = double(listing.elapsed()) / HIDManager::SCAN_INTERVAL_MS;
     const double listCpu = cpuMs() - listCpu0;
     std::printf("  with %d keypads plugged, one open: %.2f enumerations per tick (%d in %.1f ticks),"
-                " %.1f us CPU per tick\n",
+                " %.1f us process CPU per tick (event loop and alive probe included)\n",
                 int(mgr->keypads().size()), sim::SimBus::enumerateCount() / listTicks,
                 sim::SimBus::enumerateCount(), listTicks, listCpu * 1000.0 / listTicks);
     return mgr->keypads().size() == 3 ? 0 : 1;
