@@ -2,6 +2,7 @@
 // path), opens the one asked for, and keeps listing while one is open.
 #include "device/hidmanager.h"
 #include "sim/currentfirmware.h"
+#include "sim/legacyfirmware.h"
 #include "sim/simbus.h"
 #include "support/devicefixture.h"
 
@@ -95,6 +96,31 @@ private slots:
         QVERIFY(mgr()->tryOpenDevice());
         QCOMPARE(mgr()->devicePath(), SimBus::pathOf(late, 1));
         QCOMPARE(mgr()->openKeypadIdentity(), QStringLiteral("4C4A:4155 serial 0042"));
+    }
+
+    // For a console list every keypad is opened in turn and asked, the legacy ones by their
+    // own probe; nothing stays open that was not open before.
+    void surveyNamesEveryModel()
+    {
+        Fw::Identity six;
+        six.keyCount = 6;
+        six.encoderCount = 1;
+        auto small = std::make_shared<Fw>();
+        small->setIdentity(six);
+        SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, std::make_shared<Fw>());
+        SimBus::plug(0x514C, 0x8850, small);
+        auto legacy = std::make_shared<sim::LegacyFirmware>(sim::LegacyFirmware::Generation::R10Udav);
+        SimBus::plug(0x1189, 0x8840, legacy);
+        const QVector<KeypadEntry> list = mgr()->surveyKeypads();
+        QCOMPARE(list.size(), 3);
+        for (const KeypadEntry &e : list)
+            QVERIFY2(e.modelKnown, qPrintable(e.identity()));
+        QCOMPARE(int(list[0].model.keyCount), 16);
+        QCOMPARE(int(list[1].model.keyCount), 6);
+        QVERIFY(!list[1].legacy);
+        QVERIFY(list[2].legacy);
+        QCOMPARE(list[2].legacyModel.format, int(LegacyDeviceInfo::R10Udav));
+        QVERIFY(!mgr()->isConnected());
     }
 
     // While one is open the bus is walked once per tick, a keypad plugged meanwhile is listed

@@ -123,7 +123,7 @@ void HIDManager::storeDeviceInfo(const DeviceInfo &info)
         m_deviceInfo = info;
     }
     if (info.valid)
-        noteOpenKeypadModel(info, false);
+        noteOpenKeypadModel(info);
 }
 
 QVector<KeypadEntry> HIDManager::keypads() const
@@ -136,6 +136,7 @@ QVector<KeypadEntry> HIDManager::keypads() const
                 e.modelKnown = true;
                 e.legacy = known.legacy;
                 e.model = known.model;
+                e.legacyModel = known.legacyModel;
             }
         }
     }
@@ -160,8 +161,9 @@ QString HIDManager::preferredKeypad() const
     return m_preferred;
 }
 
-void HIDManager::noteOpenKeypadModel(const DeviceInfo &info, bool legacy)
+void HIDManager::noteOpenKeypadModel(const DeviceInfo &info, const LegacyDeviceInfo &legacyInfo)
 {
+    const bool legacy = legacyInfo.valid;
     {
         QMutexLocker locker(&m_stateMutex);
         if (m_openIdentity.isEmpty())
@@ -178,6 +180,7 @@ void HIDManager::noteOpenKeypadModel(const DeviceInfo &info, bool legacy)
         known.modelKnown = true;
         known.legacy = legacy;
         known.model = info;
+        known.legacyModel = legacyInfo;
         m_models.append(known);
     }
     if (QThread::currentThread() == thread())

@@ -111,7 +111,12 @@ public:
     // What the open keypad is, once asked; the list keeps it while the keypad stays plugged.
     // The current protocol's answer is noted by the link itself, the legacy probe's by the
     // caller that ran it.
-    void noteOpenKeypadModel(const DeviceInfo &info, bool legacy);
+    void noteOpenKeypadModel(const DeviceInfo &info, const LegacyDeviceInfo &legacyInfo = LegacyDeviceInfo());
+    // Opens each listed keypad in turn and asks what it is (the current protocol, else the
+    // legacy probe), for a list that names every model; the keypad open before (or, with
+    // none, the preferred one) is open again afterwards. For a console run on the manager's
+    // thread with nothing else using the link; blocks while it asks.
+    QVector<KeypadEntry> surveyKeypads();
 
     // --- framing primitives (callers hold m_mutex)
     static unsigned char calcChecksum(const unsigned char *data, int len);

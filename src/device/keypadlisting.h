@@ -21,7 +21,8 @@ struct KeypadEntry {
     // stays plugged).
     bool modelKnown = false;
     bool legacy = false;
-    DeviceInfo model;
+    DeviceInfo model;              // a legacy keypad's too, converted
+    LegacyDeviceInfo legacyModel;  // legacy keypads only
 
     // Stable over replugs when the keypad has a serial number; otherwise its path, which a
     // replug into the same port keeps. "4C4A:4155 serial 0042", "4C4A:4155 path /dev/hidraw3".
