@@ -1,5 +1,6 @@
 // Several keypads on the bus: the link lists them all, tells them apart (serial number, else
 // path), opens the one asked for, and keeps listing while one is open.
+#include "app/keypadsummary.h"
 #include "device/hidmanager.h"
 #include "sim/currentfirmware.h"
 #include "sim/legacyfirmware.h"
@@ -52,13 +53,14 @@ private slots:
         QCOMPARE(SimBus::enumerateCount(), 1);
 
         const QVector<KeypadEntry> list = mgr()->keypads();
+        auto serial = [](int id) { return QStringLiteral("%1").arg(id, 4, 10, QLatin1Char('0')); };
         QCOMPARE(identities(list),
-                 QStringList({QStringLiteral("4C4A:4155 serial 0002"),
+                 QStringList({QStringLiteral("4C4A:4155 serial ") + serial(a),
                               QStringLiteral("4C4A:4155 path ") + QString::fromUtf8(SimBus::pathOf(b, 1)),
-                              QStringLiteral("1189:8840 serial 0003")}));
+                              QStringLiteral("1189:8840 serial ") + serial(other)}));
         QCOMPARE(list[0].path, SimBus::pathOf(a, 1));
         QCOMPARE(list[2].path, SimBus::pathOf(other, 0));
-        QVERIFY(list[0].matches(QStringLiteral("0002")));
+        QVERIFY(list[0].matches(serial(a)));
         QVERIFY(list[1].matches(QString::fromUtf8(SimBus::pathOf(b, 1))));
         QVERIFY(!list[1].matches(QStringLiteral("0004")));
         // Nothing preferred: the first found opens, as with one keypad.
@@ -121,6 +123,16 @@ private slots:
         QVERIFY(list[2].legacy);
         QCOMPARE(list[2].legacyModel.format, int(LegacyDeviceInfo::R10Udav));
         QVERIFY(!mgr()->isConnected());
+        // As the chooser names them, and a keypad not asked yet.
+        const auto en = UiText::Language::English;
+        QCOMPARE(KeypadSummary::chooserText(list[0], en), QStringLiteral("16 keys, 3 knobs · serial ") + list[0].serial);
+        QCOMPARE(KeypadSummary::chooserText(list[1], UiText::Language::Chinese),
+                 QStringLiteral("6个按键、1个旋钮 · 序列号 ") + list[1].serial);
+        KeypadEntry unknown = list[2];
+        unknown.modelKnown = false;
+        unknown.serial.clear();
+        QCOMPARE(KeypadSummary::chooserText(unknown, en),
+                 QStringLiteral("Keypad 1189:8840 · path ") + QString::fromUtf8(unknown.path));
     }
 
     // While one is open the bus is walked once per tick, a keypad plugged meanwhile is listed

@@ -118,6 +118,10 @@ const QVector<QPair<QString, QString>> &addedPairs()
         {QStringLiteral("1 knob"), QStringLiteral("1个旋钮")},
         {QStringLiteral("%1 knobs"), QStringLiteral("%1个旋钮")},
         {QStringLiteral("%1, %2"), QStringLiteral("%1、%2")},
+        // Several keypads: each named by its model and what tells it from its twin.
+        {QStringLiteral("%1 · serial %2"), QStringLiteral("%1 · 序列号 %2")},
+        {QStringLiteral("%1 · path %2"), QStringLiteral("%1 · 路径 %2")},
+        {QStringLiteral("Keypad %1"), QStringLiteral("键盘 %1")},
         // --- end of page texts and window title -----------------------------------------
         // Undo and redo, unsaved edits, the panel read aloud
         {QStringLiteral("Undo"), QStringLiteral("撤销")},
