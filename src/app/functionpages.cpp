@@ -323,6 +323,12 @@ void FunctionPages::applyScale(double scale, bool pageInViewOnly)
             restylePage(page, scale);
 }
 
+void FunctionPages::styleFirstPageFor(double scale)
+{
+    if (QWidget *first = page(m_routing.pageForRow(0)))
+        restylePage(first, scale);
+}
+
 void FunctionPages::restyleHiddenPagesLater()
 {
     // Restyling a page costs milliseconds (every button is polished again); the pages out

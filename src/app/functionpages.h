@@ -88,6 +88,10 @@ public:
     // are hidden), every built one otherwise; a page styled for that scale already is
     // skipped. Pages built later are styled for the last scale given here.
     void applyScale(double scale, bool pageInViewOnly);
+    // Builds the first row's page styled for the scale the window opens at, before anything
+    // polishes it: its buttons are then polished once, with the sheet they keep, instead of
+    // at the default size and again at the first show. Another scale at the show restyles it.
+    void styleFirstPageFor(double scale);
     // The pages out of view follow the scale one per event-loop turn.
     void restyleHiddenPagesLater();
     void setPageMinimumHeight(int px);

@@ -31,6 +31,7 @@ QWidget *Widget::createFunctionPageFrame()
         [this] { return PageRouting::keypadOf(isLegacyDevice(), legacyInfo().format); });
     connect(m_pages, &FunctionPages::pageBuilt, this, &Widget::onPageBuilt);
     connect(m_pages->list(), &QListWidget::currentRowChanged, this, &Widget::onFunctionPageChanged);
+    m_pages->styleFirstPageFor(scaleForSize(size()));
     m_pages->list()->setCurrentRow(0);
     return m_pages;
 }
