@@ -50,7 +50,7 @@ int main(int argc, char **argv)
     w.show();
     KeyboardData *model = w.keyboardData();
     model->loadLayers(layersWithLongMacros());
-    auto *page = w.findChild<MacroPage *>();
+    auto *page = w.macroPage();
     w.functionList()->setCurrentRow(MacroPage::PAGE_ROW);
 
     const int rounds = 40;
@@ -100,7 +100,7 @@ int main(int argc, char **argv)
     w.setDeviceKind(true, info, legacy);
     w.updatePageRoutingFlags();
     w.updateFunctionPagesForDevice();
-    auto *delays = w.findChild<LegacyDelayPage *>();
+    auto *delays = w.legacyDelayPage();
     model->selectKey(0);
     t.restart();
     const int refreshes = 200;

@@ -102,7 +102,7 @@ void TstDelayPages::r10UdavCells()
     w.show();
     deviceRead(w, Kind::R10Udav);
     loadKeys(w);
-    auto *page = w.findChild<LegacyDelayPage *>();
+    auto *page = w.legacyDelayPage();
     QVERIFY(page);
 
     // Row 5 shows the delay page instead of the macro recorder.
@@ -177,7 +177,7 @@ void TstDelayPages::r10UdavEdits()
     deviceRead(w, Kind::R10Udav);
     loadKeys(w);
     KeyboardData *m = w.keyboardData();
-    auto *page = w.findChild<LegacyDelayPage *>();
+    auto *page = w.legacyDelayPage();
     const QList<ClampedDelaySpinBox *> spins = page->delaySpins();
     w.functionList()->setCurrentRow(5);
 
@@ -246,7 +246,7 @@ void TstDelayPages::r10UdavOnlyForItsGeneration()
         Widget w(configFrom(""));
         deviceRead(w, kind);
         loadKeys(w);
-        auto *page = w.findChild<LegacyDelayPage *>();
+        auto *page = w.legacyDelayPage();
         w.selectButton(0);
         page->refreshLegacyDelayPage();
         for (QWidget *cell : page->cells())
@@ -260,7 +260,7 @@ void TstDelayPages::r10UdavOnlyForItsGeneration()
     Widget w(configFrom(""));
     deviceRead(w, Kind::R10Udav);
     loadKeys(w);
-    auto *page = w.findChild<LegacyDelayPage *>();
+    auto *page = w.legacyDelayPage();
     w.selectButton(0);
     QVERIFY(page->cells().at(0)->isEnabled());
     w.onDeviceDisconnected();
@@ -276,7 +276,7 @@ void TstDelayPages::oldSliderAndBox()
     deviceRead(w, Kind::Old);
     loadKeys(w);
     KeyboardData *m = w.keyboardData();
-    auto *page = w.findChild<LegacyOldDelayPage *>();
+    auto *page = w.legacyOldDelayPage();
     QVERIFY(page);
     w.functionList()->setCurrentRow(5);
     QCOMPARE(w.functionStack()->currentWidget(), page);
@@ -338,7 +338,7 @@ void TstDelayPages::oldOnlyForItsGeneration()
         Widget w(configFrom(""));
         deviceRead(w, kind);
         loadKeys(w);
-        auto *page = w.findChild<LegacyOldDelayPage *>();
+        auto *page = w.legacyOldDelayPage();
         w.selectButton(1);
         page->refreshLegacyOldDelayPage();
         QVERIFY(!page->delaySlider()->isEnabled());

@@ -179,6 +179,9 @@ bool connectDemoKeypad(Widget &w)
 // The texts with each page of the list in view in turn.
 QVector<QStringList> textsOnEveryPage(Widget &w)
 {
+    // Pages are built when first shown: every one is there before the texts are taken.
+    for (int row = 0; row < w.functionList()->count(); ++row)
+        w.functionList()->setCurrentRow(row);
     QVector<QStringList> pages;
     for (int row = 0; row < w.functionList()->count(); ++row) {
         if (w.functionList()->item(row)->isHidden())

@@ -42,7 +42,7 @@ struct Recorder {
     explicit Recorder(const char *config = "")
         : window(configFrom(config))
     {
-        page = window.findChild<MacroPage *>();
+        page = window.macroPage();
         page->setClock([this] { return now; });
         window.resize(Widget::DESIGN_WIDTH, Widget::DESIGN_HEIGHT); // window scale 1
         window.show();

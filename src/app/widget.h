@@ -20,6 +20,7 @@
 
 class AppConfig;
 class EditHistory;
+class FunctionPages;
 class PanelNavigator;
 class UnsavedMark;
 class StartupSettings;
@@ -35,6 +36,9 @@ class RgbLedPage;
 class StatusLine;
 class LegacyRgbLedPage;
 class LegacyOldRgbLedPage;
+class LegacyDelayPage;
+class LegacyOldDelayPage;
+class MacroPage;
 struct RgbModeOption;
 struct StandaloneLedLayoutConfig;
 class KeyButton;
@@ -86,11 +90,6 @@ public:
     static constexpr int KEY_NUM_LABEL_FONT_SIZE = 14;
     static constexpr int INIT_FUNC_BTN_FONT_SIZE = 32;
     static constexpr int INIT_FUNC_BTN_HEIGHT = 70;
-    static constexpr int BOTTOM_LIST_WIDTH = 120;
-    static constexpr int BOTTOM_LIST_ITEM_HEIGHT = 48;
-    static constexpr int BOTTOM_LIST_FONT_SIZE = 14;
-    static constexpr int BOTTOM_STACKED_MIN_HEIGHT = 300;
-    static constexpr int BOTTOM_WIDGET_MIN_HEIGHT = 350;
     static constexpr int PHYSICAL_KEY_COUNT = 16;
     static constexpr int VIRTUAL_KEY_COUNT = 9;
     static constexpr int TOTAL_BUTTON_COUNT = 25;
@@ -191,10 +190,10 @@ public:
     bool isBaseKeysPageActive() const;
     bool isMousePageActive() const;
     bool isProcreatePageActive() const;
-    bool isRgbLedPageActive() const { return m_rgbLedPageActive; }
+    bool isRgbLedPageActive() const;
     void updateFunctionPagesForDevice();
-    QListWidget *functionList() const { return m_functionList; }
-    QStackedWidget *functionStack() const { return m_functionStack; }
+    QListWidget *functionList() const;
+    QStackedWidget *functionStack() const;
 
     // --- parts of the window
     KeyboardData *keyboardData() { return &m_keyboardData; }
@@ -296,6 +295,9 @@ private:
 
     // function pages (widgetpages.cpp)
     QWidget *createFunctionPageFrame();
+    // Wires a page built just now to the panel and the window (lighting, macro recording).
+    void onPageBuilt(int page, QWidget *widget);
+    void lockWindowForRecording(QWidget *macroPage, bool recording);
     void refreshLegacyDelayPage();
     void refreshLegacyOldDelayPage();
     void refreshLegacyRgbLedPage();
@@ -306,8 +308,6 @@ private:
     void checkRgbModeButton(int mode);
     void syncColorPickerToSelection();
     void updateRgbLedPageStyle(double scale);
-    // The text of a shortcut button for a (translated) shortcut name.
-    QString procreateButtonText(const QString &label) const;
 
     // --- members (construction order matters: the model outlives nothing it signals to)
     KeyboardData m_keyboardData;
@@ -350,7 +350,7 @@ private:
     QPushButton *m_clearAllButton = nullptr;
     QPushButton *m_viewButton = nullptr;
     QPushButton *m_saveButton = nullptr;
-    QWidget *m_bottomSection = nullptr;
+    FunctionPages *m_pages = nullptr; // the page list and stack below the panel
 
     // panel buttons
     QVector<QPushButton *> m_buttonSlots;   // 25 slots, null when unused
@@ -362,22 +362,8 @@ private:
     KnobButton *m_knobPointers[3][3] = {};
     QPointer<QPushButton> m_highlightedButton;
 
-    // function pages
-    QListWidget *m_functionList = nullptr;
-    QStackedWidget *m_functionStack = nullptr;
-    QWidget *m_baseKeysPage = nullptr;
-    QWidget *m_rgbLedPage = nullptr;
-    QWidget *m_legacyDelayPage = nullptr;
-    QWidget *m_legacyOldDelayPage = nullptr;
-    QWidget *m_legacyRgbLedPage = nullptr;
-    QWidget *m_legacyOldRgbLedPage = nullptr;
-    bool m_useLegacyDelayPage = false;
-    bool m_useLegacyOldDelayPage = false;
-    bool m_useLegacyRgbPage = false;
-    bool m_useLegacyOldRgbPage = false;
-    bool m_rgbLedPageActive = false;
-
-    // --- function page contents (widgetpages.cpp) ---------------------------------------
+    // --- function page contents (widgetpages.cpp); a page is built when first shown or
+    // asked for ---------------------------------------------------------------------------
 public:
     // Sets the four page-routing flags from the kind of keypad read last (legacy "R10Udav",
     // legacy "Old" or anything else); run after every completed device read, followed by
@@ -385,36 +371,23 @@ public:
     void updatePageRoutingFlags();
     // Swipe and like are offered unless an "Old" legacy keypad is connected.
     void updateLegacyMouseFeatureAvailability();
-    // Window scaling of the pages.
-    void updateBaseKeysStyleSheet(double scale);
-    void updateBaseKeysFonts(double scale);
-    void updateMediaPageStyleSheet(double scale);
-    void updateOtherFunctionPageStyles(double scale); // extra keys, mouse, Procreate
     static QString wrapProcreateLabel(const QString &label);
     BaseKeysPage *baseKeysPage() const;
-    ExtraKeysPage *extraKeysPage() const { return m_extraKeysPage; }
-    MultimediaPage *multiMediaPage() const { return m_multiMediaPage; }
-    MousePage *mousePage() const { return m_mousePage; }
-    ProcreatePage *procreatePage() const { return m_procreatePage; }
-
-private:
-    QWidget *createBaseKeysPage();
-    QWidget *createCtrlShiftAltPage();
-    QWidget *createMultiMediaPage();
-    QWidget *createMousePage();
-    QWidget *createProcreatePage();
-
-    ExtraKeysPage *m_extraKeysPage = nullptr;
-    MultimediaPage *m_multiMediaPage = nullptr;
-    MousePage *m_mousePage = nullptr;
-    ProcreatePage *m_procreatePage = nullptr;
+    ExtraKeysPage *extraKeysPage() const;
+    MultimediaPage *multiMediaPage() const;
+    MousePage *mousePage() const;
+    ProcreatePage *procreatePage() const;
+    MacroPage *macroPage() const;
+    LegacyDelayPage *legacyDelayPage() const;
+    LegacyOldDelayPage *legacyOldDelayPage() const;
+    FunctionPages *functionPages() const { return m_pages; }
     // --- end of function page contents ------------------------------------------------
 
     // --- lighting (widgetleds.cpp, widgetstandaloneleds.cpp) ----------------------------
 public:
-    RgbLedPage *rgbLedPage() const { return m_rgbPage; }
-    LegacyRgbLedPage *legacyRgbLedPage() const { return m_legacyRgbPage; }
-    LegacyOldRgbLedPage *legacyOldRgbLedPage() const { return m_legacyOldRgbPage; }
+    RgbLedPage *rgbLedPage() const;
+    LegacyRgbLedPage *legacyRgbLedPage() const;
+    LegacyOldRgbLedPage *legacyOldRgbLedPage() const;
     QVector<RgbModeOption> rgbModeOptionsForCurrentLayout() const;
     void refreshRgbModeButtons();
     // The separate LEDs beside the panel (only the knob-only keypad with four LEDs has them).
@@ -425,9 +398,8 @@ public:
     void selectStandaloneLedIndex(int ledIndex);
 
 private:
-    QWidget *createRGBLEDPage();
-    QWidget *createLegacyRgbLedPage();
-    QWidget *createLegacyOldRgbLedPage();
+    void wireRgbLedPage(RgbLedPage *page);
+    void wireLegacyRgbLedPage(LegacyRgbLedPage *page);
     void onRgbColorPicked(const QColor &color);
     // The selected key's panel button when it is a key (not a knob action), else null.
     KeyButton *selectedKeyButton() const;
@@ -437,9 +409,6 @@ private:
     void ensureStandaloneLedWidgets();
     void updateStandaloneLedGeometry(double scale);
 
-    RgbLedPage *m_rgbPage = nullptr;
-    LegacyRgbLedPage *m_legacyRgbPage = nullptr;
-    LegacyOldRgbLedPage *m_legacyOldRgbPage = nullptr;
     QWidget *m_standaloneLedContainer = nullptr;
     QButtonGroup *m_standaloneLedGroup = nullptr;
     QVector<QPushButton *> m_standaloneLedButtons;
@@ -473,32 +442,17 @@ private:
     // steps down (not below 20 px) while a text would be cut in the buttons' current width.
     QString functionButtonStyleSheet(double scale) const;
     void refitFunctionButtons();
-    void setFunctionListSheet(double scale);
-    void fitFunctionList();
     // Settles the window's layout, then fits the command texts and the page list to it.
     void fitToSettledLayout();
-    // Restyles the function pages for a scale: only the page in view while a drag is on
-    // (the rest are hidden), all of them on the relayout; a page already styled for that
-    // scale is skipped.
-    void updatePageStyles(double scale, bool pageInViewOnly);
-    void restyleHiddenPagesLater();
-    // The pages that follow the window scale, each with its restyling.
-    QVector<QPair<QWidget *, std::function<void(double)>>> scalablePages();
-    // Restyles a page for a scale unless it is styled for that scale already.
-    bool restylePage(QWidget *page, const std::function<void(double)> &restyle, double scale);
 
     bool m_wasMaximized = false;
     QSize m_maximizedSize; // the last size seen while maximised on the lighting page
-    QHash<const QWidget *, double> m_pageStyleScale; // scale each page was last styled for
-    bool m_hiddenPageRestyleQueued = false;
     bool m_firstShowDone = false;
     QSize m_sizeLaidOut; // window size the size-bound elements were last fitted to
     double m_panelScale = 1.0;
     QString m_panelApplied; // preset and panel scale the panel was last laid out for
     int m_displayWidth = 0;
     int m_commandButtonHeight = 70;
-    int m_listFontPx = 14;
-    int m_listItemCap = 0; // tallest page list row that keeps all rows in view
     // --- end of window scaling -------------------------------------------------------
 
     // --- connection controller (widgetconnection.cpp) -----------------------------------

@@ -3,6 +3,8 @@
 // work; this file wires them to the window.
 #include "app/widget.h"
 
+#include "app/functionpages.h"
+
 #include "app/edithistory.h"
 #include "app/keyboardfocus.h"
 #include "app/panelnavigator.h"
@@ -90,8 +92,9 @@ void Widget::initEditing()
     connect(m_redoButton, &QPushButton::clicked, m_history, &EditHistory::redo);
     connect(m_history, &EditHistory::changed, this, &Widget::refreshEditControls);
     connect(m_history, &EditHistory::stepApplied, this, &Widget::onHistoryStepApplied);
-    if (m_rgbPage && m_rgbPage->colorPicker())
-        m_history->holdWhileDragging(m_rgbPage->colorPicker(), QStringLiteral("Lighting Colour"));
+    // The lighting page, when it is built later, is held as it is built.
+    if (RgbLedPage *page = m_pages->builtRgbLedPage(); page && page->colorPicker())
+        m_history->holdWhileDragging(page->colorPicker(), QStringLiteral("Lighting Colour"));
 
     auto shortcut = [this](const QKeySequence &keys, auto slot) {
         auto *s = new QShortcut(keys, this);
@@ -284,7 +287,7 @@ void Widget::onHistoryStepApplied(int layer, int key)
     }
     if (key >= 0)
         selectButton(buttonIndexFromDataIndex(key));
-    else if (m_rgbLedPageActive)
+    else if (isRgbLedPageActive())
         syncColorPickerToSelection(); // the picker shows the colour that came back
     const int selected = m_keyboardData.selectedKey();
     if (selected >= 0)

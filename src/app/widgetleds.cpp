@@ -2,10 +2,12 @@
 // colours the panel keys show while a lighting page is in view.
 #include "app/widget.h"
 
+#include "app/edithistory.h"
+#include "app/functionpages.h"
+
 #include "controls/keybutton.h"
 #include "controls/rgbcolorpickerwidget.h"
 #include "model/logcategories.h"
-#include "pages/legacyoldrgbledpage.h"
 #include "pages/legacyrgbledpage.h"
 #include "pages/rgbledpage.h"
 
@@ -23,37 +25,24 @@ LedColorData toLed(const QColor &c)
 
 } // namespace
 
-QWidget *Widget::createRGBLEDPage()
+void Widget::wireRgbLedPage(RgbLedPage *page)
 {
-    m_rgbPage = new RgbLedPage(&m_keyboardData, m_functionStack);
-    m_rgbPage->setLayoutName(m_currentLayout.name);
-    m_rgbPage->refreshRgbModeButtons();
-    connect(m_rgbPage, &RgbLedPage::colorPicked, this, &Widget::onRgbColorPicked);
-    connect(m_rgbPage, &RgbLedPage::modeSelected, this, [this](int mode) {
+    connect(page, &RgbLedPage::colorPicked, this, &Widget::onRgbColorPicked);
+    connect(page, &RgbLedPage::modeSelected, this, [this](int mode) {
         qCDebug(lcWindow) << "[RGB] mode" << mode << "layer" << m_keyboardData.currentLayer();
         refreshPhysicalKeyDisplayMode();
     });
-    return m_rgbPage;
+    if (m_history && page->colorPicker())
+        m_history->holdWhileDragging(page->colorPicker(), QStringLiteral("Lighting Colour"));
+    // The effects on offer depend on the panel's layout, the page's sizes on the scale.
+    refreshRgbModeButtons();
+    updateRgbLedPageStyle(m_scaleRatio);
 }
 
-QWidget *Widget::createLegacyRgbLedPage()
+void Widget::wireLegacyRgbLedPage(LegacyRgbLedPage *page)
 {
-    m_legacyRgbPage = new LegacyRgbLedPage(&m_keyboardData, m_functionStack);
-    // A disconnection clears m_legacyDevice, so these checks also cover "connected".
-    m_legacyRgbPage->setDeviceCheck(
-        [this] { return m_legacyDevice && m_legacyInfo.format == LegacyDeviceInfo::R10Udav; });
-    m_legacyRgbPage->setKeySelectedCheck([this] { return selectedKeyButton() != nullptr; });
-    connect(m_legacyRgbPage, &LegacyRgbLedPage::ledColorsChanged, this,
-            &Widget::applyRgbLedKeyDisplay);
-    return m_legacyRgbPage;
-}
-
-QWidget *Widget::createLegacyOldRgbLedPage()
-{
-    m_legacyOldRgbPage = new LegacyOldRgbLedPage(&m_keyboardData, m_functionStack);
-    m_legacyOldRgbPage->setDeviceCheck(
-        [this] { return m_legacyDevice && m_legacyInfo.format == LegacyDeviceInfo::Old; });
-    return m_legacyOldRgbPage;
+    page->setKeySelectedCheck([this] { return selectedKeyButton() != nullptr; });
+    connect(page, &LegacyRgbLedPage::ledColorsChanged, this, &Widget::applyRgbLedKeyDisplay);
 }
 
 KeyButton *Widget::selectedKeyButton() const
@@ -80,35 +69,43 @@ QVector<RgbModeOption> Widget::rgbModeOptionsForCurrentLayout() const
 
 void Widget::refreshRgbModeButtons()
 {
-    if (!m_rgbPage)
+    RgbLedPage *page = m_pages->builtRgbLedPage();
+    if (!page) {
+        RgbLedPage::keepModeOffered(&m_keyboardData, m_currentLayout.name);
         return;
-    m_rgbPage->setLayoutName(m_currentLayout.name);
-    m_rgbPage->refreshRgbModeButtons();
+    }
+    page->setLayoutName(m_currentLayout.name);
+    page->refreshRgbModeButtons();
 }
 
 void Widget::checkRgbModeButton(int mode)
 {
-    if (!m_rgbPage)
+    RgbLedPage *page = m_pages->builtRgbLedPage();
+    if (!page)
         return;
     // Re-offering the layout's effects first also moves a layer whose stored mode this
     // layout cannot show (read from the keypad, or kept from another layer) to one it can.
     refreshRgbModeButtons();
     const int layer = m_keyboardData.currentLayer();
     const bool inRange = layer >= 0 && layer < KeyboardData::LAYER_COUNT;
-    m_rgbPage->checkRgbModeButton(inRange ? int(m_keyboardData.ledConfig(layer).mode) : mode);
+    page->checkRgbModeButton(inRange ? int(m_keyboardData.ledConfig(layer).mode) : mode);
 }
 
 void Widget::updateRgbLedPageStyle(double scale)
 {
-    if (!m_rgbPage)
+    RgbLedPage *page = m_pages->builtRgbLedPage();
+    if (!page) {
+        // The effects on offer follow the layout even before the page is built.
+        RgbLedPage::keepModeOffered(&m_keyboardData, m_currentLayout.name);
         return;
-    m_rgbPage->setLayoutName(m_currentLayout.name);
-    m_rgbPage->updateRgbLedPageStyle(scale);
+    }
+    page->setLayoutName(m_currentLayout.name);
+    page->updateRgbLedPageStyle(scale);
 }
 
 void Widget::onRgbColorPicked(const QColor &color)
 {
-    if (!m_rgbLedPageActive)
+    if (!isRgbLedPageActive())
         return;
     const LedColorData led = toLed(color);
     const int layer = m_keyboardData.currentLayer();
@@ -127,7 +124,8 @@ void Widget::onRgbColorPicked(const QColor &color)
 
 void Widget::syncColorPickerToSelection()
 {
-    if (!m_rgbPage || !m_rgbPage->colorPicker())
+    RgbLedPage *page = m_pages->builtRgbLedPage();
+    if (!page || !page->colorPicker())
         return;
     if (hasStandaloneLedLayout()) {
         refreshStandaloneLedDisplay(-1);
@@ -136,7 +134,7 @@ void Widget::syncColorPickerToSelection()
     if (!selectedKeyButton())
         return;
     const int sel = m_keyboardData.selectedKey();
-    m_rgbPage->colorPicker()->setColor(sel <= 15 ? ledColorOf(sel) : kNoLedColor);
+    page->colorPicker()->setColor(sel <= 15 ? ledColorOf(sel) : kNoLedColor);
 }
 
 void Widget::applyRgbLedKeyDisplay()
@@ -152,16 +150,4 @@ void Widget::applyRgbLedKeyDisplay()
         key->update();
     }
     updateKeyNumberColors();
-}
-
-void Widget::refreshLegacyRgbLedPage()
-{
-    if (m_legacyRgbPage)
-        m_legacyRgbPage->refreshLegacyRgbLedPage();
-}
-
-void Widget::refreshLegacyOldRgbLedPage()
-{
-    if (m_legacyOldRgbPage)
-        m_legacyOldRgbPage->refreshLegacyOldRgbLedPage();
 }

@@ -2,6 +2,8 @@
 // applied preset at a given window scale.
 #include "app/widget.h"
 
+#include "app/functionpages.h"
+
 #include "app/panelfit.h"
 #include "controls/keybutton.h"
 #include "controls/knobbutton.h"
@@ -241,8 +243,8 @@ void Widget::fitPanelToWindow()
     // The row's height: what the window leaves once the top bar and the pages below have
     // their minimum.
     int bottomMinimum = 0;
-    if (m_bottomSection)
-        bottomMinimum = qMax(m_bottomSection->minimumHeight(), m_bottomSection->minimumSizeHint().height());
+    if (m_pages)
+        bottomMinimum = qMax(m_pages->minimumHeight(), m_pages->minimumSizeHint().height());
     const int topBar = m_topBar ? m_topBar->minimumHeight() : 0;
     const int spacing = m_mainLayout ? m_mainLayout->spacing() : 0;
     const int rowHeight = height() - topBar - 2 * spacing - bottomMinimum;

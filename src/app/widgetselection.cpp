@@ -89,7 +89,7 @@ void Widget::selectButton(int b)
     QPushButton *button = buttonAt(b);
     if (!button || m_slotMap.buttonAbsent(b))
         return; // a slot the keypad cannot keep is never selected, so never edited
-    if (m_rgbLedPageActive && qobject_cast<KnobButton *>(button))
+    if (isRgbLedPageActive() && qobject_cast<KnobButton *>(button))
         return; // only keys have a colour to pick
 
     const int d = dataIndexFromButtonIndex(b);
@@ -104,7 +104,7 @@ void Widget::selectButton(int b)
 
     m_keyboardData.selectKey(d);
 
-    if (m_rgbLedPageActive && qobject_cast<KeyButton *>(button))
+    if (isRgbLedPageActive() && qobject_cast<KeyButton *>(button))
         syncColorPickerToSelection();
 
     qCDebug(lcWindow) << "Selected button" << b << "dataIndex:" << d << "text:" << button->text();
@@ -142,7 +142,7 @@ void Widget::onSelectedKeyChanged(int d)
                               << (button ? button->metaObject()->className() : "none") << "buttonText"
                               << buttonText << "displayText" << fullText;
         }
-        if (m_rgbLedPageActive && qobject_cast<KeyButton *>(button)) {
+        if (isRgbLedPageActive() && qobject_cast<KeyButton *>(button)) {
             if (m_keyFunctionDisplay)
                 m_keyFunctionDisplay->clear();
         } else {
@@ -179,7 +179,7 @@ void Widget::onKeyButtonTextChanged(int d, const QString &text)
     const bool set = key && key->type != KeyType::Empty;
     auto *keyButton = qobject_cast<KeyButton *>(button);
 
-    if (!(m_rgbLedPageActive && keyButton)) {
+    if (!(isRgbLedPageActive() && keyButton)) {
         const QString caption = displayButtonTextForCurrentPage(data);
         if (button->text() != caption)
             button->setText(caption);
@@ -189,8 +189,8 @@ void Widget::onKeyButtonTextChanged(int d, const QString &text)
                                     << " set=" << set;
 
     if (keyButton) {
-        keyButton->setAssigned(m_rgbLedPageActive ? true : set);
-        if (m_rgbLedPageActive) {
+        keyButton->setAssigned(isRgbLedPageActive() ? true : set);
+        if (isRgbLedPageActive()) {
             const int layer = m_keyboardData.currentLayer();
             QColor c(255, 255, 0);
             if (d >= 0 && d < KeyboardData::LEDS_PER_LAYER && layer >= 0
@@ -212,7 +212,7 @@ void Widget::onKeyFullTextChanged(int d, const QString &text)
     if (d != m_keyboardData.selectedKey())
         return;
     QPushButton *button = buttonAt(buttonIndexFromDataIndex(d));
-    if (m_rgbLedPageActive && qobject_cast<KeyButton *>(button)) {
+    if (isRgbLedPageActive() && qobject_cast<KeyButton *>(button)) {
         if (m_keyFunctionDisplay)
             m_keyFunctionDisplay->clear();
         return;
@@ -264,7 +264,7 @@ void Widget::restoreKeyFunctionDisplay()
 
 void Widget::refreshPhysicalKeyDisplayMode()
 {
-    if (m_rgbLedPageActive) {
+    if (isRgbLedPageActive()) {
         const int layer = m_keyboardData.currentLayer();
         const bool inRange = layer >= 0 && layer < KeyboardData::LAYER_COUNT;
         checkRgbModeButton(inRange ? m_keyboardData.ledConfig(layer).mode : 1);

@@ -4,6 +4,8 @@
 #include "app/standaloneledlayout.h"
 #include "app/widget.h"
 
+#include "app/functionpages.h"
+
 #include "controls/contrast.h"
 
 #include "controls/rgbcolorpickerwidget.h"
@@ -76,7 +78,7 @@ bool Widget::hasStandaloneLedLayout() const
 
 bool Widget::standaloneLedsSelectable() const
 {
-    return !standaloneLedLayoutConfig().selectOnlyOnRgbPage || m_rgbLedPageActive;
+    return !standaloneLedLayoutConfig().selectOnlyOnRgbPage || isRgbLedPageActive();
 }
 
 void Widget::ensureStandaloneLedWidgets()
@@ -138,7 +140,7 @@ void Widget::updateStandaloneLedGeometry(double scale)
         frameTopLeft.x() + frameSize.width() + nearest(c.offset.x() * scale),
         frameTopLeft.y() + nearest(c.offset.y() * scale), qMax(1, nearest(c.size.width() * scale)),
         qMax(1, nearest(c.size.height() * scale)));
-    m_standaloneLedContainer->setVisible(c.visibleOutsideRgbPage || m_rgbLedPageActive);
+    m_standaloneLedContainer->setVisible(c.visibleOutsideRgbPage || isRgbLedPageActive());
     m_standaloneLedContainer->raise();
 
     for (int i = 0; i < m_standaloneLedButtons.size(); ++i) {
@@ -219,8 +221,8 @@ void Widget::refreshStandaloneLedDisplay(double scale)
     }
     m_standaloneLedGroup->setExclusive(true);
 
-    if (selectable && m_rgbPage && m_rgbPage->colorPicker())
-        m_rgbPage->colorPicker()->setColor(ledColorOf(m_selectedStandaloneLed));
+    if (RgbLedPage *page = m_pages->builtRgbLedPage(); selectable && page && page->colorPicker())
+        page->colorPicker()->setColor(ledColorOf(m_selectedStandaloneLed));
 }
 
 void Widget::selectStandaloneLedIndex(int ledIndex)
@@ -233,8 +235,8 @@ void Widget::selectStandaloneLedIndex(int ledIndex)
         for (const StandaloneLedItem &item : c.leds)
             known = known || item.ledIndex == ledIndex;
         m_selectedStandaloneLed = known ? ledIndex : c.leds.first().ledIndex;
-        if (m_rgbPage && m_rgbPage->colorPicker())
-            m_rgbPage->colorPicker()->setColor(ledColorOf(m_selectedStandaloneLed));
+        if (RgbLedPage *page = m_pages->builtRgbLedPage(); page && page->colorPicker())
+            page->colorPicker()->setColor(ledColorOf(m_selectedStandaloneLed));
     }
     refreshStandaloneLedDisplay(-1);
 }

@@ -1,6 +1,8 @@
 // The window's composition, style sheet and language pass.
 #include "app/widget.h"
 
+#include "app/functionpages.h"
+#include "app/widgettexts.h"
 #include "controls/fittinglabel.h"
 #include "i18n/uitext.h"
 #include "controls/keybutton.h"
@@ -26,8 +28,7 @@ void Widget::initUI()
     m_mainLayout->setContentsMargins(0, 0, 0, 0);
     m_mainLayout->addWidget(buildTopBar());
     m_mainLayout->addLayout(buildMiddleRow(), 3);
-    m_bottomSection = createFunctionPageFrame();
-    m_mainLayout->addWidget(m_bottomSection, 4);
+    m_mainLayout->addWidget(createFunctionPageFrame(), 4);
 }
 
 QWidget *Widget::buildTopBar()
@@ -256,29 +257,9 @@ void Widget::initScalableParams()
 
 void Widget::updateLanguageTexts()
 {
-    const auto buttons = findChildren<QPushButton *>();
-    for (QPushButton *b : buttons) {
-        const QVariant label = b->property("procreateLabel");
-        if (label.isValid())
-            b->setText(procreateButtonText(uiText(label.toString())));
-        else
-            b->setText(uiText(b->text()));
-    }
-    const auto labels = findChildren<QLabel *>();
-    for (QLabel *l : labels)
-        l->setText(uiText(l->text()));
-    const auto widgets = findChildren<QWidget *>();
-    for (QWidget *w : widgets)
-        if (!w->toolTip().isEmpty())
-            w->setToolTip(uiText(w->toolTip()));
-
-    if (m_functionList) {
-        for (int i = 0; i < m_functionList->count(); ++i) {
-            QListWidgetItem *item = m_functionList->item(i);
-            item->setText(uiText(item->text()));
-        }
-        m_functionList->setFixedWidth(m_functionList->sizeHintForColumn(0) + 18);
-    }
+    // Pages not built yet take the language when they are built.
+    WidgetTexts::translate(this);
+    m_pages->retranslateRows();
 
     if (m_keyFunctionDisplay)
         m_keyFunctionDisplay->setPlaceholderText(uiText(QStringLiteral("Key Function Display Area")));

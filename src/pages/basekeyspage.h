@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pages/scalablepage.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -7,7 +9,7 @@ class KeyboardData;
 
 // A full keyboard (function row, main block, navigation keys, arrows and the numeric
 // keypad as one row). A click gives the key's usage to the key selected on the panel.
-class BaseKeysPage : public QWidget
+class BaseKeysPage : public QWidget, public ScalablePage
 {
     Q_OBJECT
 
@@ -21,6 +23,11 @@ public:
     // Window scaling: style sheet font sizes and button fonts follow the scale.
     void updateBaseKeysStyleSheet(double scale);
     void updateBaseKeysFonts(double scale);
+    void applyScale(double scale) override
+    {
+        updateBaseKeysFonts(scale);
+        updateBaseKeysStyleSheet(scale);
+    }
 
 public slots:
     void onBaseKeyClicked();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pages/scalablepage.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -8,7 +10,7 @@ class KeyboardData;
 // The left and right modifiers under their Mac names and F13 to F24, on a 5 x 8 grid of
 // equal cells. Clicks follow the base keys rule, so a modifier clicked here combines with a
 // key clicked on the base keys page.
-class ExtraKeysPage : public QWidget
+class ExtraKeysPage : public QWidget, public ScalablePage
 {
     Q_OBJECT
 
@@ -21,6 +23,7 @@ public:
     static QString styleSheetFor(int paddingV, int paddingH, int fontPx);
     // Window scaling: padding and font size follow the scale.
     void updateExtraKeysStyleSheet(double scale);
+    void applyScale(double scale) override { updateExtraKeysStyleSheet(scale); }
 
 public slots:
     void onBaseKeyClicked();

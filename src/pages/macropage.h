@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pages/scalablepage.h"
+
 #include "model/records.h"
 
 #include <QPointer>
@@ -20,7 +22,7 @@ class QSpinBox;
 // While recording, the window's keyboard is grabbed and its key events are read through an
 // event filter; the window locks its other controls through the lock handler, so neither
 // the selection nor the layer can change under the recording.
-class MacroPage : public QWidget
+class MacroPage : public QWidget, public ScalablePage
 {
     Q_OBJECT
 
@@ -54,6 +56,7 @@ public:
     void refreshMacroStepsDisplay();
     void clearMacroStepsDisplay();
     void updateMacroPageStyle(double scale);
+    void applyScale(double scale) override { updateMacroPageStyle(scale); }
     // The function list moved to `row`; any row but this page's stops a recording.
     void onFunctionRowChanged(int row);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pages/scalablepage.h"
+
 #include <QList>
 #include <QPixmap>
 #include <QString>
@@ -13,7 +15,7 @@ class QPushButton;
 // Mouse buttons, wheel steps (plain and with Ctrl, Shift or Alt), swipes and like. Keypads
 // with the old legacy firmware cannot do swipes and like: their buttons are hidden there and
 // a click that reaches them anyway is refused.
-class MousePage : public QWidget
+class MousePage : public QWidget, public ScalablePage
 {
     Q_OBJECT
 
@@ -34,6 +36,7 @@ public:
     static QString styleSheetFor(int paddingV, int paddingH, int fontPx);
     // Window scaling: padding and font size follow the scale.
     void updateMouseStyleSheet(double scale);
+    void applyScale(double scale) override { updateMouseStyleSheet(scale); }
 
 private:
     void onMouseClicked(QPushButton *button);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pages/scalablepage.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -8,7 +10,7 @@ class QPushButton;
 
 // Media and application keys (HID consumer usages) on a 5 x 7 grid of equal cells; a click
 // makes the selected key a multimedia key.
-class MultimediaPage : public QWidget
+class MultimediaPage : public QWidget, public ScalablePage
 {
     Q_OBJECT
 
@@ -21,6 +23,7 @@ public:
     static QString styleSheetFor(int fontPx);
     // Window scaling: the key font follows the scale.
     void updateMediaPageStyleSheet(double scale);
+    void applyScale(double scale) override { updateMediaPageStyleSheet(scale); }
 
 private:
     void onMediaClicked(QPushButton *button);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pages/scalablepage.h"
+
 #include <QString>
 #include <QVector>
 #include <QWidget>
@@ -10,7 +12,7 @@ class QPushButton;
 // 32 ready-made shortcuts of the Procreate drawing application on a 5 x 8 grid. A shortcut
 // of one key becomes a plain key, one of several keys a macro that presses them in order
 // and releases them in reverse.
-class ProcreatePage : public QWidget
+class ProcreatePage : public QWidget, public ScalablePage
 {
     Q_OBJECT
 
@@ -26,6 +28,7 @@ public:
     static QString styleSheetFor(int paddingV, int paddingH, int fontPx, int emptyFontPx);
     // Window scaling: padding and font sizes follow the scale.
     void updateProcreateStyleSheet(double scale);
+    void applyScale(double scale) override { updateProcreateStyleSheet(scale); }
 
 public slots:
     void onProcreateClicked();

@@ -187,23 +187,32 @@ int RgbLedPage::currentMode() const
     return m_model->ledConfig(layer).mode;
 }
 
-void RgbLedPage::refreshRgbModeButtons()
+void RgbLedPage::keepModeOffered(KeyboardData *model, const QString &layoutName)
 {
-    if (!m_modeGroup || m_modeButtons.isEmpty())
+    const int layer = model->currentLayer();
+    if (layer < 0 || layer >= KeyboardData::LAYER_COUNT)
         return;
-    const QVector<RgbModeOption> options = rgbModeOptionsForLayout(m_layoutName);
-    int mode = currentMode();
+    const QVector<RgbModeOption> options = rgbModeOptionsForLayout(layoutName);
+    const int mode = model->ledConfig(layer).mode;
     bool offered = false;
     for (const RgbModeOption &o : options)
         offered = offered || o.modeId == mode;
     if (!offered && !options.isEmpty()) {
         // A mode this keypad cannot show would be written back unchanged and leave the keys
         // in an undefined effect; the first effect is a safe stand-in and is saved as a change.
-        qCDebug(lcPages) << "[RGB] layer" << m_model->currentLayer() << "mode" << mode
-                         << "not offered on" << m_layoutName << "- using" << options.first().modeId;
-        m_model->setLedMode(m_model->currentLayer(), quint8(options.first().modeId));
-        mode = currentMode();
+        qCDebug(lcPages) << "[RGB] layer" << layer << "mode" << mode
+                         << "not offered on" << layoutName << "- using" << options.first().modeId;
+        model->setLedMode(layer, quint8(options.first().modeId));
     }
+}
+
+void RgbLedPage::refreshRgbModeButtons()
+{
+    if (!m_modeGroup || m_modeButtons.isEmpty())
+        return;
+    const QVector<RgbModeOption> options = rgbModeOptionsForLayout(m_layoutName);
+    keepModeOffered(m_model, m_layoutName);
+    const int mode = currentMode();
 
     // An exclusive group refuses to uncheck its checked button; lift it while re-checking.
     m_modeGroup->setExclusive(false);

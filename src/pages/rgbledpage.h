@@ -48,6 +48,9 @@ public:
     // Brings the effect buttons in line with the layout and the current layer's mode. A
     // stored mode the layout does not offer becomes the first offered one (a change to save).
     void refreshRgbModeButtons();
+    // That rule on its own, for the current layer: the window applies it while the page is
+    // not built.
+    static void keepModeOffered(KeyboardData *model, const QString &layoutName);
     // Checks the effect button whose id is `mode` (none when no button has it).
     void checkRgbModeButton(int mode);
     void updateRgbLedPageStyle(double scale);
