@@ -19,6 +19,7 @@ private slots:
     void printsAndExitsWithoutDisplay();
     void quietUnlessVerbose();
     void sheetWithoutDisplay();
+    void severalKeypads();
 
 private:
     QString program(const char *name) const { return m_binDir + QLatin1Char('/') + QLatin1String(name); }
@@ -78,6 +79,12 @@ void TstCommandLine::parse_data()
     row("demo replay", true, {"--replay", "t.log", "--capture", "u.log"}, O::Run, "replay=t.log");
     row("demo keypad", true, {"--keypad=R10UDAV", "--latency", "5", "--no-access"}, O::Run, "keypad=r10udav latency=5 noAccess=1");
     row("demo latency bad", true, {"--latency", "soon"}, O::Error, "--latency takes");
+    row("list", false, {"--list"}, O::Run, "list=1");
+    row("device", false, {"--device", " 0042 ", "--export", "a.json"}, O::Run, "device=0042");
+    row("import to all", false, {"--import", "b.json", "--all"}, O::Run, "all=1");
+    row("all without import", false, {"--all"}, O::Error, "--all goes with --import");
+    row("all and device", false, {"--import", "b", "--all", "--device", "1"}, O::Error, "one of --all and --device");
+    row("list and export", false, {"--list", "--export", "a"}, O::Error, "--list goes alone");
 }
 
 void TstCommandLine::parse()
@@ -99,8 +106,10 @@ void TstCommandLine::parse()
                                .arg(o.language, o.exportPath, o.importPath, o.capturePath, o.replayPath, o.keypad)
                                .arg(o.latencyMs)
                                .arg(int(o.noAccess));
-    QVERIFY2(QString(fields + QLatin1Char(' ')).contains(expect + QLatin1Char(' ')), qPrintable(fields));
-    QCOMPARE(cl.headless(), !o.exportPath.isEmpty() || !o.importPath.isEmpty() || !o.sheetPath.isEmpty());
+    const QString all = fields
+                        + QStringLiteral(" list=%1 device=%2 all=%3").arg(int(o.list)).arg(o.device).arg(int(o.importAll));
+    QVERIFY2(QString(all + QLatin1Char(' ')).contains(expect + QLatin1Char(' ')), qPrintable(all));
+    QCOMPARE(cl.headless(), o.list || !o.exportPath.isEmpty() || !o.importPath.isEmpty() || !o.sheetPath.isEmpty());
 }
 
 // A layout sheet from a script: no display, no QT_QPA_PLATFORM; every refusal exits 2 and
@@ -145,6 +154,48 @@ void TstCommandLine::sheetWithoutDisplay()
     // A keypad that may not be opened: the device's fault, not the user's.
     QCOMPARE(run({QStringLiteral("--sheet"), target, QStringLiteral("--no-access")}), 1);
     QCOMPARE(files(), before);
+}
+
+// Several keypads plugged: --list names each, --device picks one by its number, serial
+// number or path, and a selector that names none exits 2 with the list.
+void TstCommandLine::severalKeypads()
+{
+    QTemporaryDir dir;
+    auto run = [&](const QStringList &args, QString *out = nullptr) {
+        auto p = start("macropad-studio-demo",
+                       QStringList{QStringLiteral("--latency"), QStringLiteral("0"), QStringLiteral("--keypad"),
+                                   QStringLiteral("16k3e,6k1e,16k3e")} + args,
+                       false);
+        p->waitForFinished(30000);
+        if (out)
+            *out = QString::fromUtf8(p->readAllStandardOutput() + p->readAllStandardError());
+        return p->exitStatus() == QProcess::NormalExit ? p->exitCode() : -1;
+    };
+    QString listed;
+    QCOMPARE(run({QStringLiteral("--list")}, &listed), 0);
+    const QStringList lines = listed.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3);
+    QVERIFY2(lines[0].startsWith(QStringLiteral("1  16 keys, 3 knobs, 3 layers (current protocol)  ")), qPrintable(listed));
+    QVERIFY2(lines[1].startsWith(QStringLiteral("2  16 keys, 3 knobs")), qPrintable(listed));
+    QVERIFY2(lines[2].startsWith(QStringLiteral("3  6 keys, 1 knob, 3 layers")), qPrintable(listed));
+    QVERIFY(lines[0].section(QStringLiteral("  "), 2, 2) != lines[1].section(QStringLiteral("  "), 2, 2));
+    const QString sixKeyPath = lines[2].section(QStringLiteral("  "), 3, 3);
+    const QString sixKeySerial = lines[2].section(QStringLiteral("  "), 2, 2).section(QLatin1Char(' '), 2);
+
+    for (const QString &selector : {QStringLiteral("3"), sixKeySerial, sixKeyPath}) {
+        const QString file = dir.filePath(QStringLiteral("six.json"));
+        QFile::remove(file);
+        QString said;
+        QCOMPARE(run({QStringLiteral("--device"), selector, QStringLiteral("--export"), file}, &said), 0);
+        QVERIFY2(said.contains(QStringLiteral("Keypad: 6 keys")), qPrintable(selector + said));
+    }
+    QString refused;
+    QCOMPARE(run({QStringLiteral("--device"), QStringLiteral("9"), QStringLiteral("--export"),
+                  dir.filePath(QStringLiteral("none.json"))},
+                 &refused),
+             2);
+    QVERIFY(refused.contains(QStringLiteral("No plugged keypad is '9'")));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("none.json"))));
 }
 
 QProcessEnvironment TstCommandLine::cleanEnvironment(bool offscreen) const

@@ -22,6 +22,9 @@ const QString kReplay = QStringLiteral("replay");
 const QString kKeypad = QStringLiteral("keypad");
 const QString kLatency = QStringLiteral("latency");
 const QString kNoAccess = QStringLiteral("no-access");
+const QString kList = QStringLiteral("list");
+const QString kDevice = QStringLiteral("device");
+const QString kAll = QStringLiteral("all");
 
 // Options the application object reads itself (QGuiApplication and the X11/Wayland
 // plugins). Accepted here so that an unknown option can be refused without refusing them.
@@ -77,6 +80,14 @@ void CommandLine::addOptions()
                         QStringLiteral("Write what differs in <file> to the keypad, read it back, verify "
                                        "and exit, without a window."),
                         QStringLiteral("file")});
+    m_parser.addOption({kAll, QStringLiteral("With --import: write the profile to every plugged keypad of its "
+                                             "model in turn and verify each.")});
+    m_parser.addOption({kList, QStringLiteral("Print one line per plugged keypad (number, model, identity, path) "
+                                              "and exit, without a window.")});
+    m_parser.addOption({kDevice,
+                        QStringLiteral("The keypad to use when several are plugged: a number from --list, a "
+                                       "serial number or a device path."),
+                        QStringLiteral("keypad")});
     m_parser.addOption({kCapture, QStringLiteral("Record the reports exchanged with the keypad to <file>."),
                         QStringLiteral("file")});
     addSheetOptions();
@@ -124,7 +135,7 @@ bool CommandLine::readOptions()
         return false;
     }
     // A value given twice is more likely a mistake than a wish for the last one.
-    QStringList valued{kLanguage, kExport, kImport, kCapture, kSheet, kProfile, kPaper};
+    QStringList valued{kLanguage, kExport, kImport, kCapture, kSheet, kProfile, kPaper, kDevice};
     if (m_program == Program::Demo)
         valued << kReplay << kKeypad << kLatency;
     for (const QString &name : qAsConst(valued)) {
@@ -157,6 +168,22 @@ bool CommandLine::readOptions()
     m_options.capturePath = m_parser.value(kCapture);
     if (!readSheetOptions())
         return false;
+    m_options.list = m_parser.isSet(kList);
+    m_options.device = m_parser.value(kDevice).trimmed();
+    m_options.importAll = m_parser.isSet(kAll);
+    if (m_options.importAll && m_options.importPath.isEmpty()) {
+        m_error = QStringLiteral("--all goes with --import.");
+        return false;
+    }
+    if (m_options.importAll && !m_options.device.isEmpty()) {
+        m_error = QStringLiteral("Give one of --all and --device.");
+        return false;
+    }
+    if (m_options.list && (!m_options.exportPath.isEmpty() || !m_options.importPath.isEmpty()
+                           || !m_options.sheetPath.isEmpty() || !m_options.device.isEmpty())) {
+        m_error = QStringLiteral("--list goes alone.");
+        return false;
+    }
     if (m_program == Program::Demo) {
         m_options.replayPath = m_parser.value(kReplay);
         m_options.keypad = m_parser.value(kKeypad).trimmed().toLower();
@@ -214,7 +241,8 @@ bool CommandLine::readSheetOptions()
 
 bool CommandLine::headless() const
 {
-    return !m_options.exportPath.isEmpty() || !m_options.importPath.isEmpty() || !m_options.sheetPath.isEmpty();
+    return m_options.list || !m_options.exportPath.isEmpty() || !m_options.importPath.isEmpty()
+           || !m_options.sheetPath.isEmpty();
 }
 
 QString CommandLine::helpText() const
@@ -226,12 +254,15 @@ QString CommandLine::helpText() const
             text += QStringLiteral("  ") + line + QLatin1Char('\n');
     }
     text += QStringLiteral(
-        "\nWithout --export, --import or --sheet the window opens. The interface language (also\n"
-        "of a sheet) is the one of --language, else of Config.ini beside the program, else\n"
-        "the one last chosen in the window, else the system's.\n"
+        "\nWith several keypads plugged, --export and --import need --device (see --list); the\n"
+        "window opens the one chosen last, or the first one found.\n"
+        "\nWithout --export, --import, --sheet or --list the window opens. The interface\n"
+        "language (also of a sheet) is the one of --language, else of Config.ini beside the\n"
+        "program, else the one last chosen in the window, else the system's.\n"
         "\nExit status: 0 success; 1 no keypad, a failed read or write, or a read-back that\n"
-        "differs; 2 bad usage, a profile that cannot be read or written, or a sheet that\n"
-        "cannot be written.\n"
+        "differs (with --all: on any keypad); 2 bad usage, an unknown --device, several keypads\n"
+        "without --device, a profile that cannot be read or written, or a sheet that cannot be\n"
+        "written.\n"
         "\nQT_LOGGING_RULES chooses parts of the diagnostic log, e.g.\n"
         "QT_LOGGING_RULES=\"macropad.device.debug=true\" for the device link only\n"
         "(areas: device, legacy, window, layers, layout, pages, sim).\n");

@@ -18,6 +18,9 @@ struct CommandLineOptions {
     QString keypad;      // demo only: the simulated keypad, empty for the default
     int latencyMs = 1;   // demo only: delay per report of the simulated keypad
     bool noAccess = false; // demo only: the simulated keypad refuses to be opened
+    bool list = false;     // print the plugged keypads and exit
+    QString device;        // which keypad: a number from --list, a serial number or a path
+    bool importAll = false; // --import to every plugged keypad of the profile's model
 };
 
 // The program's command line. Parsing needs no application object, so main() can decide

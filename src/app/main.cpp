@@ -1,9 +1,11 @@
 #include "app/commandline.h"
+#include "app/keypadlistcli.h"
 #include "app/profilecli.h"
 #include "app/startupsettings.h"
 #include "app/widget.h"
 #include "i18n/uitext.h"
 #include "controls/knobbutton.h"
+#include "device/hidmanager.h"
 #include "device/linkcapture.h"
 #include "model/logcategories.h"
 
@@ -67,6 +69,26 @@ bool startCapture(const CommandLineOptions &options)
     return false;
 }
 
+// --device: the keypad the link opens when several are plugged. A number from --list is
+// turned into that keypad's identity now, while the list is the one the user saw.
+bool chooseDevice(const CommandLineOptions &options)
+{
+    if (options.device.isEmpty())
+        return true;
+    HIDManager *hid = HIDManager::instance();
+    QString why;
+    const QVector<KeypadEntry> keypads = hid->listKeypads();
+    const int at = KeypadListCli::select(keypads, options.device, &why);
+    if (at < 0) {
+        std::fprintf(stderr, "%s\n", qPrintable(why));
+        for (const QString &line : KeypadListCli::lines(keypads))
+            std::fprintf(stderr, "  %s\n", qPrintable(line));
+        return false;
+    }
+    hid->setPreferredKeypad(keypads[at].identity());
+    return true;
+}
+
 // A layout sheet from the command line: fonts need a QGuiApplication, a screen it does not.
 int writeSheet(int argc, char *argv[], const CommandLineOptions &options)
 {
@@ -74,7 +96,7 @@ int writeSheet(int argc, char *argv[], const CommandLineOptions &options)
     QGuiApplication app(argc, argv);
     nameApplication();
     applyVerbosity(options);
-    if (!startCapture(options) || !installKeypad(options))
+    if (!startCapture(options) || !installKeypad(options) || !chooseDevice(options))
         return ProfileCli::BadFileOrUsage;
     const bool chinese = StartupSettings::resolve(options.language).chinese();
     UiText::setLanguage(chinese ? UiText::Language::Chinese : UiText::Language::English);
@@ -106,6 +128,10 @@ int main(int argc, char *argv[])
         applyVerbosity(options);
         if (!startCapture(options) || !installKeypad(options))
             return ProfileCli::BadFileOrUsage;
+        if (options.list)
+            return KeypadListCli::run(HIDManager::instance());
+        if (!chooseDevice(options))
+            return ProfileCli::BadFileOrUsage;
         ProfileCli cli;
         return options.exportPath.isEmpty() ? cli.importProfile(options.importPath)
                                             : cli.exportProfile(options.exportPath);
@@ -115,6 +141,8 @@ int main(int argc, char *argv[])
     if (!startCapture(options) || !installKeypad(options))
         return CommandLine::UsageError;
     QApplication app(argc, argv);
+    if (!chooseDevice(options))
+        return CommandLine::UsageError;
     nameApplication();
     Q_INIT_RESOURCE(appicon); // lives in a static library: pull it in by name
     // Lets the desktop (Wayland compositors in particular) match the window to its launcher

@@ -340,6 +340,14 @@ void HIDManager::updateListing(const hid_device_info *devs)
     }
 }
 
+QVector<KeypadEntry> HIDManager::listKeypads()
+{
+    hid_device_info *devs = hid_enumerate(0, 0);
+    updateListing(devs);
+    hid_free_enumeration(devs);
+    return keypads();
+}
+
 void HIDManager::onListTimer()
 {
     if (!m_device.load()) {

@@ -101,6 +101,8 @@ public:
     // scan tick, and while a keypad is open by a listing tick of the same period (one walk
     // of the bus each), so one plugged meanwhile is seen without disturbing the open one.
     QVector<KeypadEntry> keypads() const;
+    // Walks the bus once and lists what is there, opening nothing; call on the manager's thread.
+    QVector<KeypadEntry> listKeypads();
     // Identity of the open keypad (KeypadEntry::identity); empty when none is open.
     QString openKeypadIdentity() const;
     // The keypad to open when several are plugged: an identity, a serial number or a path.
