@@ -25,6 +25,8 @@ bool KeypadIdentity::operator==(const KeypadIdentity &o) const
     if (vendorId != o.vendorId || productId != o.productId || legacy != o.legacy
         || isKnown() != o.isKnown())
         return false;
+    if (!unit.isEmpty() && !o.unit.isEmpty() && unit != o.unit)
+        return false;
     if (legacy) {
         const LegacyDeviceInfo &a = legacyInfo;
         const LegacyDeviceInfo &b = o.legacyInfo;
@@ -47,6 +49,7 @@ QString KeypadIdentity::describe() const
                             .toUpper();
     if (!isKnown())
         return ids + QStringLiteral(" unknown");
+    const QString at = unit.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(unit);
     if (legacy)
         return ids
                + QStringLiteral(" legacy K=%1 E=%2 Ver=%3 Shape=%4 Fmt=%5")
@@ -54,7 +57,8 @@ QString KeypadIdentity::describe() const
                      .arg(legacyInfo.encoderCount)
                      .arg(legacyInfo.version)
                      .arg(legacyInfo.shape)
-                     .arg(legacyInfo.format);
+                     .arg(legacyInfo.format)
+               + at;
     return ids
            + QStringLiteral(" K=%1 E=%2 D=%3 L=%4 P=%5 S=%6 B=%7")
                  .arg(info.keyCount)
@@ -63,5 +67,6 @@ QString KeypadIdentity::describe() const
                  .arg(info.layerCount)
                  .arg(info.variantP)
                  .arg(info.shape)
-                 .arg(info.variantB);
+                 .arg(info.variantB)
+           + at;
 }

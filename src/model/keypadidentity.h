@@ -7,13 +7,17 @@
 
 // Which model of keypad a connection reached: its USB IDs and what it reports about itself.
 // Two keypads with equal identities take the same edits (slot for slot); a keypad of another
-// model, or the same model on another protocol generation, does not.
+// model, or the same model on another protocol generation, does not; nor does a twin of the
+// same model with another serial number (or, without one, on another path).
 struct KeypadIdentity {
     quint16 vendorId = 0;
     quint16 productId = 0;
     bool legacy = false;
     DeviceInfo info;             // current protocol
     LegacyDeviceInfo legacyInfo; // legacy protocol
+    // Which keypad of its model: the link's identity of it (serial number, else path). Two
+    // keypads of one model differ here; empty when not known, which matches any.
+    QString unit;
 
     static KeypadIdentity ofCurrent(quint16 vendorId, quint16 productId, const DeviceInfo &info);
     static KeypadIdentity ofLegacy(quint16 vendorId, quint16 productId,
