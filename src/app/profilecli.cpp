@@ -1,7 +1,7 @@
 #include "app/profilecli.h"
 
-#include "app/confirmedread.h"
-#include "app/devicetasks.h"
+#include "session/confirmedread.h"
+#include "session/devicetasks.h"
 #include "app/profilefiles.h"
 #include "device/hidmanager.h"
 #include "device/legacyhidmanager.h"

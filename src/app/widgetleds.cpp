@@ -39,9 +39,9 @@ QWidget *Widget::createRGBLEDPage()
 QWidget *Widget::createLegacyRgbLedPage()
 {
     m_legacyRgbPage = new LegacyRgbLedPage(&m_keyboardData, m_functionStack);
-    // A disconnection clears m_legacyDevice, so these checks also cover "connected".
+    // A disconnection clears the legacy flag, so these checks also cover "connected".
     m_legacyRgbPage->setDeviceCheck(
-        [this] { return m_legacyDevice && m_legacyInfo.format == LegacyDeviceInfo::R10Udav; });
+        [this] { return isLegacyDevice() && legacyInfo().format == LegacyDeviceInfo::R10Udav; });
     m_legacyRgbPage->setKeySelectedCheck([this] { return selectedKeyButton() != nullptr; });
     connect(m_legacyRgbPage, &LegacyRgbLedPage::ledColorsChanged, this,
             &Widget::applyRgbLedKeyDisplay);
@@ -52,7 +52,7 @@ QWidget *Widget::createLegacyOldRgbLedPage()
 {
     m_legacyOldRgbPage = new LegacyOldRgbLedPage(&m_keyboardData, m_functionStack);
     m_legacyOldRgbPage->setDeviceCheck(
-        [this] { return m_legacyDevice && m_legacyInfo.format == LegacyDeviceInfo::Old; });
+        [this] { return isLegacyDevice() && legacyInfo().format == LegacyDeviceInfo::Old; });
     return m_legacyOldRgbPage;
 }
 

@@ -48,7 +48,7 @@ QWidget *Widget::createMousePage()
 {
     m_mousePage = new MousePage(&m_keyboardData, m_functionStack);
     m_mousePage->setLegacyOldDeviceCheck(
-        [this] { return m_legacyDevice && m_legacyInfo.format == LegacyDeviceInfo::Old; });
+        [this] { return isLegacyDevice() && legacyInfo().format == LegacyDeviceInfo::Old; });
     return m_mousePage;
 }
 
@@ -105,12 +105,12 @@ QWidget *Widget::createFunctionPageFrame()
     m_functionStack->addWidget(createProcreatePage());
     auto *legacyDelayPage = new LegacyDelayPage(&m_keyboardData, m_functionStack);
     legacyDelayPage->setDeviceCheck(
-        [this] { return m_legacyDevice && m_legacyInfo.format == LegacyDeviceInfo::R10Udav; });
+        [this] { return isLegacyDevice() && legacyInfo().format == LegacyDeviceInfo::R10Udav; });
     m_legacyDelayPage = legacyDelayPage;
     m_functionStack->addWidget(m_legacyDelayPage);
     auto *legacyOldDelayPage = new LegacyOldDelayPage(&m_keyboardData, m_functionStack);
     legacyOldDelayPage->setDeviceCheck(
-        [this] { return m_legacyDevice && m_legacyInfo.format == LegacyDeviceInfo::Old; });
+        [this] { return isLegacyDevice() && legacyInfo().format == LegacyDeviceInfo::Old; });
     m_legacyOldDelayPage = legacyOldDelayPage;
     m_functionStack->addWidget(m_legacyOldDelayPage);
     m_legacyRgbLedPage = createLegacyRgbLedPage();
@@ -256,8 +256,8 @@ QString Widget::wrapProcreateLabel(const QString &label)
 
 void Widget::updatePageRoutingFlags()
 {
-    const bool r10 = m_legacyDevice && m_legacyInfo.format == LegacyDeviceInfo::R10Udav;
-    const bool old = m_legacyDevice && m_legacyInfo.format == LegacyDeviceInfo::Old;
+    const bool r10 = isLegacyDevice() && legacyInfo().format == LegacyDeviceInfo::R10Udav;
+    const bool old = isLegacyDevice() && legacyInfo().format == LegacyDeviceInfo::Old;
     m_useLegacyDelayPage = r10;
     m_useLegacyRgbPage = r10;
     m_useLegacyOldDelayPage = old;

@@ -38,58 +38,6 @@ void Widget::setUnsavedQuestion(UnsavedQuestion ask)
     m_unsavedQuestion = std::move(ask);
 }
 
-KeypadIdentity Widget::connectedIdentity() const
-{
-    const HIDManager *hid = HIDManager::instance();
-    return m_legacyDevice ? KeypadIdentity::ofLegacy(hid->vendorId(), hid->productId(), m_legacyInfo)
-                          : KeypadIdentity::ofCurrent(hid->vendorId(), hid->productId(), m_deviceInfo);
-}
-
-void Widget::keepEditsOfLeavingKeypad()
-{
-    m_keypadLoaded = false;
-    if (!m_keyboardData.hasUnsavedChanges())
-        return;
-    const int kept = m_pendingEdits.keep(m_keyboardData, m_keypadIdentity);
-    qCDebug(lcWindow).noquote() << "Widget: keypad left with unsaved changes, kept until it is back:"
-                                << kept << m_keypadIdentity.describe();
-}
-
-void Widget::keepEditsBeforeLoad(const KeypadIdentity &incoming)
-{
-    // Edits made while no keypad was read were made on the panel of the keypad read last
-    // (the panel stays as it was when a keypad leaves); before any keypad was read, they
-    // are for the first one.
-    const KeypadIdentity owner = m_keypadIdentity.isKnown() ? m_keypadIdentity : incoming;
-    m_pendingEdits.reassign(KeypadIdentity(), owner);
-    if (m_keyboardData.hasUnsavedChanges())
-        m_pendingEdits.keep(m_keyboardData, owner);
-}
-
-void Widget::restoreKeptEdits(const KeypadIdentity &incoming, bool readComplete)
-{
-    m_keypadIdentity = incoming;
-    m_keypadLoaded = true;
-    const bool hadEdits = m_pendingEdits.countFor(incoming) > 0;
-    const int restored = m_pendingEdits.restore(m_keyboardData, incoming);
-    if (!m_pendingEdits.isEmpty())
-        qCDebug(lcWindow) << "Widget: unsaved changes kept for another keypad:" << m_pendingEdits.count();
-    if (!hadEdits)
-        return;
-    qCDebug(lcWindow) << "Widget: unsaved changes restored:" << restored;
-    if (restored == 0)
-        return; // the keypad took every one of them before it left
-
-    refreshViewsFromModel();
-
-    // A read that came back incomplete says so first: that is what the user must act on.
-    if (!readComplete)
-        return;
-    m_status->show(
-        uiText(QStringLiteral("Unsaved changes restored: %1. Press Save to write them")).arg(restored),
-        QStringLiteral("color: #FFD700; font-weight: bold;"));
-}
-
 void Widget::closeEvent(QCloseEvent *event)
 {
     if (m_closeApproved) {
@@ -98,7 +46,7 @@ void Widget::closeEvent(QCloseEvent *event)
         return;
     }
     const int inModel = PendingEdits::countUnsaved(m_keyboardData);
-    const int kept = m_pendingEdits.count();
+    const int kept = pendingEdits().count();
     if (inModel + kept == 0) {
         QWidget::closeEvent(event);
         return;
@@ -106,12 +54,13 @@ void Widget::closeEvent(QCloseEvent *event)
 
     // While a keypad is being read, the edits kept may be its own: they are in the model as
     // soon as the read is, so Save takes them too.
-    const bool reading = m_deviceConnected && !m_keypadLoaded;
-    const int savable = m_deviceConnected ? inModel + (reading ? kept : 0) : 0;
-    const int elsewhere = m_deviceConnected ? kept - (reading ? kept : 0) : 0;
+    const bool connected = isDeviceConnected();
+    const bool reading = connected && !session()->isKeypadLoaded();
+    const int savable = connected ? inModel + (reading ? kept : 0) : 0;
+    const int elsewhere = connected ? kept - (reading ? kept : 0) : 0;
     UnsavedChangesBox::Situation situation = UnsavedChangesBox::Situation::CanSave;
     int unsaved = savable;
-    if (!m_deviceConnected || savable == 0) {
+    if (!connected || savable == 0) {
         situation = UnsavedChangesBox::Situation::KeypadAbsent;
         unsaved = inModel + kept;
     } else if (m_closeAfterSave != CloseAfterSave::No) {
@@ -142,7 +91,7 @@ void Widget::continueCloseAfterSave()
 {
     if (m_closeAfterSave == CloseAfterSave::No || isDeviceTaskRunning())
         return; // called again when the running task ends
-    if (!m_deviceConnected || !m_keypadLoaded) {
+    if (!isDeviceConnected() || !session()->isKeypadLoaded()) {
         refuseCloseAfterSave();
         return;
     }
@@ -153,10 +102,10 @@ void Widget::continueCloseAfterSave()
             return;
         }
         m_closeAfterSave = CloseAfterSave::Saving;
-        startSaveTask(false);
+        session()->startSave(false);
         return;
     }
-    if (unsaved || (!m_closeMayDropKept && !m_pendingEdits.isEmpty())) {
+    if (unsaved || (!m_closeMayDropKept && !pendingEdits().isEmpty())) {
         refuseCloseAfterSave();
         return;
     }
@@ -168,7 +117,7 @@ void Widget::continueCloseAfterSave()
 void Widget::refuseCloseAfterSave()
 {
     m_closeAfterSave = CloseAfterSave::No;
-    const int left = PendingEdits::countUnsaved(m_keyboardData) + m_pendingEdits.count();
+    const int left = PendingEdits::countUnsaved(m_keyboardData) + pendingEdits().count();
     qCDebug(lcWindow) << "Widget: window stays open, unsaved changes left:" << left;
     QMessageBox *box = UnsavedChangesBox::closeRefused(
         left, m_chinese ? UiText::Language::Chinese : UiText::Language::English, this);
