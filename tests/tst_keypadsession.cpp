@@ -3,6 +3,7 @@
 // back with its edits kept, on the current protocol and both legacy generations.
 #include "device/hidmanager.h"
 #include "model/keyboarddata.h"
+#include "session/closeguard.h"
 #include "session/keypadsession.h"
 #include "sim/simbus.h"
 #include "support/devicefixture.h"
@@ -73,6 +74,8 @@ private slots:
     void saveWithAFailedItemAndRefusals();
     void pulledMidSaveAndPluggedBack_data() { testsupport::addSaveRigKinds(); }
     void pulledMidSaveAndPluggedBack();
+    void closeAfterSave_data() { testsupport::addSaveRigKinds(); }
+    void closeAfterSave();
 };
 
 // The model ends up holding what the keypad holds, the kind is the keypad's, and the steps
@@ -211,6 +214,56 @@ void TstKeypadSession::pulledMidSaveAndPluggedBack()
     for (const SaveItem &item : edits)
         QVERIFY2(testsupport::changed(rig.model, item) || keypad.holds(held, rig.model, item),
                  qPrintable(testsupport::where(item)));
+}
+
+// Closing after a save: approved once the keypad holds everything; refused while an item did
+// not take, or when the keypad leaves before the save could run.
+void TstKeypadSession::closeAfterSave()
+{
+    QFETCH(Kind, kind);
+    SaveRig keypad(kind);
+    Rig rig;
+    CloseGuard guard(&rig.session);
+    QSignalSpy approved(&guard, &CloseGuard::closeApproved);
+    QSignalSpy refusedClose(&guard, &CloseGuard::closeRefused);
+    QVERIFY(rig.connectTo(keypad));
+
+    keypad.edit(rig.model);
+    guard.saveThenClose(true);
+    QVERIFY(guard.isSaving());
+    QVERIFY(approved.wait(15000));
+    QVERIFY(refusedClose.isEmpty());
+    QVERIFY(!rig.model.hasUnsavedChanges());
+    QVERIFY(guard.takeApproval());
+    QVERIFY(!guard.takeApproval());
+
+    if (kind == Kind::Current) {
+        Fw::FaultRule dropped;
+        dropped.kind = Fw::FaultKind::DropWrite;
+        dropped.command = Fw::WriteKey;
+        dropped.times = 1;
+        keypad.current()->addFault(dropped);
+        KeyData k;
+        k.setBasicKey(0x07);
+        rig.model.setKeyAt(0, 3, k);
+        guard.saveThenClose(true);
+        QVERIFY(refusedClose.wait(15000));
+        QCOMPARE(refusedClose.takeFirst().at(0).toInt(), 1);
+        QVERIFY(!guard.isSaving());
+        QCOMPARE(approved.size(), 1);
+    }
+
+    // The keypad leaves while a read runs: the close waits for it, then is refused.
+    KeyData k;
+    k.setBasicKey(0x08);
+    rig.model.setKeyAt(1, 0, k);
+    rig.session.view();
+    guard.saveThenClose(true);
+    QVERIFY(guard.isSaving());
+    SimBus::unplug(keypad.id());
+    QVERIFY(refusedClose.wait(15000));
+    QVERIFY(refusedClose.takeFirst().at(0).toInt() >= 1);
+    QCOMPARE(approved.size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TstKeypadSession)

@@ -7,6 +7,7 @@
 #include "app/qttranslations.h"
 #include "app/startupsettings.h"
 #include "device/hidmanager.h"
+#include "session/closeguard.h"
 #include "i18n/uitext.h"
 #include "model/logcategories.h"
 
@@ -57,6 +58,9 @@ void Widget::construct(const StartupSettings &config)
     m_session->setModel(&m_keyboardData);
     m_session->setSlotMapSource([this] { return slotMap(); });
     connect(m_session, &KeypadSession::kindChanged, this, &Widget::onKindChanged);
+    m_closeGuard = new CloseGuard(m_session, this);
+    connect(m_closeGuard, &CloseGuard::closeApproved, this, &Widget::close);
+    connect(m_closeGuard, &CloseGuard::closeRefused, this, &Widget::refuseCloseAfterSave);
 
     // 2. Settings.
     m_chinese = config.chinese();

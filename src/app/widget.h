@@ -20,6 +20,7 @@
 #include <functional>
 
 class AppConfig;
+class CloseGuard;
 class EditHistory;
 class PanelNavigator;
 class UnsavedMark;
@@ -597,16 +598,11 @@ private:
     // Before View Settings reads over edits the keypad does not have: whether the user
     // agrees to drop them (true at once when there are none).
     bool mayReadOverUnsavedEdits();
-    // Closing after Save was chosen: starts the save once the device is free and closes
-    // once its task has ended with nothing left unsaved.
-    void continueCloseAfterSave();
-    void refuseCloseAfterSave();
+    // The close after a save could not take everything: says so, the window stays open.
+    void refuseCloseAfterSave(int left);
 
-    enum class CloseAfterSave { No, Waiting, Saving };
+    CloseGuard *m_closeGuard = nullptr;
     UnsavedQuestion m_unsavedQuestion;
-    CloseAfterSave m_closeAfterSave = CloseAfterSave::No;
-    bool m_closeApproved = false;
-    bool m_closeMayDropKept = false;
     // --- end of unsaved changes -----------------------------------------------------------
 
     // --- profiles (widgetprofiles.cpp) ----------------------------------------------------

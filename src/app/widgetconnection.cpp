@@ -12,7 +12,6 @@
 #include <QDebug>
 #include <QPushButton>
 #include <QTextEdit>
-#include <QTimer>
 
 void Widget::initHIDCommunication()
 {
@@ -47,11 +46,6 @@ void Widget::connectSession()
     connect(s, &KeypadSession::saveStarted, this, &Widget::onSaveStarted);
     connect(s, &KeypadSession::saveProgress, m_statusPresenter, &StatusPresenter::showSaveProgress);
     connect(s, &KeypadSession::saveFinished, this, &Widget::onSaveFinished);
-    connect(s, &KeypadSession::taskEnded, this, [this] {
-        // After this result is applied, a close waiting for the device may go on.
-        if (m_closeAfterSave != CloseAfterSave::No)
-            QTimer::singleShot(0, this, &Widget::continueCloseAfterSave);
-    });
 }
 
 void Widget::setDeviceKind(bool legacy, const DeviceInfo &info, const LegacyDeviceInfo &legacyInfo)

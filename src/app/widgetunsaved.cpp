@@ -5,6 +5,7 @@
 
 #include "app/statusline.h"
 #include "app/unsavedchangesbox.h"
+#include "session/closeguard.h"
 #include "device/hidmanager.h"
 #include "model/logcategories.h"
 
@@ -12,13 +13,6 @@
 #include <QDebug>
 #include <QLabel>
 #include <QTextEdit>
-#include <QTimer>
-
-namespace {
-
-constexpr int BUSY_RETRY_MS = 50;
-
-} // namespace
 
 bool Widget::mayReadOverUnsavedEdits()
 {
@@ -40,8 +34,7 @@ void Widget::setUnsavedQuestion(UnsavedQuestion ask)
 
 void Widget::closeEvent(QCloseEvent *event)
 {
-    if (m_closeApproved) {
-        m_closeApproved = false;
+    if (m_closeGuard->takeApproval()) {
         QWidget::closeEvent(event);
         return;
     }
@@ -63,7 +56,7 @@ void Widget::closeEvent(QCloseEvent *event)
     if (!connected || savable == 0) {
         situation = UnsavedChangesBox::Situation::KeypadAbsent;
         unsaved = inModel + kept;
-    } else if (m_closeAfterSave != CloseAfterSave::No) {
+    } else if (m_closeGuard->isSaving()) {
         situation = UnsavedChangesBox::Situation::Saving;
     }
 
@@ -72,7 +65,7 @@ void Widget::closeEvent(QCloseEvent *event)
     const int answer = m_unsavedQuestion ? m_unsavedQuestion(box) : box.exec();
     if (answer == QMessageBox::Discard) {
         qCDebug(lcWindow) << "Widget: closing, unsaved changes discarded:" << inModel + kept;
-        m_closeAfterSave = CloseAfterSave::No;
+        m_closeGuard->cancel();
         QWidget::closeEvent(event);
         return;
     }
@@ -82,43 +75,11 @@ void Widget::closeEvent(QCloseEvent *event)
     qCDebug(lcWindow) << "Widget: closing after the save";
     // Edits kept for another keypad were named as lost in the question; edits kept while a
     // keypad is being read were counted as the ones this save takes.
-    m_closeMayDropKept = !reading;
-    m_closeAfterSave = CloseAfterSave::Waiting;
-    continueCloseAfterSave();
+    m_closeGuard->saveThenClose(!reading);
 }
 
-void Widget::continueCloseAfterSave()
+void Widget::refuseCloseAfterSave(int left)
 {
-    if (m_closeAfterSave == CloseAfterSave::No || isDeviceTaskRunning())
-        return; // called again when the running task ends
-    if (!isDeviceConnected() || !session()->isKeypadLoaded()) {
-        refuseCloseAfterSave();
-        return;
-    }
-    const bool unsaved = m_keyboardData.hasUnsavedChanges();
-    if (m_closeAfterSave == CloseAfterSave::Waiting && unsaved) {
-        if (HIDManager::instance()->isBusy()) {
-            QTimer::singleShot(BUSY_RETRY_MS, this, &Widget::continueCloseAfterSave);
-            return;
-        }
-        m_closeAfterSave = CloseAfterSave::Saving;
-        session()->startSave(false);
-        return;
-    }
-    if (unsaved || (!m_closeMayDropKept && !pendingEdits().isEmpty())) {
-        refuseCloseAfterSave();
-        return;
-    }
-    m_closeAfterSave = CloseAfterSave::No;
-    m_closeApproved = true;
-    close();
-}
-
-void Widget::refuseCloseAfterSave()
-{
-    m_closeAfterSave = CloseAfterSave::No;
-    const int left = PendingEdits::countUnsaved(m_keyboardData) + pendingEdits().count();
-    qCDebug(lcWindow) << "Widget: window stays open, unsaved changes left:" << left;
     QMessageBox *box = UnsavedChangesBox::closeRefused(
         left, m_chinese ? UiText::Language::Chinese : UiText::Language::English, this);
     // Not exec(): this runs from a task's result, not from a click.

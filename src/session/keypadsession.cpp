@@ -77,6 +77,11 @@ SlotMap KeypadSession::slotMap() const
     return SlotMap();
 }
 
+bool KeypadSession::isLinkBusy() const
+{
+    return m_hid->isBusy();
+}
+
 void KeypadSession::beginTask()
 {
     if (m_tasksRunning++ == 0)

@@ -67,6 +67,8 @@ public:
     // also in the moments the device lock is free between two of its steps.
     bool isBusy() const { return m_tasksRunning > 0; }
     bool isSaveRunning() const { return m_saveRunning; }
+    // The device link is in the middle of an exchange (this session's or anyone's).
+    bool isLinkBusy() const;
     // Whether Save or View (`action`, for the log) may talk to the keypad now; a refusal is
     // signalled.
     bool isFreeFor(const char *action);
