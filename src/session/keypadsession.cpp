@@ -178,8 +178,10 @@ void KeypadSession::loadRead(const ConnectResult &r, ReadKind kind)
 
 void KeypadSession::confirmRead(const ConnectResult &first)
 {
-    if ((!first.infoOk && !first.legacyOk) || !m_model)
+    if ((!first.infoOk && !first.legacyOk) || !m_model) {
+        emit readDone(first);
         return;
+    }
     const ReadBaseline baseline(*m_model);
     const quint64 serial = m_serial;
     HIDManager *hid = m_hid;
@@ -205,11 +207,14 @@ void KeypadSession::confirmRead(const ConnectResult &first)
 void KeypadSession::applyConfirmedRead(const ConnectResult &first, const ConnectResult &confirmed,
                                        const ReadBaseline &baseline)
 {
-    if (!m_model)
+    if (!m_model) {
+        emit readDone(confirmed);
         return;
+    }
     const ReadCoverage loaded = baseline.apply(*m_model, first, confirmed);
     qCDebug(lcWindow) << (confirmed.allLayersOk ? "Widget: read confirmed" : "Widget: read not confirmed");
     emit readConfirmed(confirmed.allLayersOk, loaded);
+    emit readDone(confirmed);
 }
 
 void KeypadSession::onDisconnected()

@@ -112,6 +112,9 @@ signals:
     // The background check of a read ended and corrected the model; `loaded` is what it put
     // there.
     void readConfirmed(bool complete, const ReadCoverage &loaded);
+    // A read and its confirmation ended: `result` is what the passes agreed on (or the first
+    // pass, when the keypad answered neither protocol).
+    void readDone(const ConnectResult &result);
     void saveStarted(int items);
     // (items done, items in all) before each item is written.
     void saveProgress(int done, int total);
