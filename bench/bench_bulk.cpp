@@ -5,9 +5,9 @@
 // reports of the exchange, plus the fixed pauses the protocol asks for. Also what the window
 // and --export read: the first picture (device information and one pass) and the confirmed
 // read (a second pass, compared), against the floor of a single read.
-#include "app/confirmedread.h"
-#include "app/devicetasks.h"
-#include "app/verifiedsave.h"
+#include "session/confirmedread.h"
+#include "session/devicetasks.h"
+#include "session/verifiedsave.h"
 #include "device/hidmanager.h"
 #include "model/keyboarddata.h"
 #include "sim/currentfirmware.h"

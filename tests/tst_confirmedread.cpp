@@ -4,8 +4,8 @@
 // --export exits 0 only with the keypad's exact content, else keeps the old file. The window
 // shows the first pass at once and corrects it in the background without touching the edits
 // made meanwhile.
-#include "app/confirmedread.h"
-#include "app/devicetasks.h"
+#include "session/confirmedread.h"
+#include "session/devicetasks.h"
 #include "app/edithistory.h"
 #include "app/profilecli.h"
 #include "app/widget.h"

@@ -1,7 +1,7 @@
 // Reading and saving over a lossy link, on every protocol kind: reads may come back
 // incomplete and saves may fail, but a read reported complete is what the keypad holds and
 // an item reported saved is on it.
-#include "app/verifiedsave.h"
+#include "session/verifiedsave.h"
 #include "model/keyboarddata.h"
 #include "sim/simbus.h"
 #include "support/devicefixture.h"

@@ -1,7 +1,7 @@
 // Saving against faults, on every protocol kind: whatever goes wrong, an item reported saved
 // is on the keypad (also after its power cycle), every other edit is still marked changed,
 // and what did not take is named.
-#include "app/verifiedsave.h"
+#include "session/verifiedsave.h"
 #include "device/hidmanager.h"
 #include "model/keyboarddata.h"
 #include "sim/simbus.h"

@@ -1,7 +1,6 @@
 #include "app/profilecli.h"
 
-#include "app/confirmedread.h"
-#include "app/devicetasks.h"
+#include "session/keypadsession.h"
 #include "app/profilefiles.h"
 #include "device/hidmanager.h"
 #include "device/legacyhidmanager.h"
@@ -40,8 +39,15 @@ QString plural(int n, const char *one, const char *many)
 } // namespace
 
 ProfileCli::ProfileCli(QObject *parent)
-    : QObject(parent), m_hid(HIDManager::instance()), m_sink(printLine)
+    : QObject(parent),
+      m_hid(HIDManager::instance()),
+      m_session(new KeypadSession(m_hid, this)),
+      m_sessionModel(new KeyboardData(this)),
+      m_sink(printLine)
 {
+    m_session->setModel(m_sessionModel);
+    connect(m_session, &KeypadSession::readingAgain, this,
+            [this] { say(QStringLiteral("Read again: a reply was lost")); });
 }
 
 bool ProfileCli::requested(int argc, char **argv)
@@ -155,23 +161,45 @@ bool ProfileCli::waitForKeypad()
     return false;
 }
 
+bool ProfileCli::sessionRead(bool again, ConnectResult *out)
+{
+    QEventLoop loop;
+    bool done = false;
+    const QMetaObject::Connection finished =
+        connect(m_session, &KeypadSession::readDone, &loop, [&](const ConnectResult &r) {
+            *out = r;
+            done = true;
+            loop.quit();
+        });
+    const QMetaObject::Connection left = connect(m_session, &KeypadSession::disconnected, &loop, &QEventLoop::quit);
+    if (again)
+        m_session->view();
+    else
+        m_session->onConnected();
+    if (!done)
+        loop.exec();
+    disconnect(finished);
+    disconnect(left);
+    return done;
+}
+
 bool ProfileCli::readKeypad(Keypad *out, const Keypad *known)
 {
+    // One pass cannot tell a lost key record from an unassigned key: only what a second pass
+    // (or a third, where the two differ) agrees with is taken; the session reads that way.
     if (known) {
         // The kind is known by now; the re-read goes straight to that protocol.
         say(QStringLiteral("Reading the keypad back..."));
-        out->read = DeviceTasks::rereadKeypad(m_hid, known->legacy, known->read.legacyInfo);
+        if (!sessionRead(true, &out->read))
+            out->read = ConnectResult();
         if (!known->legacy) {
             out->read.deviceInfo = known->read.deviceInfo;
         }
     } else {
         say(QStringLiteral("Reading the keypad..."));
-        out->read = DeviceTasks::readConnectedKeypad(m_hid);
+        if (!sessionRead(false, &out->read))
+            out->read = ConnectResult();
     }
-    // One pass cannot tell a lost key record from an unassigned key: only what a second pass
-    // (or a third, where the two differ) agrees with is taken.
-    out->read = ConfirmedRead(m_hid).confirm(
-        out->read, [this] { say(QStringLiteral("Read again: a reply was lost")); });
     const ConnectResult &r = out->read;
     if (!r.infoOk && !r.legacyOk) {
         fail(QStringLiteral("Error: the keypad does not answer"));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/connectresult.h"
+#include "session/connectresult.h"
 #include "i18n/uitext.h"
 #include "model/profile.h"
 
@@ -12,6 +12,7 @@
 
 class HIDManager;
 class KeyboardData;
+class KeypadSession;
 
 // The headless side of profiles: `--export FILE` reads the connected keypad and writes its
 // whole configuration to FILE; `--import FILE` writes what differs between FILE and the
@@ -80,6 +81,9 @@ private:
     // Reads the whole keypad (`known`: the same keypad read before, whose kind is settled);
     // false, with a message, when it did not answer or a read failed.
     bool readKeypad(Keypad *out, const Keypad *known);
+    // Runs the session's read (`again`: View's re-read of the keypad read before) and blocks,
+    // spinning an event loop, until it and its confirmation end; false when the keypad left.
+    bool sessionRead(bool again, ConnectResult *out);
     // Waits for the keypad and reads it into a profile of it; false (the failure told) when
     // none came or the read failed.
     bool readKeypadProfile(ProfileData *out);
@@ -87,6 +91,9 @@ private:
     bool save(KeyboardData &model, const Keypad &keypad);
 
     HIDManager *m_hid;
+    KeypadSession *m_session;
+    // Where the session puts its reads; the profile is made from a model of its own.
+    KeyboardData *m_sessionModel;
     Mode m_mode = Mode::None;
     QString m_path;
     QString m_usageError;

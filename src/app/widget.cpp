@@ -6,6 +6,8 @@
 #include "app/appconfig.h"
 #include "app/qttranslations.h"
 #include "app/startupsettings.h"
+#include "device/hidmanager.h"
+#include "session/closeguard.h"
 #include "i18n/uitext.h"
 #include "model/logcategories.h"
 
@@ -52,6 +54,13 @@ void Widget::construct(const StartupSettings &config)
     m_resizeTimer = new QTimer(this);
     m_resizeTimer->setSingleShot(true);
     m_resizeTimer->setInterval(10);
+    m_session = new KeypadSession(HIDManager::instance(), this);
+    m_session->setModel(&m_keyboardData);
+    m_session->setSlotMapSource([this] { return slotMap(); });
+    connect(m_session, &KeypadSession::kindChanged, this, &Widget::onKindChanged);
+    m_closeGuard = new CloseGuard(m_session, this);
+    connect(m_closeGuard, &CloseGuard::closeApproved, this, &Widget::close);
+    connect(m_closeGuard, &CloseGuard::closeRefused, this, &Widget::refuseCloseAfterSave);
 
     // 2. Settings.
     m_chinese = config.chinese();
@@ -133,13 +142,3 @@ void Widget::showError(const QString &msg)
     qCDebug(lcWindow) << "Error:" << msg;
 }
 
-void Widget::setDeviceKind(bool legacy, const DeviceInfo &info, const LegacyDeviceInfo &legacyInfo)
-{
-    m_legacyDevice = legacy;
-    m_deviceInfo = info;
-    m_legacyInfo = legacy ? legacyInfo : LegacyDeviceInfo();
-    // Kept after the device goes away: the layer buttons keep the last keypad's count.
-    m_lastConnectedLayerCount = qBound(1, int(info.layerCount), 3);
-    updateSlotMap();
-    markAbsentButtons();
-}

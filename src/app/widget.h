@@ -1,7 +1,8 @@
 #pragma once
 
 #include "model/physicallayout.h"
-#include "app/verifiedsave.h"
+#include "session/keypadsession.h"
+#include "session/verifiedsave.h"
 #include "model/keyboarddata.h"
 #include "model/keypadidentity.h"
 #include "model/pendingedits.h"
@@ -19,6 +20,7 @@
 #include <functional>
 
 class AppConfig;
+class CloseGuard;
 class EditHistory;
 class FunctionPages;
 class PanelNavigator;
@@ -26,7 +28,6 @@ class UnsavedMark;
 class StartupSettings;
 struct ConnectResult;
 struct LayoutSheetData;
-class ReadBaseline;
 class BaseKeysPage;
 class ExtraKeysPage;
 class MousePage;
@@ -34,6 +35,7 @@ class MultimediaPage;
 class ProcreatePage;
 class RgbLedPage;
 class StatusLine;
+class StatusPresenter;
 class LegacyRgbLedPage;
 class LegacyOldRgbLedPage;
 class LegacyDelayPage;
@@ -162,11 +164,12 @@ public:
     // Buttons recorded for knob 0..2 (left, right, press); null when not recorded.
     KnobButton *knobPointer(int knob, int action) const;
 
-    // --- device kind, kept by the connection controller
-    bool isDeviceConnected() const { return m_deviceConnected; }
-    bool isLegacyDevice() const { return m_legacyDevice; }
-    const DeviceInfo &deviceInfo() const { return m_deviceInfo; }
-    const LegacyDeviceInfo &legacyInfo() const { return m_legacyInfo; }
+    // --- device kind, kept by the keypad session
+    KeypadSession *session() const { return m_session; }
+    bool isDeviceConnected() const { return m_session->isConnected(); }
+    bool isLegacyDevice() const { return m_session->isLegacy(); }
+    const DeviceInfo &deviceInfo() const { return m_session->deviceInfo(); }
+    const LegacyDeviceInfo &legacyInfo() const { return m_session->legacyInfo(); }
     // Records what kind of keypad is connected (after a completed read). Index maps, preset
     // choice and layer counts follow it.
     void setDeviceKind(bool legacy, const DeviceInfo &info, const LegacyDeviceInfo &legacyInfo);
@@ -320,10 +323,7 @@ private:
     PhysicalLayoutConfig m_currentLayout;
     SlotMap m_slotMap;
 
-    bool m_deviceConnected = false;
-    bool m_legacyDevice = false;
-    DeviceInfo m_deviceInfo;
-    LegacyDeviceInfo m_legacyInfo;
+    KeypadSession *m_session = nullptr;
 
     double m_scaleRatio = 1.0;
     double m_targetScaleRatio = 1.0;
@@ -463,7 +463,7 @@ public:
     void startAutoSaveAfterRecording();
     // A read or save this window started has not reported back yet. Save and View refuse
     // meanwhile, also in the moments the device lock is free between two of its steps.
-    bool isDeviceTaskRunning() const { return m_deviceTasksRunning > 0; }
+    bool isDeviceTaskRunning() const { return m_session->isBusy(); }
 
 public slots:
     void readConfigFromDevice();
@@ -479,39 +479,29 @@ signals:
     void readConfirmed(bool complete);
 
 private:
-    void applyConnectResult(const ConnectResult &result);
-    void applyViewResult(const ConnectResult &result);
-    void loadReadConfiguration(const ConnectResult &result);
-    // The window shows a first pass at once; this reads the keypad again on a worker and
-    // corrects what the passes show was read wrong (Save and View are refused meanwhile).
-    void confirmRead(const ConnectResult &first);
-    void applyConfirmedRead(const ConnectResult &first, const ConnectResult &confirmed,
-                            const ReadBaseline &baseline);
-    void showReadStatus(bool complete);
+    // The window's side of what the session tells, in the order the session tells it.
+    void connectSession();
+    void onSessionConnected();
+    void onKindChanged();
+    void onConnectReadArrived(const ConnectResult &result);
+    void onReadApplied(const ConnectResult &result, KeypadSession::ReadKind kind);
+    void onEditsRestored(int restored, bool readComplete);
+    void onConnectReadDone(const ConnectResult &result);
+    void onReadConfirmed(bool complete, const ReadCoverage &loaded);
+    void onSessionDisconnected();
+    void onModelBlanked();
+    void onSaveStarted(int items);
+    void onSaveFinished(const VerifiedSave::Outcome &outcome, bool sameConnection);
     void refreshAfterRead();
     void refreshViewsFromModel();
     void onOperationFinished(bool success, const QString &msg);
-    // The save task's outcome, on the GUI thread; `sameConnection` is false when the keypad
-    // left (or was replaced) while it ran.
-    void onSaveTaskFinished(const VerifiedSave::Outcome &outcome, bool sameConnection);
-    // Save Settings (everything changed) and the save after a macro recording (keys only).
-    void startSaveTask(bool keysOnly);
-    void showConnectedStatus();
-    // Says for a moment why a click did nothing; then the status returns.
-    void showRefusal(const QString &why);
-    // Whether Save or View (`action`, for the log) may talk to the keypad now; a refusal
-    // says why in the status line.
-    bool keypadFreeFor(const char *action);
     // Save and View are off while a save runs (and without a keypad) whatever `enabled` says.
     void setDeviceTaskButtonsEnabled(bool enabled);
-    // Called on the GUI thread when a task started under connection `serial` reports back;
-    // false when the window must drop its result (the keypad left or was replaced since).
-    bool endDeviceTask(quint64 serial);
+    // Says for a moment why a click did nothing; then the status returns.
+    void showRefusal(const QString &why);
 
-    quint64 m_connectionSerial = 0; // bumped by every connection and disconnection
-    int m_deviceTasksRunning = 0;
     StatusLine *m_status = nullptr;
-    bool m_saveRunning = false; // a save task of this window has not reported back
+    StatusPresenter *m_statusPresenter = nullptr;
     // --- end of connection controller ------------------------------------------------
 
     // --- editing comforts (widgetediting.cpp) --------------------------------------------
@@ -555,36 +545,20 @@ public:
     using UnsavedQuestion = std::function<int(QMessageBox &box)>;
     void setUnsavedQuestion(UnsavedQuestion ask);
     // Edits kept for keypads that left before they were saved.
-    const PendingEdits &pendingEdits() const { return m_pendingEdits; }
+    const PendingEdits &pendingEdits() const { return m_session->pendingEdits(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // Around loading a connect read: before it, the edits the model holds (made while no
-    // keypad was read) join those kept; after it, the edits kept for that keypad return.
-    void keepEditsBeforeLoad(const KeypadIdentity &incoming);
-    // `readComplete`: the read they are put on top of brought every slot back.
-    void restoreKeptEdits(const KeypadIdentity &incoming, bool readComplete);
-    // The keypad left: its unsaved edits are kept before the model is blanked.
-    void keepEditsOfLeavingKeypad();
     // Before View Settings reads over edits the keypad does not have: whether the user
     // agrees to drop them (true at once when there are none).
     bool mayReadOverUnsavedEdits();
-    KeypadIdentity connectedIdentity() const;
-    // Closing after Save was chosen: starts the save once the device is free and closes
-    // once its task has ended with nothing left unsaved.
-    void continueCloseAfterSave();
-    void refuseCloseAfterSave();
+    // The close after a save could not take everything: says so, the window stays open.
+    void refuseCloseAfterSave(int left);
 
-    enum class CloseAfterSave { No, Waiting, Saving };
-    PendingEdits m_pendingEdits;
-    KeypadIdentity m_keypadIdentity; // of the keypad read last, kept after it leaves
-    bool m_keypadLoaded = false;     // the connected keypad's read is in the model
+    CloseGuard *m_closeGuard = nullptr;
     UnsavedQuestion m_unsavedQuestion;
-    CloseAfterSave m_closeAfterSave = CloseAfterSave::No;
-    bool m_closeApproved = false;
-    bool m_closeMayDropKept = false;
     // --- end of unsaved changes -----------------------------------------------------------
 
     // --- profiles (widgetprofiles.cpp) ----------------------------------------------------

@@ -77,7 +77,7 @@ void Widget::setPanelEmpty(bool empty)
 void Widget::onDeviceAccessDenied()
 {
     qCDebug(lcWindow) << "=== onDeviceAccessDenied called ===";
-    if (m_deviceConnected)
+    if (isDeviceConnected())
         return;
     // Short, so that it stays whole in the status's own size beside the button that tells
     // the fix, down to the smallest window.
@@ -92,7 +92,7 @@ void Widget::onDeviceAccessDeniedCleared()
     setAccessFixOffered(false);
     setPanelEmpty(false);
     // An opened keypad is announced right after this and sets its own text.
-    if (m_deviceConnected)
+    if (isDeviceConnected())
         return;
     m_status->show(uiText(QStringLiteral("Connect the device with a usb cable")),
                    QStringLiteral("color: #FF0000;"));

@@ -37,9 +37,9 @@ void Widget::setForcedLayerDisplayCount(int count)
     m_forcedLayerCount = count < 0 ? -1 : qMin(count, 3);
     qCDebug(lcLayers).nospace() << "[Layer] setForcedLayerDisplayCount count=" << count
                                 << " stored=" << m_forcedLayerCount
-                                << " deviceValid=" << boolText(m_deviceInfo.valid)
-                                << " deviceLayer=" << m_deviceInfo.layerCount
-                                << " legacyLayer=" << m_legacyInfo.layerCount;
+                                << " deviceValid=" << boolText(deviceInfo().valid)
+                                << " deviceLayer=" << deviceInfo().layerCount
+                                << " legacyLayer=" << legacyInfo().layerCount;
     updateLayerButtonsVisibility();
 }
 
@@ -50,12 +50,12 @@ int Widget::effectiveLayerDisplayCount() const
     if (m_forcedLayerCount >= 0) {
         source = "forced";
         value = m_forcedLayerCount;
-    } else if (m_deviceInfo.valid) {
+    } else if (deviceInfo().valid) {
         source = "device";
-        value = m_deviceInfo.layerCount;
-    } else if (m_legacyDevice) {
+        value = deviceInfo().layerCount;
+    } else if (isLegacyDevice()) {
         source = "legacy";
-        value = m_legacyInfo.layerCount;
+        value = legacyInfo().layerCount;
     } else if (m_lastConnectedLayerCount >= 1) {
         source = "lastConnected";
         value = m_lastConnectedLayerCount;
@@ -66,9 +66,9 @@ int Widget::effectiveLayerDisplayCount() const
     const int result = value < 1 ? 0 : qMin(value, 3);
     qCDebug(lcLayers).nospace() << "[Layer] effectiveLayerDisplayCount source=" << source
                                 << " forced=" << m_forcedLayerCount
-                                << " deviceValid=" << boolText(m_deviceInfo.valid)
-                                << " deviceLayer=" << m_deviceInfo.layerCount
-                                << " legacyLayer=" << m_legacyInfo.layerCount << " result=" << result;
+                                << " deviceValid=" << boolText(deviceInfo().valid)
+                                << " deviceLayer=" << deviceInfo().layerCount
+                                << " legacyLayer=" << legacyInfo().layerCount << " result=" << result;
     return result;
 }
 
@@ -80,9 +80,9 @@ void Widget::updateLayerButtonsVisibility()
     const int current = m_keyboardData.currentLayer();
     qCDebug(lcLayers).nospace() << "[Layer] updateLayerButtonsVisibility forced=" << m_forcedLayerCount
                                 << " effective=" << n << " currentLayer=" << current
-                                << " deviceValid=" << boolText(m_deviceInfo.valid)
-                                << " deviceLayer=" << m_deviceInfo.layerCount
-                                << " legacyLayer=" << m_legacyInfo.layerCount;
+                                << " deviceValid=" << boolText(deviceInfo().valid)
+                                << " deviceLayer=" << deviceInfo().layerCount
+                                << " legacyLayer=" << legacyInfo().layerCount;
     for (int i = 0; i < 3; ++i) {
         m_layerButtons[i]->setVisible(i < n);
         m_layerButtons[i]->setEnabled(i < n);

@@ -34,7 +34,7 @@ Widget::PhysicalLayoutConfig Widget::build5Plus2Layout() const { return LayoutPr
 
 Widget::PhysicalLayoutConfig Widget::layoutForDeviceInfo(const DeviceInfo &info) const
 {
-    return SlotMap::presetFor(info, m_legacyDevice);
+    return SlotMap::presetFor(info, isLegacyDevice());
 }
 
 Widget::PhysicalLayoutConfig Widget::layoutForStartupPreset() const
@@ -52,7 +52,7 @@ void Widget::setStartupDisplayLayoutPreset(Widget::StartupLayoutPreset preset)
 {
     m_startupPreset = preset;
     qCDebug(lcLayout) << "[Layout] setStartupDisplayLayoutPreset" << int(preset);
-    if (m_deviceConnected)
+    if (isDeviceConnected())
         return; // the connected keypad's own preset stays
     applyPhysicalLayout(layoutForStartupPreset());
     updateLayerButtonsVisibility();
@@ -70,10 +70,10 @@ int Widget::buttonIndexFromDataIndex(int d) const
 
 void Widget::updateSlotMap()
 {
-    if (m_legacyDevice)
-        m_slotMap = SlotMap::forLegacy(m_legacyInfo, m_currentLayout);
-    else if (m_deviceInfo.valid)
-        m_slotMap = SlotMap::forCurrent(m_deviceInfo, m_currentLayout);
+    if (isLegacyDevice())
+        m_slotMap = SlotMap::forLegacy(legacyInfo(), m_currentLayout);
+    else if (deviceInfo().valid)
+        m_slotMap = SlotMap::forCurrent(deviceInfo(), m_currentLayout);
     else
         m_slotMap = SlotMap::forLayout(m_currentLayout);
 }
@@ -245,7 +245,7 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
 void Widget::updateWindowTitle()
 {
     // "[*]" is where Qt shows the "*" of unsaved changes (setWindowModified).
-    setWindowTitle(WindowTitle::forPanel(m_deviceConnected, m_slotMap) + QStringLiteral("[*]"));
+    setWindowTitle(WindowTitle::forPanel(isDeviceConnected(), m_slotMap) + QStringLiteral("[*]"));
     setWindowModified(hasUnsavedMarks());
 }
 

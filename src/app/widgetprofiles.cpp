@@ -71,10 +71,10 @@ void Widget::setProfilePathChooser(ProfilePathChooser chooser)
 
 ProfileDevice Widget::profileTarget() const
 {
-    if (!m_deviceConnected)
+    if (!isDeviceConnected())
         return ProfileDevice();
-    return m_legacyDevice ? ProfileDevice::fromLegacyInfo(m_legacyInfo)
-                          : ProfileDevice::fromDeviceInfo(m_deviceInfo);
+    return isLegacyDevice() ? ProfileDevice::fromLegacyInfo(legacyInfo())
+                          : ProfileDevice::fromDeviceInfo(deviceInfo());
 }
 
 void Widget::showProfileOutcome(const QString &status, const QString &details, bool failed)
@@ -115,7 +115,7 @@ void Widget::onImportProfileClicked()
     qCDebug(lcWindow) << "[UI][click] Import profile";
     // Without a keypad there is nothing to save the edits to, and the next connection's read
     // would replace them; while a read or save runs, its result would do the same.
-    if (!m_deviceConnected) {
+    if (!isDeviceConnected()) {
         showProfileOutcome(uiText(QStringLiteral("Connect the keypad before importing a profile")),
                            QString(), true);
         return;

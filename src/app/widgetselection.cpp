@@ -168,7 +168,7 @@ void Widget::onKeyButtonTextChanged(int d, const QString &text)
 {
     qCDebug(lcWindow).nospace() << "[UI] textChanged enter layout=" << m_currentLayout.name << " index=" << d
                                 << " " << text;
-    if (m_legacyDevice && m_currentLayout.name == kLayout0K1E && d == 0)
+    if (isLegacyDevice() && m_currentLayout.name == kLayout0K1E && d == 0)
         return; // slot 0 of a legacy single-knob keypad has no button
     const int b = buttonIndexFromDataIndex(d);
     QPushButton *button = buttonAt(b);
@@ -207,7 +207,7 @@ void Widget::onKeyButtonTextChanged(int d, const QString &text)
 void Widget::onKeyFullTextChanged(int d, const QString &text)
 {
     Q_UNUSED(text);
-    if (m_legacyDevice && m_currentLayout.name == kLayout0K1E && d == 0)
+    if (isLegacyDevice() && m_currentLayout.name == kLayout0K1E && d == 0)
         return;
     if (d != m_keyboardData.selectedKey())
         return;

@@ -59,7 +59,7 @@ LayoutSheetData Widget::layoutSheetData() const
     d.layers = m_keyboardData.layers();
     d.ledConfigs = m_keyboardData.ledConfigs();
     // "Old" keypads cannot report their lighting: colours shown for them are guesses.
-    const bool lighting = !(m_legacyDevice && m_legacyInfo.format == LegacyDeviceInfo::Old);
+    const bool lighting = !(isLegacyDevice() && legacyInfo().format == LegacyDeviceInfo::Old);
     d.lightingKnown = QVector<bool>(d.layers.size(), lighting);
     d.unsaved = m_keyboardData.hasUnsavedChanges();
     d.date = QDate::currentDate();

@@ -140,6 +140,10 @@ int SimBus::plug(quint16 vendorId, quint16 productId, std::shared_ptr<Firmware> 
     k->firmware = std::move(firmware);
     k->product = (product.isEmpty() ? QStringLiteral("Simulated keypad") : product).toStdWString();
     k->serial = QStringLiteral("%1").arg(k->id, 4, 10, QLatin1Char('0')).toStdWString();
+    // The same keypad plugged in again (its firmware) keeps its serial number, as hardware does.
+    for (const auto &entry : b.keypads)
+        if (k->firmware && entry.second->firmware == k->firmware)
+            k->serial = entry.second->serial;
     b.keypads[k->id] = k;
     return k->id;
 }

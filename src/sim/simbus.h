@@ -52,8 +52,8 @@ public:
     static std::shared_ptr<Firmware> firmware(int id);
     // The path hid_enumerate reports for one of the keypad's interfaces.
     static QByteArray pathOf(int id, int interfaceNumber);
-    // The serial number every interface reports: the id in four digits ("0003") unless set;
-    // empty for a keypad that reports none.
+    // The serial number every interface reports: the id in four digits ("0003") unless set,
+    // or the one the same firmware had when it was plugged before; empty for none.
     static void setSerialNumber(int id, const QString &serial);
 
     // --- timing: each input report becomes readable `ms` after the previous one (0 default;

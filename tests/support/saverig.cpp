@@ -1,7 +1,7 @@
 #include "support/saverig.h"
 
-#include "app/confirmedread.h"
-#include "app/devicetasks.h"
+#include "session/confirmedread.h"
+#include "session/devicetasks.h"
 #include "device/hidmanager.h"
 #include "device/keyrecord.h"
 #include "device/legacyhidmanager.h"

@@ -13,8 +13,8 @@
 //     const ConnectResult after = rig.read();
 //     rig.holds(after, item)  ...
 
-#include "app/connectresult.h"
-#include "app/verifiedsave.h"
+#include "session/connectresult.h"
+#include "session/verifiedsave.h"
 #include "sim/currentfirmware.h"
 #include "sim/legacyfirmware.h"
 

@@ -1,4 +1,4 @@
-#include "app/readbaseline.h"
+#include "session/readbaseline.h"
 
 #include "model/keyboarddata.h"
 

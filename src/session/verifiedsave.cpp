@@ -1,4 +1,4 @@
-#include "app/verifiedsave.h"
+#include "session/verifiedsave.h"
 
 #include "i18n/uitext.h"
 #include "device/hidmanager.h"

@@ -1,6 +1,6 @@
-#include "app/confirmedread.h"
+#include "session/confirmedread.h"
 
-#include "app/devicetasks.h"
+#include "session/devicetasks.h"
 #include "device/passagreement.h"
 #include "model/keyboarddata.h"
 #include "model/logcategories.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/connectresult.h"
+#include "session/connectresult.h"
 
 #include <QVector>
 

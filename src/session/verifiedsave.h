@@ -101,3 +101,5 @@ private:
     HIDManager *m_hid;
     Target m_target;
 };
+
+Q_DECLARE_METATYPE(VerifiedSave::Outcome)

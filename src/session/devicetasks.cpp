@@ -1,4 +1,4 @@
-#include "app/devicetasks.h"
+#include "session/devicetasks.h"
 
 #include "device/hidmanager.h"
 #include "device/legacyhidmanager.h"
