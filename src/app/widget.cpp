@@ -104,8 +104,8 @@ void Widget::construct(const StartupSettings &config)
     initEditing();
 
     // 9. No device yet.
-    m_statusLabel->setText(uiText(QStringLiteral("Connect the device with a usb cable")));
-    m_statusLabel->setStyleSheet(QStringLiteral("color: #FF0000;"));
+    statusLabel()->setText(uiText(QStringLiteral("Connect the device with a usb cable")));
+    statusLabel()->setStyleSheet(QStringLiteral("color: #FF0000;"));
     m_saveButton->setEnabled(false);
     m_viewButton->setEnabled(false);
 

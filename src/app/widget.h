@@ -8,6 +8,7 @@
 #include "model/profile.h"
 #include "model/records.h"
 #include "model/slotmap.h"
+#include "app/topbar.h"
 
 #include <QHash>
 #include <QPointer>
@@ -102,7 +103,7 @@ public:
     static constexpr int COMMAND_TEXT_SIDE_ROOM = 10;
     static constexpr int MIDDLE_ROW_SPACING = 12;
     // Width of the button that offers the fix for a keypad that may not be opened.
-    static constexpr int ACCESS_FIX_ROOM = 116;
+    static constexpr int ACCESS_FIX_ROOM = TopBar::ACCESS_FIX_ROOM;
 
     // Fixed underlying type: any stored value is legal and falls back to the default panel.
     enum StartupLayoutPreset : int {
@@ -204,7 +205,7 @@ public:
     QPushButton *highlightedButton() const { return m_highlightedButton; }
     QFrame *physicalPanelFrame() const { return m_panelFrame; }
     QTextEdit *keyFunctionDisplay() const { return m_keyFunctionDisplay; }
-    QLabel *statusLabel() const { return m_statusLabel; }
+    QLabel *statusLabel() const { return m_topBar->statusLabel(); }
     QPushButton *clearButton() const { return m_clearButton; }
     QPushButton *clearAllButton() const { return m_clearAllButton; }
     QPushButton *viewSettingsButton() const { return m_viewButton; }
@@ -237,17 +238,14 @@ public slots:
 
 public:
     // Offered beside the status while a keypad refuses to be opened.
-    QPushButton *accessFixButton() const { return m_accessFixButton; }
+    QPushButton *accessFixButton() const { return m_topBar->accessFixButton(); }
     // The panel frame shows no keys or knobs (a keypad is there but cannot be read).
     bool isPanelEmpty() const { return m_panelEmpty; }
 
 private:
     void construct(const StartupSettings &config);
     void connectDeviceAccessStatus();
-    void addAccessFixButton(QHBoxLayout *topBarLayout);
-    void setAccessFixOffered(bool offered);
     void setPanelEmpty(bool empty);
-    QPushButton *m_accessFixButton = nullptr;
     bool m_panelEmpty = false;
 
     // start-up
@@ -331,8 +329,7 @@ private:
 
     // window composition
     QVBoxLayout *m_mainLayout = nullptr;
-    QWidget *m_topBar = nullptr;
-    QLabel *m_statusLabel = nullptr;
+    TopBar *m_topBar = nullptr;
     QWidget *m_layerColumn = nullptr;
     QPushButton *m_layerButtons[3] = {nullptr, nullptr, nullptr};
     QButtonGroup *m_layerGroup = nullptr;
@@ -558,8 +555,8 @@ private:
     // --- editing comforts (widgetediting.cpp) --------------------------------------------
 public:
     EditHistory *editHistory() const { return m_history; }
-    QPushButton *undoButton() const { return m_undoButton; }
-    QPushButton *redoButton() const { return m_redoButton; }
+    QPushButton *undoButton() const { return m_topBar->undoButton(); }
+    QPushButton *redoButton() const { return m_topBar->redoButton(); }
     QLabel *unsavedCountLabel() const { return m_unsavedCountLabel; }
     // Anything edited that the keypad does not hold yet; the window title then carries "*"
     // (through the "[*]" placeholder, which the title code keeps in its title).
@@ -570,7 +567,6 @@ public:
     void refreshUnsavedMarks();
 
 private:
-    void addEditControls(QHBoxLayout *topBarLayout);
     void initEditing();
     void addUnsavedCount();
     void scheduleUnsavedMarks();
@@ -581,8 +577,6 @@ private:
 
     EditHistory *m_history = nullptr;
     PanelNavigator *m_panelNavigator = nullptr;
-    QPushButton *m_undoButton = nullptr;
-    QPushButton *m_redoButton = nullptr;
     QLabel *m_unsavedCountLabel = nullptr;
     QTimer *m_marksTimer = nullptr;
     QVector<UnsavedMark *> m_layerMarks;
@@ -634,18 +628,17 @@ public:
     // none. The default opens a file dialog; tests supply paths instead.
     using ProfilePathChooser = std::function<QString(bool forExport)>;
     void setProfilePathChooser(ProfilePathChooser chooser);
-    QPushButton *exportProfileButton() const { return m_exportProfileButton; }
-    QPushButton *importProfileButton() const { return m_importProfileButton; }
+    QPushButton *exportProfileButton() const { return m_topBar->exportProfileButton(); }
+    QPushButton *importProfileButton() const { return m_topBar->importProfileButton(); }
     void onExportProfileClicked();
     void onImportProfileClicked();
 
 private:
-    void addProfileButtons(QHBoxLayout *topBarLayout);
+    // The top bar's Export and Import, and where their files are chosen.
+    void initProfileActions();
     ProfileDevice profileTarget() const;
     void showProfileOutcome(const QString &status, const QString &details, bool failed);
 
-    QPushButton *m_exportProfileButton = nullptr;
-    QPushButton *m_importProfileButton = nullptr;
     ProfilePathChooser m_profilePathChooser;
     // --- end of profiles ------------------------------------------------------------------
 
@@ -656,27 +649,24 @@ public:
     using SheetPathChooser = std::function<QString()>;
     void setSheetPathChooser(SheetPathChooser chooser);
     // Export's menu: "Profile…" and "Layout sheet…".
-    QMenu *exportMenu() const { return m_exportMenu; }
+    QMenu *exportMenu() const { return m_topBar->exportMenu(); }
     // What the sheet prints: the panel, layers and lighting the window shows, unsaved edits
     // included.
     LayoutSheetData layoutSheetData() const;
     void onExportSheetClicked();
 
 private:
-    void addExportMenu();
+    void initSheetExport();
 
-    QMenu *m_exportMenu = nullptr;
     SheetPathChooser m_sheetPathChooser;
     // --- end of layout sheet --------------------------------------------------------------
 
     // --- language switch (widgetlanguage.cpp) ---------------------------------------------
 public:
     // English / 中文 in the top bar; the user's choice is kept in the per-user settings.
-    QComboBox *languageSwitch() const { return m_languageSwitch; }
+    QComboBox *languageSwitch() const { return m_topBar->languageSwitch(); }
 
 private:
-    void addLanguageSwitch(QHBoxLayout *topBarLayout);
-
-    QComboBox *m_languageSwitch = nullptr;
+    void initLanguageSwitch();
     // --- end of language switch -----------------------------------------------------------
 };

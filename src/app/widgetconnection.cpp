@@ -66,7 +66,7 @@ void Widget::initHIDCommunication()
     connect(hid, &HIDManager::progressUpdated, this,
             [](int, int, const QString &msg) { qCDebug(lcWindow) << "HID progress:" << msg; });
 
-    m_status = new StatusLine(m_statusLabel, this);
+    m_status = new StatusLine(statusLabel(), this);
 
     hid->startMonitoring();
 }

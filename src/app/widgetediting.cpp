@@ -6,7 +6,6 @@
 #include "app/edithistory.h"
 #include "app/keyboardfocus.h"
 #include "app/panelnavigator.h"
-#include "app/topbarstyle.h"
 #include "controls/keybutton.h"
 #include "controls/knobbutton.h"
 #include "controls/rgbcolorpickerwidget.h"
@@ -27,9 +26,6 @@
 
 namespace {
 
-constexpr int EDIT_BUTTON_WIDTH = 40;
-constexpr int EDIT_BUTTON_HEIGHT = 34;
-
 QString plainText(const QString &text)
 {
     QString plain = text.contains(QLatin1Char('<'))
@@ -39,32 +35,6 @@ QString plainText(const QString &text)
 }
 
 } // namespace
-
-void Widget::addEditControls(QHBoxLayout *topBarLayout)
-{
-    // Arrows rather than words: the status text needs the bar's width in a narrow window.
-    // The tooltips and accessible names carry the words.
-    auto make = [this](const QString &arrow, const QString &name, const QString &what) {
-        auto *b = new QPushButton(arrow, m_topBar);
-        b->setObjectName(name);
-        b->setAccessibleName(what);
-        b->setFixedSize(EDIT_BUTTON_WIDTH, EDIT_BUTTON_HEIGHT);
-        b->setStyleSheet(topBarButtonStyle());
-        b->setCursor(Qt::PointingHandCursor);
-        b->setEnabled(false);
-        return b;
-    };
-    m_undoButton = make(QStringLiteral("\u21B6"), QStringLiteral("undoButton"), QStringLiteral("Undo"));
-    m_redoButton = make(QStringLiteral("\u21B7"), QStringLiteral("redoButton"), QStringLiteral("Redo"));
-    topBarLayout->insertWidget(0, m_undoButton);
-    topBarLayout->insertWidget(1, m_redoButton);
-    // As much room right of the status as the two take on its left, so it stays centred
-    // (a spacer takes the place of the spacing beside it).
-    const int statusAt = topBarLayout->indexOf(m_statusLabel);
-    topBarLayout->insertItem(statusAt + 1,
-                             new QSpacerItem(2 * (EDIT_BUTTON_WIDTH + topBarLayout->spacing()), 0,
-                                             QSizePolicy::Preferred, QSizePolicy::Minimum));
-}
 
 void Widget::addUnsavedCount()
 {
@@ -86,8 +56,8 @@ void Widget::initEditing()
     m_history = new EditHistory(&m_keyboardData, this);
     m_history->stepAtEveryInput();
     addUnsavedCount();
-    connect(m_undoButton, &QPushButton::clicked, m_history, &EditHistory::undo);
-    connect(m_redoButton, &QPushButton::clicked, m_history, &EditHistory::redo);
+    connect(m_topBar, &TopBar::undoClicked, m_history, &EditHistory::undo);
+    connect(m_topBar, &TopBar::redoClicked, m_history, &EditHistory::redo);
     connect(m_history, &EditHistory::changed, this, &Widget::refreshEditControls);
     connect(m_history, &EditHistory::stepApplied, this, &Widget::onHistoryStepApplied);
     if (m_rgbPage && m_rgbPage->colorPicker())
@@ -256,18 +226,18 @@ void Widget::refreshAccessibleTexts()
 
 void Widget::refreshEditControls()
 {
-    if (!m_history || !m_undoButton)
+    if (!m_history || !m_topBar)
         return;
     const bool ready = !m_history->isStepOpen();
-    m_undoButton->setEnabled(ready && m_history->canUndo());
-    m_redoButton->setEnabled(ready && m_history->canRedo());
+    undoButton()->setEnabled(ready && m_history->canUndo());
+    redoButton()->setEnabled(ready && m_history->canRedo());
     const QString undo = m_history->undoName();
     const QString redo = m_history->redoName();
-    m_undoButton->setAccessibleName(uiText(QStringLiteral("Undo")));
-    m_redoButton->setAccessibleName(uiText(QStringLiteral("Redo")));
-    m_undoButton->setToolTip(undo.isEmpty() ? uiText(QStringLiteral("Undo"))
+    undoButton()->setAccessibleName(uiText(QStringLiteral("Undo")));
+    redoButton()->setAccessibleName(uiText(QStringLiteral("Redo")));
+    undoButton()->setToolTip(undo.isEmpty() ? uiText(QStringLiteral("Undo"))
                                             : uiText(QStringLiteral("Undo %1")).arg(uiText(undo)));
-    m_redoButton->setToolTip(redo.isEmpty() ? uiText(QStringLiteral("Redo"))
+    redoButton()->setToolTip(redo.isEmpty() ? uiText(QStringLiteral("Redo"))
                                             : uiText(QStringLiteral("Redo %1")).arg(uiText(redo)));
 }
 

@@ -165,10 +165,8 @@ void Widget::preUpdateFontsOnly(double scale)
             QStringLiteral("QTextEdit#keyFunctionDisplay { font-size: %1px; }")
                 .arg(qMax(14, nearestPx(18 * scale))));
 
-    // The status line: its own rule on the bar outranks the window sheet's 24 px.
     if (m_topBar)
-        m_topBar->setStyleSheet(QStringLiteral("QLabel#topTipBar { font-size: %1px; }")
-                                    .arg(qMax(18, nearestPx(24 * scale))));
+        m_topBar->applyFontScale(scale);
 
     updatePageStyles(scale, true);
 }
@@ -329,11 +327,8 @@ void Widget::preUpdateAllElements(double scale)
     preUpdateFontsOnly(scale);
     restyleHiddenPagesLater();
     scaleButtons(scale);
-    if (m_topBar) {
-        m_topBar->setFixedHeight(qMax(50, nearestPx(50 * scale)));
-        if (m_statusLabel)
-            m_statusLabel->setFixedHeight(qMax(34, nearestPx(34 * scale)));
-    }
+    if (m_topBar)
+        m_topBar->applyScale(scale);
 }
 
 void Widget::updateBottomSectionSizes(double scale)

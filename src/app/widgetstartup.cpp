@@ -1,7 +1,6 @@
 // The window's composition, style sheet and language pass.
 #include "app/widget.h"
 
-#include "controls/fittinglabel.h"
 #include "i18n/uitext.h"
 #include "controls/keybutton.h"
 
@@ -32,31 +31,11 @@ void Widget::initUI()
 
 QWidget *Widget::buildTopBar()
 {
-    m_topBar = new QWidget(this);
-    m_topBar->setObjectName(QStringLiteral("topBar"));
-    m_topBar->setAttribute(Qt::WA_StyledBackground, true);
-    m_topBar->setFixedHeight(50);
-    auto *layout = new QHBoxLayout(m_topBar);
-    layout->setContentsMargins(8, 6, 8, 6);
-    layout->setSpacing(8);
-    auto *status = new FittingLabel(m_topBar);
-    m_statusLabel = status;
-    m_statusLabel->setObjectName(QStringLiteral("topTipBar"));
-    m_statusLabel->setAlignment(Qt::AlignCenter);
-    m_statusLabel->setFixedHeight(34);
-    layout->addWidget(m_statusLabel, 1);
-    addProfileButtons(layout); // Export and Import, right of the status
-    addEditControls(layout);   // Undo and Redo, left of the status
-    addLanguageSwitch(layout); // English / 中文 at the right end
-    addAccessFixButton(layout); // right of the status while a keypad refuses to open
-    // The status keeps its whole width where the window has it; in the narrowest window it
-    // asks for no more than what the bar's other items (the fix button among them) leave
-    // there, and fits its text in.
-    m_accessFixButton->setFixedWidth(ACCESS_FIX_ROOM);
-    m_accessFixButton->hide();
-    status->setLargestMinimumWidth(0);
-    layout->invalidate();
-    status->setLargestMinimumWidth(MIN_WINDOW_WIDTH - layout->minimumSize().width());
+    m_topBar = new TopBar(m_chinese, MIN_WINDOW_WIDTH, this);
+    initProfileActions();
+    initSheetExport();
+    initLanguageSwitch();
+    connect(m_topBar, &TopBar::accessFixClicked, this, &Widget::showAccessFix);
     return m_topBar;
 }
 
