@@ -72,8 +72,7 @@ void Widget::construct(const StartupSettings &config)
 
     // 4. Widgets, scalable parameters, layer buttons.
     initUI();
-    updateInputFrameWidth();
-    initScalableParams();
+    m_commandColumn->updateDisplayWidth(width());
     initLayerSwitchLogic();
 
     // 5. The panel before any device is known.
@@ -96,18 +95,18 @@ void Widget::construct(const StartupSettings &config)
     connect(&m_keyboardData, &KeyboardData::selectedKeyChanged, this,
             &Widget::onSelectedKeyChanged);
     connect(&m_keyboardData, &KeyboardData::error, this, &Widget::showError);
-    connect(m_clearButton, &QPushButton::clicked, this, &Widget::onClearSelectedClicked);
-    connect(m_clearAllButton, &QPushButton::clicked, this, &Widget::onClearAllClicked);
-    connect(m_saveButton, &QPushButton::clicked, this, &Widget::onSaveSettingsClicked);
-    connect(m_viewButton, &QPushButton::clicked, this, &Widget::onViewSettingsClicked);
+    connect(m_commandColumn, &CommandColumn::clearClicked, this, &Widget::onClearSelectedClicked);
+    connect(m_commandColumn, &CommandColumn::clearAllClicked, this, &Widget::onClearAllClicked);
+    connect(m_commandColumn, &CommandColumn::saveClicked, this, &Widget::onSaveSettingsClicked);
+    connect(m_commandColumn, &CommandColumn::viewClicked, this, &Widget::onViewSettingsClicked);
     connect(m_resizeTimer, &QTimer::timeout, this, &Widget::onResizeTimeout);
     initEditing();
 
     // 9. No device yet.
     statusLabel()->setText(uiText(QStringLiteral("Connect the device with a usb cable")));
     statusLabel()->setStyleSheet(QStringLiteral("color: #FF0000;"));
-    m_saveButton->setEnabled(false);
-    m_viewButton->setEnabled(false);
+    saveSettingsButton()->setEnabled(false);
+    viewSettingsButton()->setEnabled(false);
 
     // 10. Device monitoring.
     updateLayerButtonsVisibility();

@@ -8,6 +8,7 @@
 #include "model/profile.h"
 #include "model/records.h"
 #include "model/slotmap.h"
+#include "app/commandcolumn.h"
 #include "app/topbar.h"
 
 #include <QHash>
@@ -85,8 +86,8 @@ public:
     static constexpr int KEY_NUM_LABEL_POS_Y = 5;
     static constexpr int KEY_NUM_LABEL_SIZE = 20;
     static constexpr int KEY_NUM_LABEL_FONT_SIZE = 14;
-    static constexpr int INIT_FUNC_BTN_FONT_SIZE = 32;
-    static constexpr int INIT_FUNC_BTN_HEIGHT = 70;
+    static constexpr int INIT_FUNC_BTN_FONT_SIZE = CommandColumn::BASE_FONT_PX;
+    static constexpr int INIT_FUNC_BTN_HEIGHT = CommandColumn::BASE_BUTTON_HEIGHT;
     static constexpr int BOTTOM_LIST_WIDTH = 120;
     static constexpr int BOTTOM_LIST_ITEM_HEIGHT = 48;
     static constexpr int BOTTOM_LIST_FONT_SIZE = 14;
@@ -99,8 +100,8 @@ public:
     static constexpr int DESIGN_HEIGHT = 1100;
     // How far the row beside the panel gives way on a small window.
     static constexpr int DISPLAY_MINIMUM_WIDTH = 110;
-    static constexpr int COMMAND_FONT_FLOOR_PX = 14;
-    static constexpr int COMMAND_TEXT_SIDE_ROOM = 10;
+    static constexpr int COMMAND_FONT_FLOOR_PX = CommandColumn::FONT_FLOOR_PX;
+    static constexpr int COMMAND_TEXT_SIDE_ROOM = CommandColumn::TEXT_SIDE_ROOM;
     static constexpr int MIDDLE_ROW_SPACING = 12;
     // Width of the button that offers the fix for a keypad that may not be opened.
     static constexpr int ACCESS_FIX_ROOM = TopBar::ACCESS_FIX_ROOM;
@@ -204,12 +205,12 @@ public:
     QPushButton *buttonAt(int buttonIndex) const;
     QPushButton *highlightedButton() const { return m_highlightedButton; }
     QFrame *physicalPanelFrame() const { return m_panelFrame; }
-    QTextEdit *keyFunctionDisplay() const { return m_keyFunctionDisplay; }
+    QTextEdit *keyFunctionDisplay() const { return m_commandColumn ? m_commandColumn->keyFunctionDisplay() : nullptr; }
     QLabel *statusLabel() const { return m_topBar->statusLabel(); }
-    QPushButton *clearButton() const { return m_clearButton; }
-    QPushButton *clearAllButton() const { return m_clearAllButton; }
-    QPushButton *viewSettingsButton() const { return m_viewButton; }
-    QPushButton *saveSettingsButton() const { return m_saveButton; }
+    QPushButton *clearButton() const { return m_commandColumn->clearButton(); }
+    QPushButton *clearAllButton() const { return m_commandColumn->clearAllButton(); }
+    QPushButton *viewSettingsButton() const { return m_commandColumn->viewButton(); }
+    QPushButton *saveSettingsButton() const { return m_commandColumn->saveButton(); }
 
 public slots:
     void onButtonClicked();
@@ -254,9 +255,7 @@ private:
     QLayout *buildMiddleRow();
     QWidget *buildLayerColumn();
     QWidget *buildKeyMatrix();
-    QWidget *buildCommandColumn();
     QString windowStyleSheet() const;
-    void initScalableParams();
     void initButtonClickLogic();
 
     // layers
@@ -267,18 +266,14 @@ private:
     // panel geometry (widgetpanelgeometry.cpp)
     void arrangePanelFrame();
     void ensureKnobButtons();
-    void scaleButtons(double scale);
     void scaleKeys(double panelScale);
     void updateKeyNumberColors();
     // Shares the row between panel, display and command column and lays the panel out at
     // the scale that keeps it whole (see PanelFit).
     void fitPanelToWindow();
-    int preferredDisplayWidth() const;
-    int commandColumnWidthFor(int fontPx) const;
     void updateKnobGroupAbsoluteLayout(double scale);
     void updateWidgetSizes();
     void updatePhysicalPanelGeometry(double scale);
-    void updateInputFrameWidth();
     KnobButton *takeKnobButton(QVector<KnobButton *> &pool, int index, const QString &imagePath);
     void logButtonMap() const;
     void updateSlotMap();
@@ -336,17 +331,11 @@ private:
     QGroupBox *m_keyKnobGroup = nullptr;
     QHBoxLayout *m_keyKnobGroupLayout = nullptr;
     QHBoxLayout *m_middleRowLayout = nullptr;
-    QWidget *m_commandColumn = nullptr;
+    CommandColumn *m_commandColumn = nullptr;
     QFrame *m_panelFrame = nullptr;
     QBoxLayout *m_panelLayout = nullptr;
     QWidget *m_keyMatrix = nullptr;
     QWidget *m_knobContainer = nullptr;
-    QFrame *m_inputFrame = nullptr;
-    QTextEdit *m_keyFunctionDisplay = nullptr;
-    QPushButton *m_clearButton = nullptr;
-    QPushButton *m_clearAllButton = nullptr;
-    QPushButton *m_viewButton = nullptr;
-    QPushButton *m_saveButton = nullptr;
     QWidget *m_bottomSection = nullptr;
 
     // panel buttons
@@ -465,11 +454,6 @@ private:
     void updateBottomSectionSizes(double scale);
     void relayoutAt(double scale);
     void applyRgbLedMaximizedRule();
-    // Own style sheet of Clear, Clear All, View Settings and Save Settings at a scale: the
-    // window sheet's font size and minimum height would otherwise outrank setFont. The font
-    // steps down (not below 20 px) while a text would be cut in the buttons' current width.
-    QString functionButtonStyleSheet(double scale) const;
-    void refitFunctionButtons();
     void setFunctionListSheet(double scale);
     void fitFunctionList();
     // Settles the window's layout, then fits the command texts and the page list to it.
@@ -492,8 +476,6 @@ private:
     QSize m_sizeLaidOut; // window size the size-bound elements were last fitted to
     double m_panelScale = 1.0;
     QString m_panelApplied; // preset and panel scale the panel was last laid out for
-    int m_displayWidth = 0;
-    int m_commandButtonHeight = 70;
     int m_listFontPx = 14;
     int m_listItemCap = 0; // tallest page list row that keeps all rows in view
     // --- end of window scaling -------------------------------------------------------
@@ -557,7 +539,7 @@ public:
     EditHistory *editHistory() const { return m_history; }
     QPushButton *undoButton() const { return m_topBar->undoButton(); }
     QPushButton *redoButton() const { return m_topBar->redoButton(); }
-    QLabel *unsavedCountLabel() const { return m_unsavedCountLabel; }
+    QLabel *unsavedCountLabel() const { return m_commandColumn->unsavedCountLabel(); }
     // Anything edited that the keypad does not hold yet; the window title then carries "*"
     // (through the "[*]" placeholder, which the title code keeps in its title).
     bool hasUnsavedMarks() const;
@@ -568,7 +550,6 @@ public:
 
 private:
     void initEditing();
-    void addUnsavedCount();
     void scheduleUnsavedMarks();
     void refreshEditControls();
     void refreshAccessibleTexts();
@@ -577,7 +558,6 @@ private:
 
     EditHistory *m_history = nullptr;
     PanelNavigator *m_panelNavigator = nullptr;
-    QLabel *m_unsavedCountLabel = nullptr;
     QTimer *m_marksTimer = nullptr;
     QVector<UnsavedMark *> m_layerMarks;
     // --- end of editing comforts ---------------------------------------------------------

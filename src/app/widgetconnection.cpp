@@ -84,10 +84,10 @@ void Widget::showRefusal(const QString &why)
 void Widget::setDeviceTaskButtonsEnabled(bool enabled)
 {
     const bool on = enabled && m_deviceConnected && !m_saveRunning;
-    if (m_saveButton)
-        m_saveButton->setEnabled(on);
-    if (m_viewButton)
-        m_viewButton->setEnabled(on);
+    if (m_commandColumn) {
+        saveSettingsButton()->setEnabled(on);
+        viewSettingsButton()->setEnabled(on);
+    }
 }
 
 bool Widget::endDeviceTask(quint64 serial)
@@ -110,9 +110,9 @@ void Widget::onDeviceConnected()
     m_deviceConnected = true;
     const quint64 serial = ++m_connectionSerial;
     showConnectedStatus();
-    m_saveButton->setText(uiText(QStringLiteral("Save Settings")));
+    saveSettingsButton()->setText(uiText(QStringLiteral("Save Settings")));
     setDeviceTaskButtonsEnabled(true);
-    m_keyFunctionDisplay->setPlaceholderText(uiText(QStringLiteral("Key Function Display Area")));
+    keyFunctionDisplay()->setPlaceholderText(uiText(QStringLiteral("Key Function Display Area")));
 
     HIDManager *hid = HIDManager::instance();
     QPointer<Widget> self(this);
@@ -279,11 +279,11 @@ void Widget::onDeviceDisconnected()
     m_status->show(uiText(QStringLiteral("Connect the device with a usb cable")),
                    QStringLiteral("color: #FF0000;"));
     updateWindowTitle();
-    m_saveButton->setText(uiText(QStringLiteral("Save Settings")));
-    m_saveButton->setEnabled(false);
-    m_viewButton->setEnabled(false);
-    m_keyFunctionDisplay->clear();
-    m_keyFunctionDisplay->setPlaceholderText(uiText(QStringLiteral("Key Function Display Area")));
+    saveSettingsButton()->setText(uiText(QStringLiteral("Save Settings")));
+    saveSettingsButton()->setEnabled(false);
+    viewSettingsButton()->setEnabled(false);
+    keyFunctionDisplay()->clear();
+    keyFunctionDisplay()->setPlaceholderText(uiText(QStringLiteral("Key Function Display Area")));
 
     for (QPushButton *button : qAsConst(m_buttonSlots)) {
         if (!button)

@@ -36,26 +36,11 @@ QString plainText(const QString &text)
 
 } // namespace
 
-void Widget::addUnsavedCount()
-{
-    // Under Save Settings: the count says what Save would write.
-    auto *column = qobject_cast<QBoxLayout *>(m_saveButton->parentWidget()->layout());
-    m_unsavedCountLabel = new QLabel(m_saveButton->parentWidget());
-    m_unsavedCountLabel->setObjectName(QStringLiteral("unsavedCountLabel"));
-    m_unsavedCountLabel->setStyleSheet(QStringLiteral(
-        "QLabel#unsavedCountLabel { color: #FF8C00; font-size: 16px; font-weight: bold; }"));
-    m_unsavedCountLabel->setAlignment(Qt::AlignCenter);
-    m_unsavedCountLabel->setMinimumHeight(24);
-    m_unsavedCountLabel->setWordWrap(true);
-    if (column)
-        column->insertWidget(column->indexOf(m_saveButton) + 1, m_unsavedCountLabel);
-}
-
 void Widget::initEditing()
 {
     m_history = new EditHistory(&m_keyboardData, this);
     m_history->stepAtEveryInput();
-    addUnsavedCount();
+    m_commandColumn->addUnsavedCountLabel();
     connect(m_topBar, &TopBar::undoClicked, m_history, &EditHistory::undo);
     connect(m_topBar, &TopBar::redoClicked, m_history, &EditHistory::redo);
     connect(m_history, &EditHistory::changed, this, &Widget::refreshEditControls);
@@ -73,17 +58,17 @@ void Widget::initEditing()
     shortcut(QKeySequence(Qt::CTRL + Qt::Key_Y), [this] { m_history->redo(); });
     // Through the buttons, so a shortcut is refused whenever the button would be.
     shortcut(QKeySequence(Qt::CTRL + Qt::Key_S), [this] {
-        if (m_saveButton->isEnabled())
-            m_saveButton->click();
+        if (saveSettingsButton()->isEnabled())
+            saveSettingsButton()->click();
     });
     shortcut(QKeySequence(Qt::Key_F5), [this] {
-        if (m_viewButton->isEnabled())
-            m_viewButton->click();
+        if (viewSettingsButton()->isEnabled())
+            viewSettingsButton()->click();
     });
     shortcut(QKeySequence(Qt::Key_Delete), [this] {
-        if (m_clearButton->isEnabled() && m_clearButton->isVisible()
+        if (clearButton()->isEnabled() && clearButton()->isVisible()
             && m_keyboardData.selectedKey() >= 0)
-            m_clearButton->click();
+            clearButton()->click();
     });
 
     m_panelNavigator = new PanelNavigator(
@@ -177,8 +162,8 @@ void Widget::refreshUnsavedMarks()
     }
     for (int i = 0; i < m_layerMarks.size(); ++i)
         m_layerMarks[i]->setVisible(m_keyboardData.layerHasUnsavedChanges(i));
-    if (m_unsavedCountLabel)
-        m_unsavedCountLabel->setText(unsavedCountText());
+    if (QLabel *count = unsavedCountLabel())
+        count->setText(unsavedCountText());
     if (!windowTitle().contains(QLatin1String("[*]")))
         setWindowTitle(windowTitle() + QStringLiteral("[*]"));
     setWindowModified(hasUnsavedMarks());

@@ -112,8 +112,8 @@ void Widget::onLayerButtonClicked(int id)
     refreshKeyButtonVisuals();
     refreshPhysicalKeyDisplayMode();
     updateLayerButtonsVisibility();
-    if (m_keyFunctionDisplay)
-        m_keyFunctionDisplay->clear();
+    if (keyFunctionDisplay())
+        keyFunctionDisplay()->clear();
     m_highlightedButton = nullptr;
     qCDebug(lcLayers) << "Switched to Layer" << id + 1;
 }

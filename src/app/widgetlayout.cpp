@@ -208,7 +208,7 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
     if (c.turnOnlyKnobCount > 0 && m_turnOnlyButtons.size() >= 2)
         assignKnobPointers(c.keyCount, m_turnOnlyButtons[0], m_turnOnlyButtons[1], nullptr);
 
-    scaleButtons(m_scaleRatio);
+    m_commandColumn->applyScale(m_scaleRatio);
     m_panelApplied.clear(); // a new preset: lay the panel out even at an unchanged scale
     fitPanelToWindow();
     fitToSettledLayout(); // the command column may have changed its width

@@ -135,7 +135,7 @@ QWidget *Widget::createFunctionPageFrame()
                 m_history->endStep();
         }
         for (QWidget *w : {m_layerColumn, static_cast<QWidget *>(m_keyKnobGroup),
-                           static_cast<QWidget *>(m_functionList), static_cast<QWidget *>(m_clearAllButton)})
+                           static_cast<QWidget *>(m_functionList), static_cast<QWidget *>(clearAllButton())})
             if (w)
                 w->setEnabled(enable);
         setDeviceTaskButtonsEnabled(enable);
@@ -191,11 +191,11 @@ void Widget::onFunctionPageChanged(int row)
 
     const int sel = m_keyboardData.selectedKey();
     if (m_rgbLedPageActive) {
-        if (m_keyFunctionDisplay)
-            m_keyFunctionDisplay->clear();
+        if (keyFunctionDisplay())
+            keyFunctionDisplay()->clear();
         if (!hasStandaloneLedLayout())
             syncColorPickerToSelection();
-    } else if (sel >= 0 && m_keyFunctionDisplay) {
+    } else if (sel >= 0 && keyFunctionDisplay()) {
         showFullTextInDisplay(displayFullTextForCurrentPage(sel));
     }
     refreshStandaloneLedDisplay(-1);

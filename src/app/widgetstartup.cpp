@@ -78,30 +78,12 @@ QLayout *Widget::buildMiddleRow()
 
     row->addSpacing(MIDDLE_ROW_SPACING);
 
-    m_inputFrame = new QFrame(this);
-    m_inputFrame->setObjectName(QStringLiteral("inputFrame"));
-    auto *inputLayout = new QVBoxLayout(m_inputFrame);
-    inputLayout->setContentsMargins(20, 20, 20, 20);
-    inputLayout->setSpacing(0);
-    m_keyFunctionDisplay = new QTextEdit(m_inputFrame);
-    m_keyFunctionDisplay->setObjectName(QStringLiteral("keyFunctionDisplay"));
-    m_keyFunctionDisplay->setReadOnly(true);
-    m_keyFunctionDisplay->setMinimumHeight(80);
-    m_keyFunctionDisplay->setMaximumHeight(150);
-    m_keyFunctionDisplay->setLineWrapMode(QTextEdit::WidgetWidth);
-    m_keyFunctionDisplay->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    m_keyFunctionDisplay->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_keyFunctionDisplay->setPlaceholderText(QStringLiteral("Key Function Display Area"));
-    inputLayout->addStretch(1);
-    inputLayout->addWidget(m_keyFunctionDisplay);
-    inputLayout->addStretch(1);
-    row->addWidget(m_inputFrame, 0);
-
-    row->addSpacing(MIDDLE_ROW_SPACING);
     // Display and command column get fixed widths from the panel fit; the panel's group
     // takes what is left.
-    m_commandColumn = buildCommandColumn();
-    row->addWidget(m_commandColumn, 0);
+    m_commandColumn = new CommandColumn(this);
+    row->addWidget(m_commandColumn->displayFrame(), 0);
+    row->addSpacing(MIDDLE_ROW_SPACING);
+    row->addWidget(m_commandColumn->column(), 0);
     return row;
 }
 
@@ -173,34 +155,6 @@ QWidget *Widget::buildKeyMatrix()
     return matrix;
 }
 
-QWidget *Widget::buildCommandColumn()
-{
-    auto *column = new QWidget(this);
-    column->setObjectName(QStringLiteral("commandColumn"));
-    auto *layout = new QVBoxLayout(column);
-    layout->setSpacing(10);
-    layout->setContentsMargins(10, 0, 10, 0);
-    layout->addStretch(1);
-    auto make = [&](const QString &text, const QString &name) {
-        auto *b = new QPushButton(text, column);
-        b->setObjectName(name);
-        b->setProperty("class", QStringLiteral("FuncBtn"));
-        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-        QFont f = b->font();
-        f.setBold(true);
-        f.setPointSize(INIT_FUNC_BTN_FONT_SIZE);
-        b->setFont(f);
-        layout->addWidget(b);
-        return b;
-    };
-    m_clearButton = make(QStringLiteral("Clear"), QStringLiteral("clearButton"));
-    m_clearAllButton = make(QStringLiteral("Clear All"), QStringLiteral("clearAllButton"));
-    m_viewButton = make(QStringLiteral("View Settings"), QStringLiteral("viewSettingsButton"));
-    m_saveButton = make(QStringLiteral("Save Settings"), QStringLiteral("saveSettingsButton"));
-    layout->addStretch(1);
-    return column;
-}
-
 QString Widget::windowStyleSheet() const
 {
     return QStringLiteral(
@@ -223,14 +177,6 @@ QString Widget::windowStyleSheet() const
         "QStackedWidget QWidget { background-color: #333; border-radius: 0px; }"
         "QWidget#functionPageFrame, QStackedWidget#functionStack, QWidget#layerColumn,"
         " QWidget#commandColumn { background: transparent; }");
-}
-
-void Widget::initScalableParams()
-{
-    for (QPushButton *b : {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton}) {
-        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-        b->setMinimumHeight(INIT_FUNC_BTN_HEIGHT);
-    }
 }
 
 void Widget::updateLanguageTexts()
@@ -259,8 +205,8 @@ void Widget::updateLanguageTexts()
         m_functionList->setFixedWidth(m_functionList->sizeHintForColumn(0) + 18);
     }
 
-    if (m_keyFunctionDisplay)
-        m_keyFunctionDisplay->setPlaceholderText(uiText(QStringLiteral("Key Function Display Area")));
+    if (QTextEdit *display = keyFunctionDisplay())
+        display->setPlaceholderText(uiText(QStringLiteral("Key Function Display Area")));
 
     updateFunctionPagesForDevice();
     refreshPhysicalKeyDisplayMode();
@@ -271,6 +217,6 @@ void Widget::updateLanguageTexts()
     }
 
     const int sel = m_keyboardData.selectedKey();
-    if (sel >= 0 && m_keyFunctionDisplay)
+    if (sel >= 0 && keyFunctionDisplay())
         showFullTextInDisplay(displayFullTextForCurrentPage(sel));
 }
