@@ -57,12 +57,6 @@ void Widget::construct(const StartupSettings &config)
     m_chinese = config.chinese();
     UiText::setLanguage(m_chinese ? UiText::Language::Chinese : UiText::Language::English);
     QtTranslations::apply(m_chinese);
-    if (config.hasLayerCount()) {
-        m_startupLayerCount = config.layerCount();
-        setForcedLayerDisplayCount(config.layerCount());
-    } else {
-        m_startupLayerCount = 3;
-    }
 
     // 3. Initial size.
     const QScreen *screen = QGuiApplication::primaryScreen();
@@ -74,12 +68,17 @@ void Widget::construct(const StartupSettings &config)
     initUI();
     m_commandColumn->updateDisplayWidth(width());
     initLayerSwitchLogic();
+    // The settings' layer count, once there are buttons to offer (else three).
+    if (config.hasLayerCount()) {
+        m_layerBar->setStartupCount(config.layerCount());
+        setForcedLayerDisplayCount(config.layerCount());
+    }
 
     // 5. The panel before any device is known.
     applyPhysicalLayout(layoutForStartupPreset());
 
     // 6. Layer buttons.
-    qCDebug(lcLayers).nospace() << "[Layer] ctor startup forced count=" << m_forcedLayerCount
+    qCDebug(lcLayers).nospace() << "[Layer] ctor startup forced count=" << forcedLayerDisplayCount()
                                 << " effective=" << effectiveLayerDisplayCount();
     updateLayerButtonsVisibility();
 
@@ -137,7 +136,7 @@ void Widget::setDeviceKind(bool legacy, const DeviceInfo &info, const LegacyDevi
     m_deviceInfo = info;
     m_legacyInfo = legacy ? legacyInfo : LegacyDeviceInfo();
     // Kept after the device goes away: the layer buttons keep the last keypad's count.
-    m_lastConnectedLayerCount = qBound(1, int(info.layerCount), 3);
+    m_layerBar->setLastConnectedCount(qBound(1, int(info.layerCount), 3));
     updateSlotMap();
     markAbsentButtons();
 }

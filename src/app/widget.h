@@ -9,6 +9,7 @@
 #include "model/records.h"
 #include "model/slotmap.h"
 #include "app/commandcolumn.h"
+#include "app/layerbar.h"
 #include "app/topbar.h"
 
 #include <QHash>
@@ -69,8 +70,8 @@ class Widget : public QWidget
 
 public:
     // Scale-1 sizes of the window's elements.
-    static constexpr int BASE_LAYER_BTN_WIDTH = 80;
-    static constexpr double LAYER_WIDTH_SCALE_RATIO = 1.2;
+    static constexpr int BASE_LAYER_BTN_WIDTH = LayerBar::BASE_BUTTON_WIDTH;
+    static constexpr double LAYER_WIDTH_SCALE_RATIO = LayerBar::WIDTH_SCALE_RATIO;
     static constexpr double KNOB_SMALL_SCALE = 1.3;
     static constexpr double KNOB_BIG_SCALE = 1.6;
     static constexpr int KNOB_SMALL_BASE_SIZE = 80;
@@ -184,7 +185,7 @@ public:
 
     // --- layers
     void setForcedLayerDisplayCount(int count);
-    int forcedLayerDisplayCount() const { return m_forcedLayerCount; }
+    int forcedLayerDisplayCount() const { return m_layerBar->forcedCount(); }
     int effectiveLayerDisplayCount() const;
     void updateLayerButtonsVisibility();
     QPushButton *layerButton(int index) const;
@@ -253,7 +254,6 @@ private:
     void initUI();
     QWidget *buildTopBar();
     QLayout *buildMiddleRow();
-    QWidget *buildLayerColumn();
     QWidget *buildKeyMatrix();
     QString windowStyleSheet() const;
     void initButtonClickLogic();
@@ -261,7 +261,6 @@ private:
     // layers
     void initLayerSwitchLogic();
     void onLayerButtonClicked(int id);
-    void updateLayerBtnWidth();
 
     // panel geometry (widgetpanelgeometry.cpp)
     void arrangePanelFrame();
@@ -306,9 +305,6 @@ private:
     KeyboardData m_keyboardData;
     QTimer *m_resizeTimer = nullptr;
     bool m_chinese = false;
-    int m_startupLayerCount = 3;
-    int m_forcedLayerCount = -1;
-    int m_lastConnectedLayerCount = 0;
     StartupLayoutPreset m_startupPreset = Startup6Plus1;
     PhysicalLayoutConfig m_currentLayout;
     SlotMap m_slotMap;
@@ -325,9 +321,7 @@ private:
     // window composition
     QVBoxLayout *m_mainLayout = nullptr;
     TopBar *m_topBar = nullptr;
-    QWidget *m_layerColumn = nullptr;
-    QPushButton *m_layerButtons[3] = {nullptr, nullptr, nullptr};
-    QButtonGroup *m_layerGroup = nullptr;
+    LayerBar *m_layerBar = nullptr;
     QGroupBox *m_keyKnobGroup = nullptr;
     QHBoxLayout *m_keyKnobGroupLayout = nullptr;
     QHBoxLayout *m_middleRowLayout = nullptr;
@@ -559,7 +553,6 @@ private:
     EditHistory *m_history = nullptr;
     PanelNavigator *m_panelNavigator = nullptr;
     QTimer *m_marksTimer = nullptr;
-    QVector<UnsavedMark *> m_layerMarks;
     // --- end of editing comforts ---------------------------------------------------------
 
     // --- unsaved changes (widgetunsaved.cpp) ---------------------------------------------

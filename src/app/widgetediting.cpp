@@ -9,7 +9,6 @@
 #include "controls/keybutton.h"
 #include "controls/knobbutton.h"
 #include "controls/rgbcolorpickerwidget.h"
-#include "controls/unsavedmark.h"
 #include "model/logcategories.h"
 #include "pages/rgbledpage.h"
 
@@ -104,12 +103,6 @@ void Widget::initEditing()
         if (b->focusPolicy() == Qt::NoFocus)
             b->setFocusPolicy(Qt::TabFocus);
 
-    for (QPushButton *layer : m_layerButtons) {
-        auto *mark = new UnsavedMark(layer);
-        mark->hide();
-        m_layerMarks.append(mark);
-    }
-
     m_marksTimer = new QTimer(this);
     m_marksTimer->setSingleShot(true);
     m_marksTimer->setInterval(0);
@@ -160,8 +153,8 @@ void Widget::refreshUnsavedMarks()
         else if (auto *k = qobject_cast<KnobButton *>(button))
             k->setUnsaved(unsaved);
     }
-    for (int i = 0; i < m_layerMarks.size(); ++i)
-        m_layerMarks[i]->setVisible(m_keyboardData.layerHasUnsavedChanges(i));
+    for (int i = 0; i < LayerBar::LAYER_COUNT; ++i)
+        m_layerBar->setLayerUnsaved(i, m_keyboardData.layerHasUnsavedChanges(i));
     if (QLabel *count = unsavedCountLabel())
         count->setText(unsavedCountText());
     if (!windowTitle().contains(QLatin1String("[*]")))
@@ -230,8 +223,8 @@ void Widget::onHistoryStepApplied(int layer, int key)
 {
     qCDebug(lcWindow) << "[UI][undo] step applied layer" << layer + 1 << "key" << key;
     if (layer >= 0 && layer != m_keyboardData.currentLayer() && layer < 3
-        && m_layerButtons[layer] && m_layerButtons[layer]->isEnabled()) {
-        m_layerButtons[layer]->setChecked(true);
+        && layerButton(layer) && layerButton(layer)->isEnabled()) {
+        layerButton(layer)->setChecked(true);
         onLayerButtonClicked(layer);
     }
     refreshViewsFromModel();

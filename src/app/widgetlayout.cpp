@@ -161,9 +161,8 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
         k->setChecked(false);
         k->hide();
     }
-    for (QPushButton *l : m_layerButtons)
-        if (l)
-            l->setEnabled(true);
+    for (int i = 0; i < LayerBar::LAYER_COUNT; ++i)
+        layerButton(i)->setEnabled(true);
     m_highlightedButton = nullptr;
     for (auto &knob : m_knobPointers)
         knob[0] = knob[1] = knob[2] = nullptr;
@@ -230,7 +229,7 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
     if (sel >= 0)
         onSelectedKeyChanged(sel);
 
-    if (m_layerGroup)
+    if (m_layerBar)
         updateLayerButtonsVisibility();
     updateWindowTitle();
 

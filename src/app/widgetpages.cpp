@@ -134,7 +134,7 @@ QWidget *Widget::createFunctionPageFrame()
             else
                 m_history->endStep();
         }
-        for (QWidget *w : {m_layerColumn, static_cast<QWidget *>(m_keyKnobGroup),
+        for (QWidget *w : {static_cast<QWidget *>(m_layerBar), static_cast<QWidget *>(m_keyKnobGroup),
                            static_cast<QWidget *>(m_functionList), static_cast<QWidget *>(clearAllButton())})
             if (w)
                 w->setEnabled(enable);

@@ -213,7 +213,7 @@ void Widget::fitPanelToWindow()
             row.shareHeight = (height() - topBar - 2 * spacing) * middle / (middle + bottom);
     }
     const QMargins margins = m_middleRowLayout ? m_middleRowLayout->contentsMargins() : QMargins();
-    row.fixedWidth = margins.left() + margins.right() + (m_layerColumn ? m_layerColumn->minimumWidth() : 0)
+    row.fixedWidth = margins.left() + margins.right() + (m_layerBar ? m_layerBar->minimumWidth() : 0)
                      + 2 * MIDDLE_ROW_SPACING;
     row.displayPreferred = CommandColumn::preferredDisplayWidth(width());
     row.displayMinimum = DISPLAY_MINIMUM_WIDTH;

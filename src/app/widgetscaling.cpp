@@ -104,7 +104,7 @@ void Widget::onResizeTimeout()
         // fitted to the size itself.
         if (size() != m_sizeLaidOut) {
             m_sizeLaidOut = size();
-            updateLayerBtnWidth();
+            m_layerBar->fitToWindowWidth(width(), DESIGN_WIDTH);
             fitPanelToWindow();
             fitToSettledLayout();
             if (hasStandaloneLedLayout())
@@ -131,7 +131,7 @@ void Widget::relayoutAt(double scale)
     preUpdateAllElements(scale);
     updateBottomSectionSizes(scale);
     m_sizeLaidOut = size();
-    updateLayerBtnWidth();
+    m_layerBar->fitToWindowWidth(width(), DESIGN_WIDTH);
     fitPanelToWindow();
     updateRgbLedPageStyle(scale);
     fitToSettledLayout();

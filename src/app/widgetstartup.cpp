@@ -46,7 +46,8 @@ QLayout *Widget::buildMiddleRow()
     row->setSpacing(0);
     row->setContentsMargins(20, 0, 20, 0);
 
-    row->addWidget(buildLayerColumn());
+    m_layerBar = new LayerBar(this);
+    row->addWidget(m_layerBar);
 
     m_keyKnobGroup = new QGroupBox(this);
     m_keyKnobGroup->setObjectName(QStringLiteral("keyKnobGroup"));
@@ -85,27 +86,6 @@ QLayout *Widget::buildMiddleRow()
     row->addSpacing(MIDDLE_ROW_SPACING);
     row->addWidget(m_commandColumn->column(), 0);
     return row;
-}
-
-QWidget *Widget::buildLayerColumn()
-{
-    m_layerColumn = new QWidget(this);
-    m_layerColumn->setObjectName(QStringLiteral("layerColumn"));
-    auto *layout = new QVBoxLayout(m_layerColumn);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    for (int i = 0; i < 3; ++i) {
-        auto *b = new QPushButton(QStringLiteral("LAYER %1").arg(i + 1), m_layerColumn);
-        b->setObjectName(QStringLiteral("layerButton%1").arg(i + 1));
-        b->setCheckable(true);
-        b->setFlat(true);
-        b->setFixedHeight(60);
-        b->setProperty("layer", i + 1);
-        layout->addWidget(b);
-        m_layerButtons[i] = b;
-    }
-    layout->addStretch(1);
-    return m_layerColumn;
 }
 
 QWidget *Widget::buildKeyMatrix()
