@@ -10,6 +10,7 @@
 #include "model/slotmap.h"
 #include "app/commandcolumn.h"
 #include "app/layerbar.h"
+#include "app/standaloneledcolumn.h"
 #include "app/topbar.h"
 
 #include <QHash>
@@ -399,9 +400,9 @@ public:
     void refreshRgbModeButtons();
     // The separate LEDs beside the panel (only the knob-only keypad with four LEDs has them).
     StandaloneLedLayoutConfig standaloneLedLayoutConfig() const;
-    QWidget *standaloneLedContainer() const { return m_standaloneLedContainer; }
-    QVector<QPushButton *> standaloneLedButtons() const { return m_standaloneLedButtons; }
-    int selectedStandaloneLed() const { return m_selectedStandaloneLed; }
+    QWidget *standaloneLedContainer() const { return m_standaloneLeds->container(); }
+    QVector<QPushButton *> standaloneLedButtons() const { return m_standaloneLeds->buttons(); }
+    int selectedStandaloneLed() const { return m_standaloneLeds->selectedLed(); }
     void selectStandaloneLedIndex(int ledIndex);
 
 private:
@@ -413,17 +414,12 @@ private:
     KeyButton *selectedKeyButton() const;
     // Colour of an LED of the current layer; yellow when layer or LED is out of range.
     QColor ledColorOf(int ledIndex) const;
-    bool standaloneLedsSelectable() const;
-    void ensureStandaloneLedWidgets();
-    void updateStandaloneLedGeometry(double scale);
+    void initStandaloneLeds();
 
     RgbLedPage *m_rgbPage = nullptr;
     LegacyRgbLedPage *m_legacyRgbPage = nullptr;
     LegacyOldRgbLedPage *m_legacyOldRgbPage = nullptr;
-    QWidget *m_standaloneLedContainer = nullptr;
-    QButtonGroup *m_standaloneLedGroup = nullptr;
-    QVector<QPushButton *> m_standaloneLedButtons;
-    int m_selectedStandaloneLed = 0;
+    StandaloneLedColumn *m_standaloneLeds = nullptr;
     // --- end of lighting ----------------------------------------------------------------
 
     // --- window scaling (widgetscaling.cpp) ---------------------------------------------

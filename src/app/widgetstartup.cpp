@@ -25,6 +25,7 @@ void Widget::initUI()
     m_mainLayout->setContentsMargins(0, 0, 0, 0);
     m_mainLayout->addWidget(buildTopBar());
     m_mainLayout->addLayout(buildMiddleRow(), 3);
+    initStandaloneLeds();
     m_bottomSection = createFunctionPageFrame();
     m_mainLayout->addWidget(m_bottomSection, 4);
 }
