@@ -25,7 +25,6 @@
 class AppConfig;
 class EditHistory;
 class PanelNavigator;
-class UnsavedMark;
 class StartupSettings;
 struct ConnectResult;
 struct LayoutSheetData;
@@ -44,7 +43,6 @@ struct StandaloneLedLayoutConfig;
 class KeyButton;
 class KnobButton;
 class QBoxLayout;
-class QButtonGroup;
 class QCloseEvent;
 class QComboBox;
 class QFrame;

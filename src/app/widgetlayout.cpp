@@ -10,7 +10,6 @@
 #include "model/slotmap.h"
 
 #include <QBoxLayout>
-#include <QButtonGroup>
 #include <QDebug>
 #include <QFrame>
 #include <QLabel>

@@ -5,7 +5,6 @@
 #include "controls/keybutton.h"
 
 #include <QBoxLayout>
-#include <QButtonGroup>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
