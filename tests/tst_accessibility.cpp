@@ -425,7 +425,7 @@ void TstAccessibility::screenshots_data()
     QTest::addColumn<QString>("keypad");
     QTest::addColumn<bool>("chinese");
     QTest::addColumn<QSize>("size");
-    for (const char *keypad : {"16k3e", "6k1e", "16k3e-s1", "5k2e", "old"})
+    for (const char *keypad : {"16k3e", "6k1e", "16k3e-s1", "5k2e", "old", "0k1e-p1s1"})
         for (bool zh : {false, true})
             for (const QSize &s : {QSize(800, 600), QSize(1024, 768), QSize(1920, 1080)})
                 QTest::addRow("%s-%s-%dx%d", keypad, zh ? "zh" : "en", s.width(), s.height())

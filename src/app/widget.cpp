@@ -66,12 +66,6 @@ void Widget::construct(const StartupSettings &config)
     m_chinese = config.chinese();
     UiText::setLanguage(m_chinese ? UiText::Language::Chinese : UiText::Language::English);
     QtTranslations::apply(m_chinese);
-    if (config.hasLayerCount()) {
-        m_startupLayerCount = config.layerCount();
-        setForcedLayerDisplayCount(config.layerCount());
-    } else {
-        m_startupLayerCount = 3;
-    }
 
     // 3. Initial size.
     const QScreen *screen = QGuiApplication::primaryScreen();
@@ -81,15 +75,19 @@ void Widget::construct(const StartupSettings &config)
 
     // 4. Widgets, scalable parameters, layer buttons.
     initUI();
-    updateInputFrameWidth();
-    initScalableParams();
+    m_commandColumn->updateDisplayWidth(width());
     initLayerSwitchLogic();
+    // The settings' layer count, once there are buttons to offer (else three).
+    if (config.hasLayerCount()) {
+        m_layerBar->setStartupCount(config.layerCount());
+        setForcedLayerDisplayCount(config.layerCount());
+    }
 
     // 5. The panel before any device is known.
     applyPhysicalLayout(layoutForStartupPreset());
 
     // 6. Layer buttons.
-    qCDebug(lcLayers).nospace() << "[Layer] ctor startup forced count=" << m_forcedLayerCount
+    qCDebug(lcLayers).nospace() << "[Layer] ctor startup forced count=" << forcedLayerDisplayCount()
                                 << " effective=" << effectiveLayerDisplayCount();
     updateLayerButtonsVisibility();
 
@@ -106,18 +104,18 @@ void Widget::construct(const StartupSettings &config)
             &Widget::onSelectedKeyChanged);
     connect(&m_keyboardData, &KeyboardData::error, this, &Widget::showError);
     connect(&m_keyboardData, &KeyboardData::contentReplaced, this, &Widget::refreshViewsFromModel);
-    connect(m_clearButton, &QPushButton::clicked, this, &Widget::onClearSelectedClicked);
-    connect(m_clearAllButton, &QPushButton::clicked, this, &Widget::onClearAllClicked);
-    connect(m_saveButton, &QPushButton::clicked, this, &Widget::onSaveSettingsClicked);
-    connect(m_viewButton, &QPushButton::clicked, this, &Widget::onViewSettingsClicked);
+    connect(m_commandColumn, &CommandColumn::clearClicked, this, &Widget::onClearSelectedClicked);
+    connect(m_commandColumn, &CommandColumn::clearAllClicked, this, &Widget::onClearAllClicked);
+    connect(m_commandColumn, &CommandColumn::saveClicked, this, &Widget::onSaveSettingsClicked);
+    connect(m_commandColumn, &CommandColumn::viewClicked, this, &Widget::onViewSettingsClicked);
     connect(m_resizeTimer, &QTimer::timeout, this, &Widget::onResizeTimeout);
     initEditing();
 
     // 9. No device yet.
-    m_statusLabel->setText(uiText(QStringLiteral("Connect the device with a usb cable")));
-    m_statusLabel->setStyleSheet(QStringLiteral("color: #FF0000;"));
-    m_saveButton->setEnabled(false);
-    m_viewButton->setEnabled(false);
+    statusLabel()->setText(uiText(QStringLiteral("Connect the device with a usb cable")));
+    statusLabel()->setStyleSheet(QStringLiteral("color: #FF0000;"));
+    saveSettingsButton()->setEnabled(false);
+    viewSettingsButton()->setEnabled(false);
 
     // 10. Device monitoring.
     updateLayerButtonsVisibility();

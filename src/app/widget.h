@@ -9,6 +9,10 @@
 #include "model/profile.h"
 #include "model/records.h"
 #include "model/slotmap.h"
+#include "app/commandcolumn.h"
+#include "app/layerbar.h"
+#include "app/standaloneledcolumn.h"
+#include "app/topbar.h"
 
 #include <QHash>
 #include <QPointer>
@@ -24,7 +28,6 @@ class CloseGuard;
 class EditHistory;
 class FunctionPages;
 class PanelNavigator;
-class UnsavedMark;
 class StartupSettings;
 struct ConnectResult;
 struct LayoutSheetData;
@@ -46,7 +49,6 @@ struct StandaloneLedLayoutConfig;
 class KeyButton;
 class KnobButton;
 class QBoxLayout;
-class QButtonGroup;
 class QCloseEvent;
 class QComboBox;
 class QFrame;
@@ -73,8 +75,8 @@ class Widget : public QWidget
 
 public:
     // Scale-1 sizes of the window's elements.
-    static constexpr int BASE_LAYER_BTN_WIDTH = 80;
-    static constexpr double LAYER_WIDTH_SCALE_RATIO = 1.2;
+    static constexpr int BASE_LAYER_BTN_WIDTH = LayerBar::BASE_BUTTON_WIDTH;
+    static constexpr double LAYER_WIDTH_SCALE_RATIO = LayerBar::WIDTH_SCALE_RATIO;
     static constexpr double KNOB_SMALL_SCALE = 1.3;
     static constexpr double KNOB_BIG_SCALE = 1.6;
     static constexpr int KNOB_SMALL_BASE_SIZE = 80;
@@ -90,8 +92,8 @@ public:
     static constexpr int KEY_NUM_LABEL_POS_Y = 5;
     static constexpr int KEY_NUM_LABEL_SIZE = 20;
     static constexpr int KEY_NUM_LABEL_FONT_SIZE = 14;
-    static constexpr int INIT_FUNC_BTN_FONT_SIZE = 32;
-    static constexpr int INIT_FUNC_BTN_HEIGHT = 70;
+    static constexpr int INIT_FUNC_BTN_FONT_SIZE = CommandColumn::BASE_FONT_PX;
+    static constexpr int INIT_FUNC_BTN_HEIGHT = CommandColumn::BASE_BUTTON_HEIGHT;
     static constexpr int PHYSICAL_KEY_COUNT = 16;
     static constexpr int VIRTUAL_KEY_COUNT = 9;
     static constexpr int TOTAL_BUTTON_COUNT = 25;
@@ -99,11 +101,11 @@ public:
     static constexpr int DESIGN_HEIGHT = 1100;
     // How far the row beside the panel gives way on a small window.
     static constexpr int DISPLAY_MINIMUM_WIDTH = 110;
-    static constexpr int COMMAND_FONT_FLOOR_PX = 14;
-    static constexpr int COMMAND_TEXT_SIDE_ROOM = 10;
+    static constexpr int COMMAND_FONT_FLOOR_PX = CommandColumn::FONT_FLOOR_PX;
+    static constexpr int COMMAND_TEXT_SIDE_ROOM = CommandColumn::TEXT_SIDE_ROOM;
     static constexpr int MIDDLE_ROW_SPACING = 12;
     // Width of the button that offers the fix for a keypad that may not be opened.
-    static constexpr int ACCESS_FIX_ROOM = 116;
+    static constexpr int ACCESS_FIX_ROOM = TopBar::ACCESS_FIX_ROOM;
 
     // Fixed underlying type: any stored value is legal and falls back to the default panel.
     enum StartupLayoutPreset : int {
@@ -184,7 +186,7 @@ public:
 
     // --- layers
     void setForcedLayerDisplayCount(int count);
-    int forcedLayerDisplayCount() const { return m_forcedLayerCount; }
+    int forcedLayerDisplayCount() const { return m_layerBar->forcedCount(); }
     int effectiveLayerDisplayCount() const;
     void updateLayerButtonsVisibility();
     QPushButton *layerButton(int index) const;
@@ -205,12 +207,12 @@ public:
     QPushButton *buttonAt(int buttonIndex) const;
     QPushButton *highlightedButton() const { return m_highlightedButton; }
     QFrame *physicalPanelFrame() const { return m_panelFrame; }
-    QTextEdit *keyFunctionDisplay() const { return m_keyFunctionDisplay; }
-    QLabel *statusLabel() const { return m_statusLabel; }
-    QPushButton *clearButton() const { return m_clearButton; }
-    QPushButton *clearAllButton() const { return m_clearAllButton; }
-    QPushButton *viewSettingsButton() const { return m_viewButton; }
-    QPushButton *saveSettingsButton() const { return m_saveButton; }
+    QTextEdit *keyFunctionDisplay() const { return m_commandColumn ? m_commandColumn->keyFunctionDisplay() : nullptr; }
+    QLabel *statusLabel() const { return m_topBar->statusLabel(); }
+    QPushButton *clearButton() const { return m_commandColumn->clearButton(); }
+    QPushButton *clearAllButton() const { return m_commandColumn->clearAllButton(); }
+    QPushButton *viewSettingsButton() const { return m_commandColumn->viewButton(); }
+    QPushButton *saveSettingsButton() const { return m_commandColumn->saveButton(); }
 
 public slots:
     void onButtonClicked();
@@ -239,50 +241,39 @@ public slots:
 
 public:
     // Offered beside the status while a keypad refuses to be opened.
-    QPushButton *accessFixButton() const { return m_accessFixButton; }
+    QPushButton *accessFixButton() const { return m_topBar->accessFixButton(); }
     // The panel frame shows no keys or knobs (a keypad is there but cannot be read).
     bool isPanelEmpty() const { return m_panelEmpty; }
 
 private:
     void construct(const StartupSettings &config);
     void connectDeviceAccessStatus();
-    void addAccessFixButton(QHBoxLayout *topBarLayout);
-    void setAccessFixOffered(bool offered);
     void setPanelEmpty(bool empty);
-    QPushButton *m_accessFixButton = nullptr;
     bool m_panelEmpty = false;
 
     // start-up
     void initUI();
     QWidget *buildTopBar();
     QLayout *buildMiddleRow();
-    QWidget *buildLayerColumn();
     QWidget *buildKeyMatrix();
-    QWidget *buildCommandColumn();
     QString windowStyleSheet() const;
-    void initScalableParams();
     void initButtonClickLogic();
 
     // layers
     void initLayerSwitchLogic();
     void onLayerButtonClicked(int id);
-    void updateLayerBtnWidth();
 
     // panel geometry (widgetpanelgeometry.cpp)
     void arrangePanelFrame();
     void ensureKnobButtons();
-    void scaleButtons(double scale);
     void scaleKeys(double panelScale);
     void updateKeyNumberColors();
     // Shares the row between panel, display and command column and lays the panel out at
     // the scale that keeps it whole (see PanelFit).
     void fitPanelToWindow();
-    int preferredDisplayWidth() const;
-    int commandColumnWidthFor(int fontPx) const;
     void updateKnobGroupAbsoluteLayout(double scale);
     void updateWidgetSizes();
     void updatePhysicalPanelGeometry(double scale);
-    void updateInputFrameWidth();
     KnobButton *takeKnobButton(QVector<KnobButton *> &pool, int index, const QString &imagePath);
     void logButtonMap() const;
     void updateSlotMap();
@@ -316,9 +307,6 @@ private:
     KeyboardData m_keyboardData;
     QTimer *m_resizeTimer = nullptr;
     bool m_chinese = false;
-    int m_startupLayerCount = 3;
-    int m_forcedLayerCount = -1;
-    int m_lastConnectedLayerCount = 0;
     StartupLayoutPreset m_startupPreset = Startup6Plus1;
     PhysicalLayoutConfig m_currentLayout;
     SlotMap m_slotMap;
@@ -331,25 +319,16 @@ private:
 
     // window composition
     QVBoxLayout *m_mainLayout = nullptr;
-    QWidget *m_topBar = nullptr;
-    QLabel *m_statusLabel = nullptr;
-    QWidget *m_layerColumn = nullptr;
-    QPushButton *m_layerButtons[3] = {nullptr, nullptr, nullptr};
-    QButtonGroup *m_layerGroup = nullptr;
+    TopBar *m_topBar = nullptr;
+    LayerBar *m_layerBar = nullptr;
     QGroupBox *m_keyKnobGroup = nullptr;
     QHBoxLayout *m_keyKnobGroupLayout = nullptr;
     QHBoxLayout *m_middleRowLayout = nullptr;
-    QWidget *m_commandColumn = nullptr;
+    CommandColumn *m_commandColumn = nullptr;
     QFrame *m_panelFrame = nullptr;
     QBoxLayout *m_panelLayout = nullptr;
     QWidget *m_keyMatrix = nullptr;
     QWidget *m_knobContainer = nullptr;
-    QFrame *m_inputFrame = nullptr;
-    QTextEdit *m_keyFunctionDisplay = nullptr;
-    QPushButton *m_clearButton = nullptr;
-    QPushButton *m_clearAllButton = nullptr;
-    QPushButton *m_viewButton = nullptr;
-    QPushButton *m_saveButton = nullptr;
     FunctionPages *m_pages = nullptr; // the page list and stack below the panel
 
     // panel buttons
@@ -392,9 +371,9 @@ public:
     void refreshRgbModeButtons();
     // The separate LEDs beside the panel (only the knob-only keypad with four LEDs has them).
     StandaloneLedLayoutConfig standaloneLedLayoutConfig() const;
-    QWidget *standaloneLedContainer() const { return m_standaloneLedContainer; }
-    QVector<QPushButton *> standaloneLedButtons() const { return m_standaloneLedButtons; }
-    int selectedStandaloneLed() const { return m_selectedStandaloneLed; }
+    QWidget *standaloneLedContainer() const { return m_standaloneLeds->container(); }
+    QVector<QPushButton *> standaloneLedButtons() const { return m_standaloneLeds->buttons(); }
+    int selectedStandaloneLed() const { return m_standaloneLeds->selectedLed(); }
     void selectStandaloneLedIndex(int ledIndex);
 
 private:
@@ -405,14 +384,9 @@ private:
     KeyButton *selectedKeyButton() const;
     // Colour of an LED of the current layer; yellow when layer or LED is out of range.
     QColor ledColorOf(int ledIndex) const;
-    bool standaloneLedsSelectable() const;
-    void ensureStandaloneLedWidgets();
-    void updateStandaloneLedGeometry(double scale);
+    void initStandaloneLeds();
 
-    QWidget *m_standaloneLedContainer = nullptr;
-    QButtonGroup *m_standaloneLedGroup = nullptr;
-    QVector<QPushButton *> m_standaloneLedButtons;
-    int m_selectedStandaloneLed = 0;
+    StandaloneLedColumn *m_standaloneLeds = nullptr;
     // --- end of lighting ----------------------------------------------------------------
 
     // --- window scaling (widgetscaling.cpp) ---------------------------------------------
@@ -437,11 +411,6 @@ private:
     void updateBottomSectionSizes(double scale);
     void relayoutAt(double scale);
     void applyRgbLedMaximizedRule();
-    // Own style sheet of Clear, Clear All, View Settings and Save Settings at a scale: the
-    // window sheet's font size and minimum height would otherwise outrank setFont. The font
-    // steps down (not below 20 px) while a text would be cut in the buttons' current width.
-    QString functionButtonStyleSheet(double scale) const;
-    void refitFunctionButtons();
     // Settles the window's layout, then fits the command texts and the page list to it.
     void fitToSettledLayout();
 
@@ -451,8 +420,6 @@ private:
     QSize m_sizeLaidOut; // window size the size-bound elements were last fitted to
     double m_panelScale = 1.0;
     QString m_panelApplied; // preset and panel scale the panel was last laid out for
-    int m_displayWidth = 0;
-    int m_commandButtonHeight = 70;
     // --- end of window scaling -------------------------------------------------------
 
     // --- connection controller (widgetconnection.cpp) -----------------------------------
@@ -507,9 +474,9 @@ private:
     // --- editing comforts (widgetediting.cpp) --------------------------------------------
 public:
     EditHistory *editHistory() const { return m_history; }
-    QPushButton *undoButton() const { return m_undoButton; }
-    QPushButton *redoButton() const { return m_redoButton; }
-    QLabel *unsavedCountLabel() const { return m_unsavedCountLabel; }
+    QPushButton *undoButton() const { return m_topBar->undoButton(); }
+    QPushButton *redoButton() const { return m_topBar->redoButton(); }
+    QLabel *unsavedCountLabel() const { return m_commandColumn->unsavedCountLabel(); }
     // Anything edited that the keypad does not hold yet; the window title then carries "*"
     // (through the "[*]" placeholder, which the title code keeps in its title).
     bool hasUnsavedMarks() const;
@@ -519,9 +486,7 @@ public:
     void refreshUnsavedMarks();
 
 private:
-    void addEditControls(QHBoxLayout *topBarLayout);
     void initEditing();
-    void addUnsavedCount();
     void scheduleUnsavedMarks();
     void refreshEditControls();
     void refreshAccessibleTexts();
@@ -530,11 +495,7 @@ private:
 
     EditHistory *m_history = nullptr;
     PanelNavigator *m_panelNavigator = nullptr;
-    QPushButton *m_undoButton = nullptr;
-    QPushButton *m_redoButton = nullptr;
-    QLabel *m_unsavedCountLabel = nullptr;
     QTimer *m_marksTimer = nullptr;
-    QVector<UnsavedMark *> m_layerMarks;
     // --- end of editing comforts ---------------------------------------------------------
 
     // --- unsaved changes (widgetunsaved.cpp) ---------------------------------------------
@@ -567,18 +528,17 @@ public:
     // none. The default opens a file dialog; tests supply paths instead.
     using ProfilePathChooser = std::function<QString(bool forExport)>;
     void setProfilePathChooser(ProfilePathChooser chooser);
-    QPushButton *exportProfileButton() const { return m_exportProfileButton; }
-    QPushButton *importProfileButton() const { return m_importProfileButton; }
+    QPushButton *exportProfileButton() const { return m_topBar->exportProfileButton(); }
+    QPushButton *importProfileButton() const { return m_topBar->importProfileButton(); }
     void onExportProfileClicked();
     void onImportProfileClicked();
 
 private:
-    void addProfileButtons(QHBoxLayout *topBarLayout);
+    // The top bar's Export and Import, and where their files are chosen.
+    void initProfileActions();
     ProfileDevice profileTarget() const;
     void showProfileOutcome(const QString &status, const QString &details, bool failed);
 
-    QPushButton *m_exportProfileButton = nullptr;
-    QPushButton *m_importProfileButton = nullptr;
     ProfilePathChooser m_profilePathChooser;
     // --- end of profiles ------------------------------------------------------------------
 
@@ -589,27 +549,24 @@ public:
     using SheetPathChooser = std::function<QString()>;
     void setSheetPathChooser(SheetPathChooser chooser);
     // Export's menu: "Profile…" and "Layout sheet…".
-    QMenu *exportMenu() const { return m_exportMenu; }
+    QMenu *exportMenu() const { return m_topBar->exportMenu(); }
     // What the sheet prints: the panel, layers and lighting the window shows, unsaved edits
     // included.
     LayoutSheetData layoutSheetData() const;
     void onExportSheetClicked();
 
 private:
-    void addExportMenu();
+    void initSheetExport();
 
-    QMenu *m_exportMenu = nullptr;
     SheetPathChooser m_sheetPathChooser;
     // --- end of layout sheet --------------------------------------------------------------
 
     // --- language switch (widgetlanguage.cpp) ---------------------------------------------
 public:
     // English / 中文 in the top bar; the user's choice is kept in the per-user settings.
-    QComboBox *languageSwitch() const { return m_languageSwitch; }
+    QComboBox *languageSwitch() const { return m_topBar->languageSwitch(); }
 
 private:
-    void addLanguageSwitch(QHBoxLayout *topBarLayout);
-
-    QComboBox *m_languageSwitch = nullptr;
+    void initLanguageSwitch();
     // --- end of language switch -----------------------------------------------------------
 };

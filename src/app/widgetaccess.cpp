@@ -4,16 +4,11 @@
 #include "app/widget.h"
 
 #include "app/statusline.h"
-#include "app/topbarstyle.h"
 #include "app/udevruledialog.h"
-#include "controls/fittinglabel.h"
 #include "device/hidmanager.h"
 #include "model/logcategories.h"
 
-#include <QBoxLayout>
 #include <QDebug>
-#include <QLabel>
-#include <QPushButton>
 #include <QSizePolicy>
 
 namespace {
@@ -24,37 +19,10 @@ const QString DENIED_STYLE = QStringLiteral("color: #FF8080; font-weight: bold;"
 
 } // namespace
 
-void Widget::addAccessFixButton(QHBoxLayout *topBarLayout)
-{
-    m_accessFixButton = new QPushButton(QStringLiteral("How to fix"), m_topBar);
-    m_accessFixButton->setObjectName(QStringLiteral("accessFixButton"));
-    m_accessFixButton->setStyleSheet(topBarButtonStyle());
-    m_accessFixButton->setCursor(Qt::PointingHandCursor);
-    m_accessFixButton->setFixedHeight(34);
-    m_accessFixButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    topBarLayout->insertWidget(topBarLayout->indexOf(m_statusLabel) + 1, m_accessFixButton);
-    connect(m_accessFixButton, &QPushButton::clicked, this, &Widget::showAccessFix);
-}
-
 void Widget::showAccessFix()
 {
     UdevRuleDialog dialog(this);
     dialog.exec();
-}
-
-void Widget::setAccessFixOffered(bool offered)
-{
-    if (!m_accessFixButton)
-        return;
-    if (offered == m_accessFixButton->isVisibleTo(m_topBar))
-        return;
-    // The button takes its room from the status (whose text is short meanwhile), so the
-    // bar never asks for more than the narrowest window has.
-    if (auto *status = qobject_cast<FittingLabel *>(m_statusLabel)) {
-        const int room = ACCESS_FIX_ROOM + m_topBar->layout()->spacing();
-        status->setLargestMinimumWidth(status->largestMinimumWidth() + (offered ? -room : room));
-    }
-    m_accessFixButton->setVisible(offered);
 }
 
 void Widget::setPanelEmpty(bool empty)
@@ -82,14 +50,14 @@ void Widget::onDeviceAccessDenied()
     // Short, so that it stays whole in the status's own size beside the button that tells
     // the fix, down to the smallest window.
     m_status->show(uiText(QStringLiteral("No access to the keypad")), DENIED_STYLE);
-    setAccessFixOffered(true);
+    m_topBar->setAccessFixOffered(true);
     setPanelEmpty(true);
 }
 
 void Widget::onDeviceAccessDeniedCleared()
 {
     qCDebug(lcWindow) << "=== onDeviceAccessDeniedCleared called ===";
-    setAccessFixOffered(false);
+    m_topBar->setAccessFixOffered(false);
     setPanelEmpty(false);
     // An opened keypad is announced right after this and sets its own text.
     if (isDeviceConnected())

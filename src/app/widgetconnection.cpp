@@ -56,7 +56,7 @@ void Widget::setDeviceKind(bool legacy, const DeviceInfo &info, const LegacyDevi
 void Widget::onKindChanged()
 {
     // Kept after the device goes away: the layer buttons keep the last keypad's count.
-    m_lastConnectedLayerCount = qBound(1, int(deviceInfo().layerCount), 3);
+    m_layerBar->setLastConnectedCount(qBound(1, int(deviceInfo().layerCount), 3));
     updateSlotMap();
     markAbsentButtons();
 }
@@ -64,10 +64,10 @@ void Widget::onKindChanged()
 void Widget::setDeviceTaskButtonsEnabled(bool enabled)
 {
     const bool on = enabled && isDeviceConnected() && !session()->isSaveRunning();
-    if (saveSettingsButton())
+    if (m_commandColumn) {
         saveSettingsButton()->setEnabled(on);
-    if (viewSettingsButton())
         viewSettingsButton()->setEnabled(on);
+    }
 }
 
 void Widget::showRefusal(const QString &why)

@@ -8,11 +8,9 @@
 #include "app/edithistory.h"
 #include "app/keyboardfocus.h"
 #include "app/panelnavigator.h"
-#include "app/topbarstyle.h"
 #include "controls/keybutton.h"
 #include "controls/knobbutton.h"
 #include "controls/rgbcolorpickerwidget.h"
-#include "controls/unsavedmark.h"
 #include "model/logcategories.h"
 #include "pages/rgbledpage.h"
 
@@ -29,9 +27,6 @@
 
 namespace {
 
-constexpr int EDIT_BUTTON_WIDTH = 40;
-constexpr int EDIT_BUTTON_HEIGHT = 34;
-
 QString plainText(const QString &text)
 {
     QString plain = text.contains(QLatin1Char('<'))
@@ -42,54 +37,13 @@ QString plainText(const QString &text)
 
 } // namespace
 
-void Widget::addEditControls(QHBoxLayout *topBarLayout)
-{
-    // Arrows rather than words: the status text needs the bar's width in a narrow window.
-    // The tooltips and accessible names carry the words.
-    auto make = [this](const QString &arrow, const QString &name, const QString &what) {
-        auto *b = new QPushButton(arrow, m_topBar);
-        b->setObjectName(name);
-        b->setAccessibleName(what);
-        b->setFixedSize(EDIT_BUTTON_WIDTH, EDIT_BUTTON_HEIGHT);
-        b->setStyleSheet(topBarButtonStyle());
-        b->setCursor(Qt::PointingHandCursor);
-        b->setEnabled(false);
-        return b;
-    };
-    m_undoButton = make(QStringLiteral("\u21B6"), QStringLiteral("undoButton"), QStringLiteral("Undo"));
-    m_redoButton = make(QStringLiteral("\u21B7"), QStringLiteral("redoButton"), QStringLiteral("Redo"));
-    topBarLayout->insertWidget(0, m_undoButton);
-    topBarLayout->insertWidget(1, m_redoButton);
-    // As much room right of the status as the two take on its left, so it stays centred
-    // (a spacer takes the place of the spacing beside it).
-    const int statusAt = topBarLayout->indexOf(m_statusLabel);
-    topBarLayout->insertItem(statusAt + 1,
-                             new QSpacerItem(2 * (EDIT_BUTTON_WIDTH + topBarLayout->spacing()), 0,
-                                             QSizePolicy::Preferred, QSizePolicy::Minimum));
-}
-
-void Widget::addUnsavedCount()
-{
-    // Under Save Settings: the count says what Save would write.
-    auto *column = qobject_cast<QBoxLayout *>(m_saveButton->parentWidget()->layout());
-    m_unsavedCountLabel = new QLabel(m_saveButton->parentWidget());
-    m_unsavedCountLabel->setObjectName(QStringLiteral("unsavedCountLabel"));
-    m_unsavedCountLabel->setStyleSheet(QStringLiteral(
-        "QLabel#unsavedCountLabel { color: #FF8C00; font-size: 16px; font-weight: bold; }"));
-    m_unsavedCountLabel->setAlignment(Qt::AlignCenter);
-    m_unsavedCountLabel->setMinimumHeight(24);
-    m_unsavedCountLabel->setWordWrap(true);
-    if (column)
-        column->insertWidget(column->indexOf(m_saveButton) + 1, m_unsavedCountLabel);
-}
-
 void Widget::initEditing()
 {
     m_history = new EditHistory(&m_keyboardData, this);
     m_history->stepAtEveryInput();
-    addUnsavedCount();
-    connect(m_undoButton, &QPushButton::clicked, m_history, &EditHistory::undo);
-    connect(m_redoButton, &QPushButton::clicked, m_history, &EditHistory::redo);
+    m_commandColumn->addUnsavedCountLabel();
+    connect(m_topBar, &TopBar::undoClicked, m_history, &EditHistory::undo);
+    connect(m_topBar, &TopBar::redoClicked, m_history, &EditHistory::redo);
     connect(m_history, &EditHistory::changed, this, &Widget::refreshEditControls);
     connect(m_history, &EditHistory::stepApplied, this, &Widget::onHistoryStepApplied);
     // The lighting page, when it is built later, is held as it is built.
@@ -106,17 +60,17 @@ void Widget::initEditing()
     shortcut(QKeySequence(Qt::CTRL + Qt::Key_Y), [this] { m_history->redo(); });
     // Through the buttons, so a shortcut is refused whenever the button would be.
     shortcut(QKeySequence(Qt::CTRL + Qt::Key_S), [this] {
-        if (m_saveButton->isEnabled())
-            m_saveButton->click();
+        if (saveSettingsButton()->isEnabled())
+            saveSettingsButton()->click();
     });
     shortcut(QKeySequence(Qt::Key_F5), [this] {
-        if (m_viewButton->isEnabled())
-            m_viewButton->click();
+        if (viewSettingsButton()->isEnabled())
+            viewSettingsButton()->click();
     });
     shortcut(QKeySequence(Qt::Key_Delete), [this] {
-        if (m_clearButton->isEnabled() && m_clearButton->isVisible()
+        if (clearButton()->isEnabled() && clearButton()->isVisible()
             && m_keyboardData.selectedKey() >= 0)
-            m_clearButton->click();
+            clearButton()->click();
     });
 
     m_panelNavigator = new PanelNavigator(
@@ -151,12 +105,6 @@ void Widget::initEditing()
     for (QAbstractButton *b : buttons)
         if (b->focusPolicy() == Qt::NoFocus)
             b->setFocusPolicy(Qt::TabFocus);
-
-    for (QPushButton *layer : m_layerButtons) {
-        auto *mark = new UnsavedMark(layer);
-        mark->hide();
-        m_layerMarks.append(mark);
-    }
 
     m_marksTimer = new QTimer(this);
     m_marksTimer->setSingleShot(true);
@@ -208,10 +156,10 @@ void Widget::refreshUnsavedMarks()
         else if (auto *k = qobject_cast<KnobButton *>(button))
             k->setUnsaved(unsaved);
     }
-    for (int i = 0; i < m_layerMarks.size(); ++i)
-        m_layerMarks[i]->setVisible(m_keyboardData.layerHasUnsavedChanges(i));
-    if (m_unsavedCountLabel)
-        m_unsavedCountLabel->setText(unsavedCountText());
+    for (int i = 0; i < LayerBar::LAYER_COUNT; ++i)
+        m_layerBar->setLayerUnsaved(i, m_keyboardData.layerHasUnsavedChanges(i));
+    if (QLabel *count = unsavedCountLabel())
+        count->setText(unsavedCountText());
     if (!windowTitle().contains(QLatin1String("[*]")))
         setWindowTitle(windowTitle() + QStringLiteral("[*]"));
     setWindowModified(hasUnsavedMarks());
@@ -259,18 +207,18 @@ void Widget::refreshAccessibleTexts()
 
 void Widget::refreshEditControls()
 {
-    if (!m_history || !m_undoButton)
+    if (!m_history || !m_topBar)
         return;
     const bool ready = !m_history->isStepOpen();
-    m_undoButton->setEnabled(ready && m_history->canUndo());
-    m_redoButton->setEnabled(ready && m_history->canRedo());
+    undoButton()->setEnabled(ready && m_history->canUndo());
+    redoButton()->setEnabled(ready && m_history->canRedo());
     const QString undo = m_history->undoName();
     const QString redo = m_history->redoName();
-    m_undoButton->setAccessibleName(uiText(QStringLiteral("Undo")));
-    m_redoButton->setAccessibleName(uiText(QStringLiteral("Redo")));
-    m_undoButton->setToolTip(undo.isEmpty() ? uiText(QStringLiteral("Undo"))
+    undoButton()->setAccessibleName(uiText(QStringLiteral("Undo")));
+    redoButton()->setAccessibleName(uiText(QStringLiteral("Redo")));
+    undoButton()->setToolTip(undo.isEmpty() ? uiText(QStringLiteral("Undo"))
                                             : uiText(QStringLiteral("Undo %1")).arg(uiText(undo)));
-    m_redoButton->setToolTip(redo.isEmpty() ? uiText(QStringLiteral("Redo"))
+    redoButton()->setToolTip(redo.isEmpty() ? uiText(QStringLiteral("Redo"))
                                             : uiText(QStringLiteral("Redo %1")).arg(uiText(redo)));
 }
 
@@ -280,8 +228,8 @@ void Widget::onHistoryStepApplied(int layer, int key)
     // The views took the step when the model said so; a step on another layer also brings
     // that layer into view, and what shows the current layer follows it.
     if (layer >= 0 && layer != m_keyboardData.currentLayer() && layer < 3
-        && m_layerButtons[layer] && m_layerButtons[layer]->isEnabled()) {
-        m_layerButtons[layer]->setChecked(true);
+        && layerButton(layer) && layerButton(layer)->isEnabled()) {
+        layerButton(layer)->setChecked(true);
         onLayerButtonClicked(layer);
         refreshViewsFromModel();
     }

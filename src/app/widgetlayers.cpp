@@ -1,9 +1,9 @@
-// Layer buttons: how many are offered and switching between layers.
+// Layer buttons: how many are offered and switching between layers. The LayerBar owns the
+// buttons and the counts; the window knows the keypad and the current layer.
 #include "app/widget.h"
 
 #include "model/logcategories.h"
 
-#include <QButtonGroup>
 #include <QDebug>
 #include <QPushButton>
 #include <QTextEdit>
@@ -17,26 +17,20 @@ const char *boolText(bool b)
 
 QPushButton *Widget::layerButton(int index) const
 {
-    return (index >= 0 && index < 3) ? m_layerButtons[index] : nullptr;
+    return m_layerBar ? m_layerBar->button(index) : nullptr;
 }
 
 void Widget::initLayerSwitchLogic()
 {
-    m_layerGroup = new QButtonGroup(this);
-    for (int i = 0; i < 3; ++i)
-        m_layerGroup->addButton(m_layerButtons[i], i);
-    m_layerGroup->setExclusive(true);
-    m_layerButtons[0]->setChecked(true);
-    connect(m_layerGroup, &QButtonGroup::idClicked, this,
-            &Widget::onLayerButtonClicked);
-    updateLayerBtnWidth();
+    connect(m_layerBar, &LayerBar::layerChosen, this, &Widget::onLayerButtonClicked);
+    m_layerBar->fitToWindowWidth(width(), DESIGN_WIDTH);
 }
 
 void Widget::setForcedLayerDisplayCount(int count)
 {
-    m_forcedLayerCount = count < 0 ? -1 : qMin(count, 3);
+    m_layerBar->setForcedCount(count);
     qCDebug(lcLayers).nospace() << "[Layer] setForcedLayerDisplayCount count=" << count
-                                << " stored=" << m_forcedLayerCount
+                                << " stored=" << m_layerBar->forcedCount()
                                 << " deviceValid=" << boolText(deviceInfo().valid)
                                 << " deviceLayer=" << deviceInfo().layerCount
                                 << " legacyLayer=" << legacyInfo().layerCount;
@@ -45,65 +39,32 @@ void Widget::setForcedLayerDisplayCount(int count)
 
 int Widget::effectiveLayerDisplayCount() const
 {
-    const char *source;
-    int value;
-    if (m_forcedLayerCount >= 0) {
-        source = "forced";
-        value = m_forcedLayerCount;
-    } else if (deviceInfo().valid) {
-        source = "device";
-        value = deviceInfo().layerCount;
-    } else if (isLegacyDevice()) {
-        source = "legacy";
-        value = legacyInfo().layerCount;
-    } else if (m_lastConnectedLayerCount >= 1) {
-        source = "lastConnected";
-        value = m_lastConnectedLayerCount;
-    } else {
-        source = "startupDefault";
-        value = m_startupLayerCount;
-    }
-    const int result = value < 1 ? 0 : qMin(value, 3);
-    qCDebug(lcLayers).nospace() << "[Layer] effectiveLayerDisplayCount source=" << source
-                                << " forced=" << m_forcedLayerCount
-                                << " deviceValid=" << boolText(deviceInfo().valid)
-                                << " deviceLayer=" << deviceInfo().layerCount
-                                << " legacyLayer=" << legacyInfo().layerCount << " result=" << result;
-    return result;
+    LayerCountInputs device;
+    device.deviceValid = deviceInfo().valid;
+    device.deviceLayers = deviceInfo().layerCount;
+    device.legacy = isLegacyDevice();
+    device.legacyLayers = legacyInfo().layerCount;
+    return m_layerBar->displayCount(device);
 }
 
 void Widget::updateLayerButtonsVisibility()
 {
-    if (!m_layerGroup)
-        return; // the buttons do not exist yet (settings are read before the widgets)
+    if (!m_layerBar)
+        return; // the window is not built yet
     const int n = effectiveLayerDisplayCount();
     const int current = m_keyboardData.currentLayer();
-    qCDebug(lcLayers).nospace() << "[Layer] updateLayerButtonsVisibility forced=" << m_forcedLayerCount
+    qCDebug(lcLayers).nospace() << "[Layer] updateLayerButtonsVisibility forced=" << m_layerBar->forcedCount()
                                 << " effective=" << n << " currentLayer=" << current
                                 << " deviceValid=" << boolText(deviceInfo().valid)
                                 << " deviceLayer=" << deviceInfo().layerCount
                                 << " legacyLayer=" << legacyInfo().layerCount;
-    for (int i = 0; i < 3; ++i) {
-        m_layerButtons[i]->setVisible(i < n);
-        m_layerButtons[i]->setEnabled(i < n);
-    }
-    qCDebug(lcLayers) << "[Layer] button visible states" << !m_layerButtons[0]->isHidden()
-                      << !m_layerButtons[1]->isHidden() << !m_layerButtons[2]->isHidden();
-
-    if (n == 0) {
-        // An exclusive group keeps one button on; lift that while turning them all off.
-        m_layerGroup->setExclusive(false);
-        for (QPushButton *b : m_layerButtons)
-            b->setChecked(false);
-        m_layerGroup->setExclusive(true);
+    m_layerBar->showCount(n);
+    if (n == 0)
         return;
-    }
     const int g = qBound(0, current, n - 1);
     if (g != current)
         m_keyboardData.setCurrentLayer(g);
-    m_layerButtons[0]->setChecked(g == 0);
-    m_layerButtons[1]->setChecked(g == 1 && n >= 2);
-    m_layerButtons[2]->setChecked(g == 2 && n == 3);
+    m_layerBar->setCheckedLayer(g);
 }
 
 void Widget::onLayerButtonClicked(int id)
@@ -112,29 +73,8 @@ void Widget::onLayerButtonClicked(int id)
     refreshKeyButtonVisuals();
     refreshPhysicalKeyDisplayMode();
     updateLayerButtonsVisibility();
-    if (m_keyFunctionDisplay)
-        m_keyFunctionDisplay->clear();
+    if (QTextEdit *display = keyFunctionDisplay())
+        display->clear();
     m_highlightedButton = nullptr;
     qCDebug(lcLayers) << "Switched to Layer" << id + 1;
-}
-
-void Widget::updateLayerBtnWidth()
-{
-    const int w = qMax(BASE_LAYER_BTN_WIDTH,
-                       nearestPx(BASE_LAYER_BTN_WIDTH * LAYER_WIDTH_SCALE_RATIO * width()
-                                 / double(DESIGN_WIDTH)));
-    if (m_layerColumn)
-        m_layerColumn->setFixedWidth(w);
-    const QString style = QStringLiteral(
-        "QPushButton { min-width: %1px; max-width: %1px; min-height: 60px; max-height: 60px;"
-        " font-size: 16px; font-weight: bold; color: white; text-align: center; border: none;"
-        " border-radius: 0px; background: transparent; padding: 0px; margin: 0px; outline: none; }"
-        "QPushButton:checked, QPushButton:checked:hover { background-color: #404040; }"
-        "QPushButton:hover:!checked { background: transparent; }").arg(w);
-    for (QPushButton *b : m_layerButtons) {
-        if (!b)
-            continue;
-        b->setFixedWidth(w);
-        b->setStyleSheet(style);
-    }
 }

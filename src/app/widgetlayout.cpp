@@ -10,7 +10,6 @@
 #include "model/slotmap.h"
 
 #include <QBoxLayout>
-#include <QButtonGroup>
 #include <QDebug>
 #include <QFrame>
 #include <QLabel>
@@ -161,9 +160,8 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
         k->setChecked(false);
         k->hide();
     }
-    for (QPushButton *l : m_layerButtons)
-        if (l)
-            l->setEnabled(true);
+    for (int i = 0; i < LayerBar::LAYER_COUNT; ++i)
+        layerButton(i)->setEnabled(true);
     m_highlightedButton = nullptr;
     for (auto &knob : m_knobPointers)
         knob[0] = knob[1] = knob[2] = nullptr;
@@ -208,7 +206,7 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
     if (c.turnOnlyKnobCount > 0 && m_turnOnlyButtons.size() >= 2)
         assignKnobPointers(c.keyCount, m_turnOnlyButtons[0], m_turnOnlyButtons[1], nullptr);
 
-    scaleButtons(m_scaleRatio);
+    m_commandColumn->applyScale(m_scaleRatio);
     m_panelApplied.clear(); // a new preset: lay the panel out even at an unchanged scale
     fitPanelToWindow();
     fitToSettledLayout(); // the command column may have changed its width
@@ -230,7 +228,7 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
     if (sel >= 0)
         onSelectedKeyChanged(sel);
 
-    if (m_layerGroup)
+    if (m_layerBar)
         updateLayerButtonsVisibility();
     updateWindowTitle();
 

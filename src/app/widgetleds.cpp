@@ -110,7 +110,7 @@ void Widget::onRgbColorPicked(const QColor &color)
     const LedColorData led = toLed(color);
     const int layer = m_keyboardData.currentLayer();
     if (hasStandaloneLedLayout()) {
-        m_keyboardData.setLedColor(layer, m_selectedStandaloneLed, led);
+        m_keyboardData.setLedColor(layer, selectedStandaloneLed(), led);
         refreshStandaloneLedDisplay(-1);
         return;
     }

@@ -40,22 +40,6 @@ void Widget::arrangePanelFrame()
     }
 }
 
-void Widget::scaleButtons(double scale)
-{
-    const QString sheet = functionButtonStyleSheet(scale);
-    for (QPushButton *b : {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton}) {
-        if (!b)
-            continue;
-        b->setMinimumHeight(qMin(m_commandButtonHeight, scaled(INIT_FUNC_BTN_HEIGHT, scale, 50)));
-        QFont f = b->font();
-        f.setBold(true);
-        f.setPointSize(scaled(INIT_FUNC_BTN_FONT_SIZE, scale, 20));
-        b->setFont(f);
-        if (b->styleSheet() != sheet)
-            b->setStyleSheet(sheet);
-    }
-}
-
 void Widget::scaleKeys(double scale)
 {
     const PhysicalLayoutConfig &c = m_currentLayout;
@@ -208,36 +192,6 @@ void Widget::updatePhysicalPanelGeometry(double scale)
     m_panelFrame->adjustSize();
 }
 
-void Widget::updateInputFrameWidth()
-{
-    const int width = m_displayWidth > 0 ? m_displayWidth : preferredDisplayWidth();
-    m_inputFrame->setFixedWidth(width);
-    // A narrow display keeps its room for the text rather than for its margins.
-    const int margin = width < 200 ? 8 : 20;
-    if (QLayout *layout = m_inputFrame->layout())
-        layout->setContentsMargins(margin, 20, margin, 20);
-}
-
-int Widget::preferredDisplayWidth() const
-{
-    return qBound(250, nearestPx(width() * 0.2), 500);
-}
-
-int Widget::commandColumnWidthFor(int fontPx) const
-{
-    // The widest text in that font, off the button edges, plus the column's own margins.
-    int widest = 0;
-    for (const QPushButton *b : {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton}) {
-        if (!b)
-            continue;
-        QFont f = b->font();
-        f.setBold(true);
-        f.setPixelSize(fontPx);
-        widest = qMax(widest, QFontMetrics(f).horizontalAdvance(b->text()));
-    }
-    return widest + 2 * COMMAND_TEXT_SIDE_ROOM + 20;
-}
-
 void Widget::fitPanelToWindow()
 {
     // The row's height: what the window leaves once the top bar and the pages below have
@@ -261,37 +215,20 @@ void Widget::fitPanelToWindow()
             row.shareHeight = (height() - topBar - 2 * spacing) * middle / (middle + bottom);
     }
     const QMargins margins = m_middleRowLayout ? m_middleRowLayout->contentsMargins() : QMargins();
-    row.fixedWidth = margins.left() + margins.right() + (m_layerColumn ? m_layerColumn->minimumWidth() : 0)
+    row.fixedWidth = margins.left() + margins.right() + (m_layerBar ? m_layerBar->minimumWidth() : 0)
                      + 2 * MIDDLE_ROW_SPACING;
-    row.displayPreferred = preferredDisplayWidth();
+    row.displayPreferred = CommandColumn::preferredDisplayWidth(width());
     row.displayMinimum = DISPLAY_MINIMUM_WIDTH;
     // The column likes the room its texts need at the scaled font, within a quarter of the
     // window; at the least the room they need at the smallest font.
-    row.commandMinimum = commandColumnWidthFor(COMMAND_FONT_FLOOR_PX);
+    row.commandMinimum = m_commandColumn->widthFor(COMMAND_FONT_FLOOR_PX);
     row.commandPreferred = qBound(row.commandMinimum,
-                                  commandColumnWidthFor(qMax(20, nearestPx(INIT_FUNC_BTN_FONT_SIZE * m_scaleRatio))),
+                                  m_commandColumn->widthFor(qMax(20, nearestPx(INIT_FUNC_BTN_FONT_SIZE * m_scaleRatio))),
                                   qMax(row.commandMinimum, nearestPx(width() * 0.25)));
     const PanelFit::Plan plan = PanelFit(m_currentLayout).plan(m_scaleRatio, row);
 
-    // Four command buttons share the row's height with what else the column holds (the
-    // gaps, the unsaved-changes count below Save Settings), measured rather than assumed.
-    int columnRest = 3 * 10;
-    if (m_commandColumn && m_commandColumn->layout()) {
-        int buttons = 0;
-        for (const QPushButton *b : {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton})
-            if (b)
-                buttons += b->minimumHeight();
-        columnRest = qMax(columnRest, m_commandColumn->layout()->minimumSize().height() - buttons);
-    }
-    m_commandButtonHeight = qBound(36, (rowHeight - columnRest) / 4, qMax(50, nearestPx(INIT_FUNC_BTN_HEIGHT * m_scaleRatio)));
-    for (QPushButton *b : {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton})
-        if (b)
-            b->setMinimumHeight(qMin(m_commandButtonHeight, scaled(INIT_FUNC_BTN_HEIGHT, m_scaleRatio, 50)));
-
-    m_displayWidth = plan.displayWidth;
-    updateInputFrameWidth();
-    if (m_commandColumn && m_commandColumn->minimumWidth() != plan.commandWidth)
-        m_commandColumn->setFixedWidth(plan.commandWidth);
+    m_commandColumn->fitButtonHeights(rowHeight, m_scaleRatio);
+    m_commandColumn->setWidths(plan.displayWidth, plan.commandWidth, width());
 
     const QString applied = QStringLiteral("%1@%2").arg(m_currentLayout.name).arg(plan.panelScale, 0, 'f', 4);
     if (applied == m_panelApplied)

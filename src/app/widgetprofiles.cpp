@@ -7,7 +7,6 @@
 
 #include "app/profilefiles.h"
 #include "app/statusline.h"
-#include "app/topbarstyle.h"
 #include "model/logcategories.h"
 
 #include <QBoxLayout>
@@ -20,35 +19,10 @@
 #include <QTextEdit>
 #include <QTimer>
 
-namespace {
-
-constexpr int PROFILE_BUTTON_WIDTH = 96;
-constexpr int PROFILE_BUTTON_HEIGHT = 34;
-
-} // namespace
-
-void Widget::addProfileButtons(QHBoxLayout *topBarLayout)
+void Widget::initProfileActions()
 {
-    auto make = [this](const QString &text, const QString &name) {
-        auto *b = new QPushButton(text, m_topBar);
-        b->setObjectName(name);
-        b->setFixedSize(PROFILE_BUTTON_WIDTH, PROFILE_BUTTON_HEIGHT);
-        b->setStyleSheet(topBarButtonStyle());
-        b->setCursor(Qt::PointingHandCursor);
-        return b;
-    };
-    m_exportProfileButton = make(QStringLiteral("Export"), QStringLiteral("exportProfileButton"));
-    m_importProfileButton = make(QStringLiteral("Import"), QStringLiteral("importProfileButton"));
-    topBarLayout->addWidget(m_exportProfileButton);
-    topBarLayout->addWidget(m_importProfileButton);
-    // As much room on the left of the status text as the buttons take on its right, so the
-    // status stays centred over the window; in a narrow window the room goes to the text.
-    topBarLayout->insertItem(0, new QSpacerItem(2 * PROFILE_BUTTON_WIDTH + topBarLayout->spacing(), 0,
-                                                QSizePolicy::Preferred, QSizePolicy::Minimum));
-
-    addExportMenu(); // Export offers the profile and the layout sheet
-    connect(m_importProfileButton, &QPushButton::clicked, this, &Widget::onImportProfileClicked);
-
+    connect(m_topBar, &TopBar::exportProfileRequested, this, &Widget::onExportProfileClicked);
+    connect(m_topBar, &TopBar::importProfileRequested, this, &Widget::onImportProfileClicked);
     m_profilePathChooser = [this](bool forExport) {
         const QString filter = uiText(QStringLiteral("Keypad profiles (*.json)"));
         if (forExport) {

@@ -79,7 +79,7 @@ void Widget::onResizeTimeout()
         // fitted to the size itself.
         if (size() != m_sizeLaidOut) {
             m_sizeLaidOut = size();
-            updateLayerBtnWidth();
+            m_layerBar->fitToWindowWidth(width(), DESIGN_WIDTH);
             fitPanelToWindow();
             fitToSettledLayout();
             if (hasStandaloneLedLayout())
@@ -106,7 +106,7 @@ void Widget::relayoutAt(double scale)
     preUpdateAllElements(scale);
     updateBottomSectionSizes(scale);
     m_sizeLaidOut = size();
-    updateLayerBtnWidth();
+    m_layerBar->fitToWindowWidth(width(), DESIGN_WIDTH);
     fitPanelToWindow();
     updateRgbLedPageStyle(scale);
     fitToSettledLayout();
@@ -130,20 +130,12 @@ void Widget::preUpdateFontsOnly(double scale)
 {
     // Function buttons and the page list carry their font in style sheets, which outrank
     // QWidget::setFont; both are rewritten here.
-    const QString buttonSheet = functionButtonStyleSheet(scale);
-    for (QPushButton *b : {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton})
-        if (b && b->styleSheet() != buttonSheet)
-            b->setStyleSheet(buttonSheet);
+    if (m_commandColumn)
+        m_commandColumn->applyFontScale(scale);
     m_pages->setListScale(scale);
-    if (m_keyFunctionDisplay)
-        m_keyFunctionDisplay->setStyleSheet(
-            QStringLiteral("QTextEdit#keyFunctionDisplay { font-size: %1px; }")
-                .arg(qMax(14, nearestPx(18 * scale))));
 
-    // The status line: its own rule on the bar outranks the window sheet's 24 px.
     if (m_topBar)
-        m_topBar->setStyleSheet(QStringLiteral("QLabel#topTipBar { font-size: %1px; }")
-                                    .arg(qMax(18, nearestPx(24 * scale))));
+        m_topBar->applyFontScale(scale);
 
     m_pages->applyScale(scale, true);
 }
@@ -154,52 +146,8 @@ void Widget::fitToSettledLayout()
     // pass of the window is the dearest part of a relayout).
     if (m_mainLayout)
         m_mainLayout->activate();
-    refitFunctionButtons();
+    m_commandColumn->refit(m_scaleRatio);
     m_pages->fitList(m_scaleRatio);
-}
-
-QString Widget::functionButtonStyleSheet(double scale) const
-{
-    // The font steps down to this floor while a text would be cut; the command column is
-    // never narrower than these texts need at the floor (commandColumnMinimumWidth). The
-    // side room keeps the texts off the button edges.
-    constexpr int kFloorPx = COMMAND_FONT_FLOOR_PX;
-    constexpr int kSideRoom = 2 * COMMAND_TEXT_SIDE_ROOM;
-    int px = qMax(20, nearestPx(INIT_FUNC_BTN_FONT_SIZE * scale));
-    const QPushButton *buttons[] = {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton};
-    // Text widths grow in step with the font size: one measurement per button at a large
-    // size gives the largest size that fits, checked (and stepped down) at that size.
-    constexpr int kProbePx = 100;
-    int fitting = px;
-    for (const QPushButton *b : buttons) {
-        if (!b || !b->isVisible() || b->width() <= kSideRoom)
-            continue;
-        QFont f = b->font();
-        f.setBold(true);
-        f.setPixelSize(kProbePx);
-        const int probe = QFontMetrics(f).horizontalAdvance(b->text());
-        if (probe <= 0)
-            continue;
-        int size = qMin(px, (b->width() - kSideRoom) * kProbePx / probe + 1);
-        for (; size > kFloorPx; --size) {
-            f.setPixelSize(size);
-            if (QFontMetrics(f).horizontalAdvance(b->text()) <= b->width() - kSideRoom)
-                break;
-        }
-        fitting = qMin(fitting, qMax(kFloorPx, size));
-    }
-    px = fitting;
-    return QStringLiteral("QPushButton { font-size: %1px; font-weight: bold; min-height: %2px; }")
-        .arg(px)
-        .arg(qMin(m_commandButtonHeight, qMax(50, nearestPx(INIT_FUNC_BTN_HEIGHT * scale))));
-}
-
-void Widget::refitFunctionButtons()
-{
-    const QString sheet = functionButtonStyleSheet(m_scaleRatio);
-    for (QPushButton *b : {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton})
-        if (b && b->styleSheet() != sheet)
-            b->setStyleSheet(sheet);
 }
 
 void Widget::preUpdateAllElements(double scale)
@@ -208,12 +156,9 @@ void Widget::preUpdateAllElements(double scale)
     // may still be those of an earlier, slightly different scale.
     preUpdateFontsOnly(scale);
     m_pages->restyleHiddenPagesLater();
-    scaleButtons(scale);
-    if (m_topBar) {
-        m_topBar->setFixedHeight(qMax(50, nearestPx(50 * scale)));
-        if (m_statusLabel)
-            m_statusLabel->setFixedHeight(qMax(34, nearestPx(34 * scale)));
-    }
+    m_commandColumn->applyScale(scale);
+    if (m_topBar)
+        m_topBar->applyScale(scale);
 }
 
 void Widget::updateBottomSectionSizes(double scale)

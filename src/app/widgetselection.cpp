@@ -31,7 +31,7 @@ void Widget::initButtonClickLogic()
     for (KnobButton *k : qAsConst(m_turnOnlyButtons))
         connect(k, &QPushButton::clicked, this, &Widget::onButtonClicked, Qt::UniqueConnection);
 
-    connect(m_viewButton, &QPushButton::clicked, this, [] { qCDebug(lcWindow) << "View Settings clicked"; });
+    connect(m_commandColumn, &CommandColumn::viewClicked, this, [] { qCDebug(lcWindow) << "View Settings clicked"; });
 }
 
 void Widget::onButtonClicked()
@@ -112,13 +112,13 @@ void Widget::selectButton(int b)
 
 void Widget::showFullTextInDisplay(const QString &text)
 {
-    if (!m_keyFunctionDisplay)
+    if (!keyFunctionDisplay())
         return;
     if (text.contains(QLatin1String("<span")))
-        m_keyFunctionDisplay->setHtml(text);
+        keyFunctionDisplay()->setHtml(text);
     else
-        m_keyFunctionDisplay->setPlainText(text);
-    m_keyFunctionDisplay->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        keyFunctionDisplay()->setPlainText(text);
+    keyFunctionDisplay()->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
 void Widget::onSelectedKeyChanged(int d)
@@ -128,8 +128,8 @@ void Widget::onSelectedKeyChanged(int d)
     checkOnly(button);
 
     if (d < 0) {
-        if (m_keyFunctionDisplay)
-            m_keyFunctionDisplay->clear();
+        if (keyFunctionDisplay())
+            keyFunctionDisplay()->clear();
     } else {
         const QString buttonText = displayButtonTextForCurrentPage(d);
         const QString fullText = displayFullTextForCurrentPage(d);
@@ -143,8 +143,8 @@ void Widget::onSelectedKeyChanged(int d)
                               << buttonText << "displayText" << fullText;
         }
         if (isRgbLedPageActive() && qobject_cast<KeyButton *>(button)) {
-            if (m_keyFunctionDisplay)
-                m_keyFunctionDisplay->clear();
+            if (keyFunctionDisplay())
+                keyFunctionDisplay()->clear();
         } else {
             showFullTextInDisplay(fullText);
         }
@@ -213,8 +213,8 @@ void Widget::onKeyFullTextChanged(int d, const QString &text)
         return;
     QPushButton *button = buttonAt(buttonIndexFromDataIndex(d));
     if (isRgbLedPageActive() && qobject_cast<KeyButton *>(button)) {
-        if (m_keyFunctionDisplay)
-            m_keyFunctionDisplay->clear();
+        if (keyFunctionDisplay())
+            keyFunctionDisplay()->clear();
         return;
     }
     showFullTextInDisplay(displayFullTextForCurrentPage(d));
@@ -289,8 +289,8 @@ void Widget::onClearSelectedClicked()
     else // the caption and the unsaved mark follow from the model's signals
         m_keyboardData.clearSelectedKey();
     clearHighlight();
-    if (m_keyFunctionDisplay)
-        m_keyFunctionDisplay->clear();
+    if (keyFunctionDisplay())
+        keyFunctionDisplay()->clear();
     qCDebug(lcWindow) << "Clear button clicked - cleared selected key";
 }
 
@@ -303,7 +303,7 @@ void Widget::onClearAllClicked()
     else
         m_keyboardData.clearCurrentLayer(m_slotMap.offeredSlots());
     m_highlightedButton = nullptr;
-    if (m_keyFunctionDisplay)
-        m_keyFunctionDisplay->clear();
+    if (keyFunctionDisplay())
+        keyFunctionDisplay()->clear();
     qCDebug(lcWindow) << "Clear All - cleared layer" << m_keyboardData.currentLayer() + 1;
 }

@@ -11,28 +11,9 @@
 #include <QMenu>
 #include <QPushButton>
 
-void Widget::addExportMenu()
+void Widget::initSheetExport()
 {
-    m_exportMenu = new QMenu(m_exportProfileButton);
-    m_exportMenu->setObjectName(QStringLiteral("exportMenu"));
-    m_exportMenu->setStyleSheet(QStringLiteral(
-        "QMenu { background: #3c3c3c; color: white; border: 1px solid #5a5a5a; }"
-        "QMenu::item { padding: 6px 18px; } QMenu::item:selected { background: #4a4a4a; }"));
-    QAction *profile = m_exportMenu->addAction(QStringLiteral("Profile…"));
-    profile->setObjectName(QStringLiteral("exportProfileAction"));
-    QAction *sheet = m_exportMenu->addAction(QStringLiteral("Layout sheet…"));
-    sheet->setObjectName(QStringLiteral("exportSheetAction"));
-    connect(profile, &QAction::triggered, this, &Widget::onExportProfileClicked);
-    connect(sheet, &QAction::triggered, this, &Widget::onExportSheetClicked);
-    connect(m_exportMenu, &QMenu::aboutToShow, this, [this, profile, sheet] {
-        profile->setText(uiText(QStringLiteral("Profile…")));
-        sheet->setText(uiText(QStringLiteral("Layout sheet…")));
-    });
-    // popup(), not exec(): the click that opens the menu returns at once.
-    connect(m_exportProfileButton, &QPushButton::clicked, this, [this] {
-        m_exportMenu->popup(m_exportProfileButton->mapToGlobal(QPoint(0, m_exportProfileButton->height())));
-    });
-
+    connect(m_topBar, &TopBar::exportSheetRequested, this, &Widget::onExportSheetClicked);
     m_sheetPathChooser = [this] {
         QString path = QFileDialog::getSaveFileName(
             this, uiText(QStringLiteral("Export Layout Sheet")),

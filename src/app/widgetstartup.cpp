@@ -8,7 +8,6 @@
 #include "controls/keybutton.h"
 
 #include <QBoxLayout>
-#include <QButtonGroup>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -28,36 +27,17 @@ void Widget::initUI()
     m_mainLayout->setContentsMargins(0, 0, 0, 0);
     m_mainLayout->addWidget(buildTopBar());
     m_mainLayout->addLayout(buildMiddleRow(), 3);
+    initStandaloneLeds();
     m_mainLayout->addWidget(createFunctionPageFrame(), 4);
 }
 
 QWidget *Widget::buildTopBar()
 {
-    m_topBar = new QWidget(this);
-    m_topBar->setObjectName(QStringLiteral("topBar"));
-    m_topBar->setAttribute(Qt::WA_StyledBackground, true);
-    m_topBar->setFixedHeight(50);
-    auto *layout = new QHBoxLayout(m_topBar);
-    layout->setContentsMargins(8, 6, 8, 6);
-    layout->setSpacing(8);
-    auto *status = new FittingLabel(m_topBar);
-    m_statusLabel = status;
-    m_statusLabel->setObjectName(QStringLiteral("topTipBar"));
-    m_statusLabel->setAlignment(Qt::AlignCenter);
-    m_statusLabel->setFixedHeight(34);
-    layout->addWidget(m_statusLabel, 1);
-    addProfileButtons(layout); // Export and Import, right of the status
-    addEditControls(layout);   // Undo and Redo, left of the status
-    addLanguageSwitch(layout); // English / 中文 at the right end
-    addAccessFixButton(layout); // right of the status while a keypad refuses to open
-    // The status keeps its whole width where the window has it; in the narrowest window it
-    // asks for no more than what the bar's other items (the fix button among them) leave
-    // there, and fits its text in.
-    m_accessFixButton->setFixedWidth(ACCESS_FIX_ROOM);
-    m_accessFixButton->hide();
-    status->setLargestMinimumWidth(0);
-    layout->invalidate();
-    status->setLargestMinimumWidth(MIN_WINDOW_WIDTH - layout->minimumSize().width());
+    m_topBar = new TopBar(m_chinese, MIN_WINDOW_WIDTH, this);
+    initProfileActions();
+    initSheetExport();
+    initLanguageSwitch();
+    connect(m_topBar, &TopBar::accessFixClicked, this, &Widget::showAccessFix);
     return m_topBar;
 }
 
@@ -68,7 +48,8 @@ QLayout *Widget::buildMiddleRow()
     row->setSpacing(0);
     row->setContentsMargins(20, 0, 20, 0);
 
-    row->addWidget(buildLayerColumn());
+    m_layerBar = new LayerBar(this);
+    row->addWidget(m_layerBar);
 
     m_keyKnobGroup = new QGroupBox(this);
     m_keyKnobGroup->setObjectName(QStringLiteral("keyKnobGroup"));
@@ -100,52 +81,13 @@ QLayout *Widget::buildMiddleRow()
 
     row->addSpacing(MIDDLE_ROW_SPACING);
 
-    m_inputFrame = new QFrame(this);
-    m_inputFrame->setObjectName(QStringLiteral("inputFrame"));
-    auto *inputLayout = new QVBoxLayout(m_inputFrame);
-    inputLayout->setContentsMargins(20, 20, 20, 20);
-    inputLayout->setSpacing(0);
-    m_keyFunctionDisplay = new QTextEdit(m_inputFrame);
-    m_keyFunctionDisplay->setObjectName(QStringLiteral("keyFunctionDisplay"));
-    m_keyFunctionDisplay->setReadOnly(true);
-    m_keyFunctionDisplay->setMinimumHeight(80);
-    m_keyFunctionDisplay->setMaximumHeight(150);
-    m_keyFunctionDisplay->setLineWrapMode(QTextEdit::WidgetWidth);
-    m_keyFunctionDisplay->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    m_keyFunctionDisplay->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_keyFunctionDisplay->setPlaceholderText(QStringLiteral("Key Function Display Area"));
-    inputLayout->addStretch(1);
-    inputLayout->addWidget(m_keyFunctionDisplay);
-    inputLayout->addStretch(1);
-    row->addWidget(m_inputFrame, 0);
-
-    row->addSpacing(MIDDLE_ROW_SPACING);
     // Display and command column get fixed widths from the panel fit; the panel's group
     // takes what is left.
-    m_commandColumn = buildCommandColumn();
-    row->addWidget(m_commandColumn, 0);
+    m_commandColumn = new CommandColumn(this);
+    row->addWidget(m_commandColumn->displayFrame(), 0);
+    row->addSpacing(MIDDLE_ROW_SPACING);
+    row->addWidget(m_commandColumn->column(), 0);
     return row;
-}
-
-QWidget *Widget::buildLayerColumn()
-{
-    m_layerColumn = new QWidget(this);
-    m_layerColumn->setObjectName(QStringLiteral("layerColumn"));
-    auto *layout = new QVBoxLayout(m_layerColumn);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    for (int i = 0; i < 3; ++i) {
-        auto *b = new QPushButton(QStringLiteral("LAYER %1").arg(i + 1), m_layerColumn);
-        b->setObjectName(QStringLiteral("layerButton%1").arg(i + 1));
-        b->setCheckable(true);
-        b->setFlat(true);
-        b->setFixedHeight(60);
-        b->setProperty("layer", i + 1);
-        layout->addWidget(b);
-        m_layerButtons[i] = b;
-    }
-    layout->addStretch(1);
-    return m_layerColumn;
 }
 
 QWidget *Widget::buildKeyMatrix()
@@ -195,34 +137,6 @@ QWidget *Widget::buildKeyMatrix()
     return matrix;
 }
 
-QWidget *Widget::buildCommandColumn()
-{
-    auto *column = new QWidget(this);
-    column->setObjectName(QStringLiteral("commandColumn"));
-    auto *layout = new QVBoxLayout(column);
-    layout->setSpacing(10);
-    layout->setContentsMargins(10, 0, 10, 0);
-    layout->addStretch(1);
-    auto make = [&](const QString &text, const QString &name) {
-        auto *b = new QPushButton(text, column);
-        b->setObjectName(name);
-        b->setProperty("class", QStringLiteral("FuncBtn"));
-        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-        QFont f = b->font();
-        f.setBold(true);
-        f.setPointSize(INIT_FUNC_BTN_FONT_SIZE);
-        b->setFont(f);
-        layout->addWidget(b);
-        return b;
-    };
-    m_clearButton = make(QStringLiteral("Clear"), QStringLiteral("clearButton"));
-    m_clearAllButton = make(QStringLiteral("Clear All"), QStringLiteral("clearAllButton"));
-    m_viewButton = make(QStringLiteral("View Settings"), QStringLiteral("viewSettingsButton"));
-    m_saveButton = make(QStringLiteral("Save Settings"), QStringLiteral("saveSettingsButton"));
-    layout->addStretch(1);
-    return column;
-}
-
 QString Widget::windowStyleSheet() const
 {
     return QStringLiteral(
@@ -247,22 +161,14 @@ QString Widget::windowStyleSheet() const
         " QWidget#commandColumn { background: transparent; }");
 }
 
-void Widget::initScalableParams()
-{
-    for (QPushButton *b : {m_clearButton, m_clearAllButton, m_viewButton, m_saveButton}) {
-        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-        b->setMinimumHeight(INIT_FUNC_BTN_HEIGHT);
-    }
-}
-
 void Widget::updateLanguageTexts()
 {
     // Pages not built yet take the language when they are built.
     WidgetTexts::translate(this);
     m_pages->retranslateRows();
 
-    if (m_keyFunctionDisplay)
-        m_keyFunctionDisplay->setPlaceholderText(uiText(QStringLiteral("Key Function Display Area")));
+    if (QTextEdit *display = keyFunctionDisplay())
+        display->setPlaceholderText(uiText(QStringLiteral("Key Function Display Area")));
 
     updateFunctionPagesForDevice();
     refreshPhysicalKeyDisplayMode();
@@ -273,6 +179,6 @@ void Widget::updateLanguageTexts()
     }
 
     const int sel = m_keyboardData.selectedKey();
-    if (sel >= 0 && m_keyFunctionDisplay)
+    if (sel >= 0 && keyFunctionDisplay())
         showFullTextInDisplay(displayFullTextForCurrentPage(sel));
 }
