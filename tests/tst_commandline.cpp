@@ -196,6 +196,11 @@ void TstCommandLine::severalKeypads()
              2);
     QVERIFY(refused.contains(QStringLiteral("No plugged keypad is '9'")));
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("none.json"))));
+    // Without --device a script must not reach whichever keypad answers first.
+    QCOMPARE(run({QStringLiteral("--export"), dir.filePath(QStringLiteral("none.json"))}, &refused), 2);
+    QVERIFY(refused.contains(QStringLiteral("Several keypads are plugged in")));
+    QVERIFY(refused.contains(lines[2]));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("none.json"))));
 }
 
 QProcessEnvironment TstCommandLine::cleanEnvironment(bool offscreen) const

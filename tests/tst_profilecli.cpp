@@ -148,6 +148,7 @@ private slots:
     void knobOnlyKeypadTakesItsThreeSlots();
     void verificationCatchesDroppedWrite();
     void importWritesOnlyDifferences();
+    void importToEveryKeypadOfTheModel();
 };
 
 void TstProfileCli::roundTripCurrentProtocol()
@@ -595,6 +596,59 @@ void TstProfileCli::importWritesOnlyDifferences()
     QCOMPARE(fw->keyRecord(3, 7), Fw::basicRecord(0x04));
     QCOMPARE(fw->lightingColor(2, 9), (std::array<quint8, 3>{0x12, 0x34, 0x56}));
     QVERIFY(r.said(QStringLiteral("Profile imported and verified: 1 key and 1 lighting layer changed")));
+}
+
+// --import --all: twins of the profile's model each get it and are verified on their own, a
+// keypad of another model is skipped, and one that fails mid-write fails the run without
+// stopping the others.
+void TstProfileCli::importToEveryKeypadOfTheModel()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("p.json"));
+    auto make = [] {
+        auto fw = std::make_shared<Fw>();
+        fw->fillFullConfiguration(2);
+        return fw;
+    };
+    auto first = make();
+    auto failing = make();
+    auto third = make();
+    Fw::Identity six;
+    six.keyCount = 6;
+    six.encoderCount = 1;
+    auto other = std::make_shared<Fw>();
+    other->setIdentity(six);
+    const int firstId = sim::SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, first);
+    sim::SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, failing);
+    sim::SimBus::plug(0x514C, 0x8850, other);
+    sim::SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, third);
+    HIDManager::instance()->setPreferredKeypad(QString::fromUtf8(sim::SimBus::pathOf(firstId, 1)));
+    Runner exporter;
+    QCOMPARE(exporter.cli.exportProfile(path), 0);
+    HIDManager::instance()->disconnectDevice();
+    writeFile(path, withKey(readFile(path), 1, 3, basicKey(0x1E)));
+
+    Fw::FaultRule silent; // the second twin stops answering key writes
+    silent.command = Fw::WriteKey;
+    failing->addFault(silent);
+    Runner r;
+    QCOMPARE(r.cli.importProfileToAll(path), 1);
+    const QStringList lines = r.cli.lines();
+    auto line = [&](int number) {
+        for (const QString &l : lines)
+            if (l.startsWith(QStringLiteral("%1  ").arg(number)) && l.contains(QStringLiteral(": ")))
+                return l;
+        return QString();
+    };
+    QVERIFY2(line(1).endsWith(QStringLiteral(": verified")), qPrintable(r.text()));
+    QVERIFY2(line(2).contains(QStringLiteral(": FAILED")), qPrintable(r.text()));
+    QVERIFY2(line(3).endsWith(QStringLiteral(": verified")), qPrintable(r.text()));
+    QVERIFY2(line(4).contains(QStringLiteral(": skipped (6 keys")), qPrintable(r.text()));
+    QVERIFY(r.said(QStringLiteral("Error: 1 of 3 keypads did not take the profile")));
+    QCOMPARE(first->keyRecord(1, 3), Fw::basicRecord(0x1E));
+    QCOMPARE(third->keyRecord(1, 3), Fw::basicRecord(0x1E));
+    QVERIFY(failing->keyRecord(1, 3) != Fw::basicRecord(0x1E));
+    QVERIFY(other->keyRecord(1, 3) != Fw::basicRecord(0x1E));
 }
 
 QTEST_MAIN(TstProfileCli)

@@ -71,11 +71,19 @@ bool startCapture(const CommandLineOptions &options)
 
 // --device: the keypad the link opens when several are plugged. A number from --list is
 // turned into that keypad's identity now, while the list is the one the user saw.
-bool chooseDevice(const CommandLineOptions &options)
+bool chooseDevice(const CommandLineOptions &options, bool needsOne = false)
 {
-    if (options.device.isEmpty())
-        return true;
     HIDManager *hid = HIDManager::instance();
+    if (options.device.isEmpty()) {
+        // A script that exports or imports must not reach whichever keypad answers first.
+        if (!needsOne || hid->listKeypads().size() < 2)
+            return true;
+        std::fprintf(stderr, "Several keypads are plugged in; choose one with --device (its number, serial "
+                             "number or path):\n");
+        for (const QString &line : KeypadListCli::lines(hid->surveyKeypads()))
+            std::fprintf(stderr, "  %s\n", qPrintable(line));
+        return false;
+    }
     QString why;
     const QVector<KeypadEntry> keypads = hid->listKeypads();
     const int at = KeypadListCli::select(keypads, options.device, &why);
@@ -130,9 +138,11 @@ int main(int argc, char *argv[])
             return ProfileCli::BadFileOrUsage;
         if (options.list)
             return KeypadListCli::run(HIDManager::instance());
-        if (!chooseDevice(options))
+        if (!chooseDevice(options, !options.importAll))
             return ProfileCli::BadFileOrUsage;
         ProfileCli cli;
+        if (options.importAll)
+            return cli.importProfileToAll(options.importPath);
         return options.exportPath.isEmpty() ? cli.importProfile(options.importPath)
                                             : cli.exportProfile(options.exportPath);
     }

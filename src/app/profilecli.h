@@ -62,6 +62,10 @@ public:
     int run(const QStringList &args);
     int exportProfile(const QString &path);
     int importProfile(const QString &path);
+    // Imports `path` into every plugged keypad of the profile's model in turn, each verified
+    // by reading it back (profilecliall.cpp); one line per keypad with its result, the others
+    // of another model as skipped. Success only when every one verified.
+    int importProfileToAll(const QString &path);
     // Writes the layout sheet of the connected keypad, or of the saved profile
     // `profilePath` without a keypad (profileclisheet.cpp). `paper` is "a4", "letter" or
     // empty for the locale's. Needs a QGuiApplication.
