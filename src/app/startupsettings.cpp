@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 
 const QString StartupSettings::LANGUAGE_KEY = QStringLiteral("language");
+const QString StartupSettings::KEYPAD_KEY = QStringLiteral("keypad");
 const QString StartupSettings::LAYER_COUNT_KEY = QStringLiteral("layernum");
 
 namespace {
@@ -153,6 +154,31 @@ void StartupSettings::rememberLanguage(bool chinese)
         return;
     QSettings user(path, QSettings::IniFormat);
     rememberLanguage(user, chinese);
+}
+
+void StartupSettings::rememberKeypad(const QString &identity)
+{
+    const QString path = userSettingsPath();
+    if (path.isEmpty()) {
+        QSettings user;
+        user.setValue(KEYPAD_KEY, identity);
+        return;
+    }
+    if (!userFileUsable(path))
+        return;
+    QSettings user(path, QSettings::IniFormat);
+    user.setValue(KEYPAD_KEY, identity);
+    user.sync();
+}
+
+QString StartupSettings::rememberedKeypad()
+{
+    const QString path = userSettingsPath();
+    if (path.isEmpty())
+        return QSettings().value(KEYPAD_KEY).toString();
+    if (!userFileUsable(path))
+        return QString();
+    return QSettings(path, QSettings::IniFormat).value(KEYPAD_KEY).toString().left(300);
 }
 
 QString StartupSettings::userSettingsPath()

@@ -23,6 +23,7 @@ public:
     // Keys of the per-user settings; the language values are "en" and "zh".
     static const QString LANGUAGE_KEY;   // "language"
     static const QString LAYER_COUNT_KEY; // "layernum", 0..3
+    static const QString KEYPAD_KEY;     // "keypad": the identity of the keypad chosen last
 
     // `languageOption` is "en", "zh" or empty.
     static StartupSettings resolve(const QString &languageOption, const QString &configPath,
@@ -42,6 +43,10 @@ public:
     // Keeps the language chosen in the window for the user's next start.
     static void rememberLanguage(QSettings &user, bool chinese);
     static void rememberLanguage(bool chinese); // in the user's settings file
+    // The keypad chosen in the window when several were plugged, for the user's next start;
+    // empty when none was chosen (or the settings cannot be read).
+    static void rememberKeypad(const QString &identity);
+    static QString rememberedKeypad();
 
     // The user's settings file where QSettings keeps it as a file of its own
     // (~/.config/<organization>/<application>.conf on Linux); empty elsewhere.

@@ -7,6 +7,7 @@
 #include "i18n/uitext.h"
 #include "model/physicallayout.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QBoxLayout>
 #include <QComboBox>
@@ -28,6 +29,8 @@ constexpr int EDIT_BUTTON_HEIGHT = 34;
 // free at its right end, so the status text stays where it was.
 constexpr int LANGUAGE_SWITCH_WIDTH = 76;
 constexpr int LANGUAGE_SWITCH_HEIGHT = 34;
+constexpr int KEYPAD_CHOOSER_MIN_WIDTH = 160;
+constexpr int KEYPAD_CHOOSER_MAX_WIDTH = 270;
 
 QString languageSwitchStyle()
 {
@@ -60,11 +63,13 @@ TopBar::TopBar(bool chinese, int narrowestWindow, QWidget *parent)
     addEditControls(layout);            // Undo and Redo, left of the status
     addLanguageSwitch(layout, chinese); // English / 中文 at the right end
     addAccessFixButton(layout);         // right of the status while a keypad refuses to open
+    addKeypadChooser(layout);           // left of Export while several keypads are plugged
     // The status keeps its whole width where the window has it; in the narrowest window it
     // asks for no more than what the bar's other items (the fix button among them) leave
     // there, and fits its text in.
     m_accessFixButton->setFixedWidth(ACCESS_FIX_ROOM);
     m_accessFixButton->hide();
+    m_keypadChooser->hide();
     m_status->setLargestMinimumWidth(0);
     layout->invalidate();
     m_status->setLargestMinimumWidth(narrowestWindow - layout->minimumSize().width());
@@ -178,6 +183,57 @@ void TopBar::addAccessFixButton(QHBoxLayout *layout)
     m_accessFixButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     layout->insertWidget(layout->indexOf(m_status) + 1, m_accessFixButton);
     connect(m_accessFixButton, &QPushButton::clicked, this, &TopBar::accessFixClicked);
+}
+
+void TopBar::addKeypadChooser(QHBoxLayout *layout)
+{
+    m_keypadChooser = new QComboBox(this);
+    m_keypadChooser->setObjectName(QStringLiteral("keypadChooser"));
+    m_keypadChooser->setFixedSize(KEYPAD_CHOOSER_MIN_WIDTH, LANGUAGE_SWITCH_HEIGHT);
+    m_keypadChooser->setStyleSheet(languageSwitchStyle());
+    m_keypadChooser->setCursor(Qt::PointingHandCursor);
+    // The list shows each name whole even where the closed box cuts it.
+    m_keypadChooser->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    layout->insertWidget(layout->indexOf(m_exportProfileButton), m_keypadChooser);
+    connect(m_keypadChooser, QOverload<int>::of(&QComboBox::activated), this,
+            [this](int index) { emit keypadChosen(m_keypadChooser->itemData(index).toString()); });
+}
+
+int TopBar::widestName(const QStringList &names) const
+{
+    // The box's own font: the style sheet's, once the box has been polished.
+    m_keypadChooser->ensurePolished();
+    int widest = 0;
+    for (const QString &name : names)
+        widest = qMax(widest, m_keypadChooser->fontMetrics().horizontalAdvance(name));
+    return widest;
+}
+
+void TopBar::showKeypads(const QStringList &names, const QStringList &identities, int current)
+{
+    {
+        const QSignalBlocker blocker(m_keypadChooser);
+        m_keypadChooser->clear();
+        for (int i = 0; i < names.size() && i < identities.size(); ++i) {
+            m_keypadChooser->addItem(names[i], identities[i]);
+            m_keypadChooser->setItemData(i, names[i], Qt::ToolTipRole);
+        }
+        m_keypadChooser->setCurrentIndex(current);
+        m_keypadChooser->setToolTip(m_keypadChooser->currentText());
+        m_keypadChooser->view()->setMinimumWidth(widestName(names) + 40);
+    }
+    // As wide as the open keypad's name (the serial number or path at its end is what tells
+    // twins apart; the list shows every name whole), taken from the status's room.
+    const bool wasOffered = m_keypadChooser->isVisibleTo(this);
+    const int before = wasOffered ? m_keypadChooser->width() + layout()->spacing() : 0;
+    const bool offered = names.size() >= 2;
+    if (offered)
+        m_keypadChooser->setFixedWidth(
+            qBound(KEYPAD_CHOOSER_MIN_WIDTH, widestName({m_keypadChooser->currentText()}) + 44,
+                   KEYPAD_CHOOSER_MAX_WIDTH));
+    const int after = offered ? m_keypadChooser->width() + layout()->spacing() : 0;
+    m_status->setLargestMinimumWidth(m_status->largestMinimumWidth() + before - after);
+    m_keypadChooser->setVisible(offered);
 }
 
 void TopBar::showLanguage(bool chinese)

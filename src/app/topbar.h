@@ -32,12 +32,17 @@ public:
     QMenu *exportMenu() const { return m_exportMenu; }
     QComboBox *languageSwitch() const { return m_languageSwitch; }
     QPushButton *accessFixButton() const { return m_accessFixButton; }
+    QComboBox *keypadChooser() const { return m_keypadChooser; }
 
     // Moves the switch to a language chosen elsewhere (no languageChosen for it).
     void showLanguage(bool chinese);
     // The fix button takes its room from the status, so the bar never asks for more than
     // the narrowest window has.
     void setAccessFixOffered(bool offered);
+    // The keypads on the bus, by name and identity, the open one current (-1: none open).
+    // Shown only while there are two or more to choose from; like the fix button it takes
+    // its room from the status.
+    void showKeypads(const QStringList &names, const QStringList &identities, int current);
     // The status font for a window scale (a resize shows it at once).
     void applyFontScale(double scale);
     // Bar and status heights for a window scale (the relayout).
@@ -52,6 +57,8 @@ signals:
     // From the user only: a language shown through showLanguage does not report.
     void languageChosen(bool chinese);
     void accessFixClicked();
+    // From the user only: the identity of the keypad chosen in the chooser.
+    void keypadChosen(const QString &identity);
 
 private:
     void addProfileButtons(QHBoxLayout *layout);
@@ -59,6 +66,8 @@ private:
     void addEditControls(QHBoxLayout *layout);
     void addLanguageSwitch(QHBoxLayout *layout, bool chinese);
     void addAccessFixButton(QHBoxLayout *layout);
+    void addKeypadChooser(QHBoxLayout *layout);
+    int widestName(const QStringList &names) const;
 
     FittingLabel *m_status = nullptr;
     QPushButton *m_undoButton = nullptr;
@@ -68,5 +77,6 @@ private:
     QMenu *m_exportMenu = nullptr;
     QComboBox *m_languageSwitch = nullptr;
     QPushButton *m_accessFixButton = nullptr;
+    QComboBox *m_keypadChooser = nullptr;
     bool m_chinese = false;
 };

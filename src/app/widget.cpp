@@ -119,6 +119,7 @@ void Widget::construct(const StartupSettings &config)
 
     // 10. Device monitoring.
     updateLayerButtonsVisibility();
+    initKeypadChooser();
     initHIDCommunication();
     connectDeviceAccessStatus();
 }

@@ -569,4 +569,17 @@ public:
 private:
     void initLanguageSwitch();
     // --- end of language switch -----------------------------------------------------------
+
+    // --- several keypads (widgetkeypads.cpp) ----------------------------------------------
+public:
+    // In the top bar while two or more keypads are plugged.
+    QComboBox *keypadChooser() const;
+    // Closes the open keypad and opens the one with this identity, after the question about
+    // unsaved edits; the choice is kept for the next start.
+    void chooseKeypad(const QString &identity);
+
+private:
+    void initKeypadChooser();
+    void refreshKeypadChooser();
+    // --- end of several keypads -----------------------------------------------------------
 };

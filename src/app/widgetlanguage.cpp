@@ -26,7 +26,9 @@ void Widget::setChinese(bool chinese)
     UiText::setLanguage(chinese ? UiText::Language::Chinese : UiText::Language::English);
     QtTranslations::apply(chinese);
     updateLanguageTexts();
-    if (m_topBar)
+    if (m_topBar) {
         m_topBar->showLanguage(chinese);
+        refreshKeypadChooser();
+    }
     qCDebug(lcWindow) << "Widget: language switched to" << (chinese ? "zh" : "en");
 }
