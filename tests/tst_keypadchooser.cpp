@@ -13,6 +13,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QThreadPool>
@@ -51,8 +52,8 @@ private slots:
         small->setIdentity(six);
         const int a = SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, twinA);
         const int b = SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, twinB);
-        SimBus::setSerialNumber(b, QString()); // told apart by its path
-        SimBus::plug(0x514C, 0x8850, small);
+        const int c = SimBus::plug(0x514C, 0x8850, small);
+        SimBus::setSerialNumber(c, QString()); // told apart by its path
 
         Widget w(configFrom(""));
         testsupport::ReadWatch reads(w);
@@ -69,7 +70,8 @@ private slots:
         QVERIFY(spinUntil([&] { return chooser->count() == 3 && chooser->isVisible(); }));
         QCOMPARE(chooser->currentIndex(), 0);
         QVERIFY(chooser->itemText(0).startsWith(QStringLiteral("16 keys, 3 knobs · serial ")));
-        QCOMPARE(chooser->itemText(1), QStringLiteral("Keypad 4C4A:4155 · path ") + QString::fromUtf8(SimBus::pathOf(b, 1)));
+        QCOMPARE(chooser->itemText(1), QStringLiteral("Keypad 4C4A:4155 · serial %1").arg(b, 4, 10, QLatin1Char('0')));
+        QCOMPARE(chooser->itemText(2), QStringLiteral("Keypad 514C:8850 · path ") + QString::fromUtf8(SimBus::pathOf(c, 1)));
         const QString identityB = chooser->itemData(1).toString();
         if (const QString shots = qEnvironmentVariable("MPS_SHOTS_DIR"); !shots.isEmpty() && QDir().mkpath(shots)) {
             for (const QSize &size : {QSize(800, 600), QSize(1024, 768)}) {
@@ -114,6 +116,18 @@ private slots:
         QVERIFY(HIDManager::instance()->devicePath() != SimBus::pathOf(b, 1));
         QVERIFY(!w.keyboardData()->hasUnsavedChanges());
         QCOMPARE(w.pendingEdits().count(), 1);
+        QVERIFY2(w.statusLabel()->text().startsWith(QStringLiteral("The chosen keypad is not plugged in: now editing ")),
+                 qPrintable(w.statusLabel()->text()));
+
+        // B back: the chooser lists it, and choosing it brings its edit back.
+        SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, twinB);
+        QVERIFY(spinUntil([&] { return chooser->findData(identityB) >= 0; }, 3000));
+        reads.clear();
+        w.chooseKeypad(identityB);
+        QVERIFY(reads.waitLoaded(1, 8000));
+        QCOMPARE(w.keyboardData()->keyDataAt(0, 0)->keyCode, quint8(0x1C));
+        QVERIFY(w.keyboardData()->hasUnsavedChanges());
+        QCOMPARE(w.pendingEdits().count(), 0);
     }
 };
 

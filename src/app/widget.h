@@ -581,5 +581,6 @@ public:
 private:
     void initKeypadChooser();
     void refreshKeypadChooser();
+    void sayWhenAnotherKeypadOpened();
     // --- end of several keypads -----------------------------------------------------------
 };

@@ -140,6 +140,7 @@ void Widget::onConnectReadDone(const ConnectResult &r)
 {
     Q_UNUSED(r)
     updateLayerButtonsVisibility();
+    sayWhenAnotherKeypadOpened();
     emit keypadLoaded();
 }
 

@@ -4,6 +4,8 @@
 
 #include "app/keypadsummary.h"
 #include "app/startupsettings.h"
+#include "app/statusline.h"
+#include "app/statuspresenter.h"
 #include "app/topbar.h"
 #include "device/hidmanager.h"
 #include "model/logcategories.h"
@@ -44,6 +46,27 @@ void Widget::refreshKeypadChooser()
         identities << k.identity();
     }
     m_topBar->showKeypads(names, identities, current);
+}
+
+void Widget::sayWhenAnotherKeypadOpened()
+{
+    // The keypad chosen (here or last time) is not the one the link opened: it was unplugged,
+    // or is not plugged in yet. Said, so the user does not edit one keypad believing it is
+    // another.
+    const HIDManager *hid = HIDManager::instance();
+    const QString chosen = hid->preferredKeypad();
+    const QString open = hid->openKeypadIdentity();
+    if (chosen.isEmpty() || open.isEmpty() || open == chosen)
+        return;
+    for (const KeypadEntry &k : hid->keypads()) {
+        if (k.identity() != open)
+            continue;
+        const auto language = m_chinese ? UiText::Language::Chinese : UiText::Language::English;
+        m_status->show(uiText(QStringLiteral("The chosen keypad is not plugged in: now editing %1"))
+                           .arg(KeypadSummary::chooserText(k, language)),
+                       StatusPresenter::PROBLEM_STYLE);
+        qCDebug(lcWindow).noquote() << "Widget: chosen keypad" << chosen << "absent, opened" << open;
+    }
 }
 
 void Widget::chooseKeypad(const QString &identity)

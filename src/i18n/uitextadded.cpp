@@ -122,6 +122,8 @@ const QVector<QPair<QString, QString>> &addedPairs()
         {QStringLiteral("%1 · serial %2"), QStringLiteral("%1 · 序列号 %2")},
         {QStringLiteral("%1 · path %2"), QStringLiteral("%1 · 路径 %2")},
         {QStringLiteral("Keypad %1"), QStringLiteral("键盘 %1")},
+        {QStringLiteral("The chosen keypad is not plugged in: now editing %1"),
+         QStringLiteral("所选键盘未连接：正在编辑%1")},
         // --- end of page texts and window title -----------------------------------------
         // Undo and redo, unsaved edits, the panel read aloud
         {QStringLiteral("Undo"), QStringLiteral("撤销")},
