@@ -10,6 +10,7 @@
 #include "model/layoutpresets.h"
 #include "app/widget.h"
 #include "controls/knobbutton.h"
+#include "support/benchfigures.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -23,27 +24,10 @@
 #include <ctime>
 #include <string>
 
+using testsupport::cpuMs;
+using testsupport::residentKb;
+
 namespace {
-
-// CPU time of the process: on a machine shared with other jobs the wall clock says more
-// about the neighbours than about the window.
-double cpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-long residentKb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
 
 // Notes the time the first frame of the window has been painted.
 class FirstPaint : public QObject
