@@ -175,6 +175,9 @@ public:
     // Records what kind of keypad is connected (after a completed read). Index maps, preset
     // choice and layer counts follow it.
     void setDeviceKind(bool legacy, const DeviceInfo &info, const LegacyDeviceInfo &legacyInfo);
+    // The pages, their routing and the features the kind of keypad set above offers: what a
+    // connect read does before it lays the panel out.
+    void routePagesForKeypad();
 
     // --- selection and captions
     void selectButton(int buttonIndex);

@@ -88,11 +88,16 @@ void Widget::onSessionConnected()
     keyFunctionDisplay()->setPlaceholderText(uiText(QStringLiteral("Key Function Display Area")));
 }
 
-void Widget::onConnectReadArrived(const ConnectResult &r)
+void Widget::routePagesForKeypad()
 {
     updatePageRoutingFlags();
     updateFunctionPagesForDevice();
     updateLegacyMouseFeatureAvailability();
+}
+
+void Widget::onConnectReadArrived(const ConnectResult &r)
+{
+    routePagesForKeypad();
 
     const DeviceInfo &info = deviceInfo();
     const LegacyDeviceInfo &legacy = legacyInfo();

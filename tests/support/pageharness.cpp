@@ -31,9 +31,8 @@ void deviceRead(Widget &w, KeypadKind kind)
     legacy.version = kind == KeypadKind::Old ? 8 : 10;
     legacy.format = kind == KeypadKind::Old ? LegacyDeviceInfo::Old : LegacyDeviceInfo::R10Udav;
     w.setDeviceKind(kind != KeypadKind::Current, info, legacy);
+    w.routePagesForKeypad();
     w.applyPhysicalLayout(w.buildDefault16Plus3Layout());
-    w.updatePageRoutingFlags();
-    w.updateFunctionPagesForDevice();
 }
 
 } // namespace testsupport
