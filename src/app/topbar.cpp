@@ -214,7 +214,8 @@ void TopBar::showKeypads(const QStringList &names, const QStringList &identities
     {
         const QSignalBlocker blocker(m_keypadChooser);
         m_keypadChooser->clear();
-        for (int i = 0; i < names.size() && i < identities.size(); ++i) {
+        // With one keypad there is nothing to choose: the hidden box holds nothing either.
+        for (int i = 0; names.size() >= 2 && i < names.size() && i < identities.size(); ++i) {
             m_keypadChooser->addItem(names[i], identities[i]);
             m_keypadChooser->setItemData(i, names[i], Qt::ToolTipRole);
         }
