@@ -40,6 +40,44 @@ private slots:
         testsupport::resetDeviceLink();
     }
 
+    // Another keypad plugged in or pulled out while the open one saves: it is listed or
+    // dropped, and the save goes on to its end on the keypad it began on.
+    void othersComeAndGoDuringASave()
+    {
+        auto fw = std::make_shared<Fw>();
+        const int a = SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
+        Widget w(configFrom(""));
+        testsupport::ReadWatch reads(w);
+        QVERIFY(reads.waitLoaded(1, 8000));
+        SimBus::setLatency(a, 40); // a save of some seconds: the list changes meanwhile
+        QComboBox *chooser = w.keypadChooser();
+        KeyboardData *m = w.keyboardData();
+        auto editAndSave = [&](quint8 usage) {
+            for (int k = 0; k < 12; ++k) {
+                m->selectKey(k);
+                m->applyBaseKey(usage);
+            }
+            w.onSaveSettingsClicked();
+            return w.isDeviceTaskRunning();
+        };
+        QVERIFY(editAndSave(0x04));
+        const int other = SimBus::plug(0x514C, 0x8850, std::make_shared<Fw>());
+        QVERIFY(spinUntil([&] { return chooser->count() == 2; }, 3000));
+        QVERIFY(w.isDeviceTaskRunning()); // listed while the save still runs
+        QVERIFY(spinUntil([&] { return !w.isDeviceTaskRunning(); }, 30000));
+        QCOMPARE(w.statusLabel()->text(), QStringLiteral("Saved successfully"));
+        QCOMPARE(fw->keyRecord(0, 11), Fw::basicRecord(0x04));
+
+        QVERIFY(editAndSave(0x05));
+        SimBus::unplug(other);
+        QVERIFY(spinUntil([&] { return chooser->count() == 0 && chooser->isHidden(); }, 3000));
+        QVERIFY(w.isDeviceTaskRunning());
+        QVERIFY(spinUntil([&] { return !w.isDeviceTaskRunning(); }, 30000));
+        QCOMPARE(w.statusLabel()->text(), QStringLiteral("Saved successfully"));
+        QCOMPARE(fw->keyRecord(0, 11), Fw::basicRecord(0x05));
+        QCOMPARE(HIDManager::instance()->devicePath(), SimBus::pathOf(a, 1));
+    }
+
     void chooseSwitchAndReplug()
     {
         StartupSettings::rememberKeypad(QString());
