@@ -11,12 +11,12 @@
 #include "app/widget.h"
 #include "controls/knobbutton.h"
 #include "device/hidmanager.h"
-#include "device/keyrecord.h"
 #include "model/keyboarddata.h"
 #include "sim/currentfirmware.h"
 #include "sim/simbus.h"
 #include "support/devicefixture.h"
 #include "support/windowharness.h"
+#include "support/keydatatestkit.h"
 
 #include <QFile>
 #include <QLabel>
@@ -30,6 +30,8 @@
 using Fw = sim::CurrentFirmware;
 using sim::SimBus;
 using testsupport::spinUntil;
+
+using keydatatest::decoded;
 
 namespace {
 
@@ -49,14 +51,6 @@ std::shared_ptr<Fw> everyKindOfReply()
     for (int l = 0; l < Fw::LAYERS; ++l)
         fw->setLighting(l, Fw::lightingPayload(quint8(l + 1), QVector<std::array<quint8, 3>>(16, {quint8(l), 7, 9})));
     return fw;
-}
-
-KeyData decoded(const QByteArray &record)
-{
-    KeyData k;
-    if (!record.isEmpty())
-        KeyRecord::decode(reinterpret_cast<const unsigned char *>(record.constData()), record.size(), k);
-    return k;
 }
 
 // Where a read reported as known differs from the keypad; empty when it does not.

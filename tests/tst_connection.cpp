@@ -5,7 +5,6 @@
 #include "controls/keybutton.h"
 #include "controls/knobbutton.h"
 #include "device/hidmanager.h"
-#include "device/keyrecord.h"
 #include "model/keyboarddata.h"
 #include "pages/mousepage.h"
 #include "sim/currentfirmware.h"
@@ -14,6 +13,7 @@
 #include "support/devicefixture.h"
 #include "support/logcapture.h"
 #include "support/windowharness.h"
+#include "support/keydatatestkit.h"
 
 #include <QMessageBox>
 #include <QLabel>
@@ -34,6 +34,8 @@ using testsupport::LogCapture;
 using testsupport::spinFor;
 using testsupport::spinUntil;
 
+using keydatatest::decoded;
+
 namespace {
 
 // The GUI thread should never go more than 50 ms without turning its event loop while the
@@ -50,14 +52,6 @@ qint64 gapLimit()
 #else
     return 8 * kGapTargetMs;
 #endif
-}
-
-KeyData decoded(const QByteArray &record)
-{
-    KeyData k;
-    if (!record.isEmpty())
-        KeyRecord::decode(reinterpret_cast<const unsigned char *>(record.constData()), record.size(), k);
-    return k;
 }
 
 std::shared_ptr<Fw> sixteenKeyKeypad(quint8 layers = 4)
@@ -277,7 +271,6 @@ void TstConnection::saveWritesEditsAndRefusesWhileBusy()
         QVERIFY(m->applyBaseKey(quint8(0x10 + k)));
     }
     log.clear();
-    reads.clear();
     gaps.start();
     QTest::mouseClick(w.saveSettingsButton(), Qt::LeftButton);
     QVERIFY(spinUntil([] { return HIDManager::instance()->isBusy(); }, 2000));
@@ -411,7 +404,6 @@ void TstConnection::unplugBlanksAndReplugReadsAgain()
 
     // Save and View refuse without a keypad, whatever the model holds.
     log.clear();
-    reads.clear();
     w.onSaveSettingsClicked();
     w.onViewSettingsClicked();
     QVERIFY(log.contains(QStringLiteral("Save: device not connected")));
@@ -585,7 +577,6 @@ void TstConnection::resultsOfALostKeypadAreDropped()
     // in the model or mark a keypad as present after the disconnection blanked the window.
     LogCapture log;
     Widget w(configFrom(""));
-    testsupport::ReadWatch reads(w);
     auto fw = sixteenKeyKeypad();
     const int id = SimBus::plug(testsupport::kDefaultVendorId, testsupport::kDefaultProductId, fw);
     SimBus::setLatency(id, 20);
@@ -628,7 +619,6 @@ void TstConnection::autoSaveAfterRecording()
     m->setLedMode(0, 2);
     m->selectKey(-1);
     log.clear();
-    reads.clear();
     w.startAutoSaveAfterRecording();
     QVERIFY(log.contains(QStringLiteral("Auto-save: no key selected")));
     m->selectKey(6);
@@ -688,7 +678,6 @@ void TstConnection::plainRereadAndChineseStatus()
     // The re-read runs on a worker and loads what the keypad holds now.
     fw->setKeyRecord(0, 9, Fw::basicRecord(0x1C)); // Y
     log.clear();
-    reads.clear();
     w.readConfigFromDevice();
     QVERIFY(log.contains(QStringLiteral("=== readConfigFromDevice called ===")));
     QVERIFY(!log.contains(QStringLiteral("Config loaded from device"))); // not on the caller's thread

@@ -3,6 +3,7 @@
 // Builders of key functions, a dirty-slot count and a log of the model's signals shared by the
 // keyboard model tests.
 
+#include "device/keyrecord.h"
 #include "model/keyboarddata.h"
 
 #include <QByteArray>
@@ -45,6 +46,15 @@ inline MacroStepData st(quint8 action, quint8 usage, quint16 delay)
     s.keyCode = usage;
     s.delayMs = delay;
     return s;
+}
+
+// What a key record read back from a keypad holds; an empty record is an unassigned key.
+inline KeyData decoded(const QByteArray &record)
+{
+    KeyData k;
+    if (!record.isEmpty())
+        KeyRecord::decode(reinterpret_cast<const unsigned char *>(record.constData()), record.size(), k);
+    return k;
 }
 
 inline KeyData basic(quint8 usage)
