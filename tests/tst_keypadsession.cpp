@@ -86,8 +86,11 @@ void TstKeypadSession::connectReadsTheKeypad()
     SaveRig keypad(kind);
     Rig rig;
     QSignalSpy busy(&rig.session, &KeypadSession::busyChanged);
+    QSignalSpy replaced(&rig.model, &KeyboardData::contentReplaced);
     QVERIFY(rig.connectTo(keypad));
     QCOMPARE(rig.events, QStringList({"read", "confirmed"}));
+    // Keys and lighting of a pass reach the views as one replacement: one refresh per pass.
+    QCOMPARE(replaced.count(), 2);
     QVERIFY(rig.session.isConnected());
     QCOMPARE(rig.session.isLegacy(), kind != Kind::Current);
     if (kind != Kind::Current)

@@ -255,9 +255,12 @@ void TopBar::setAccessFixOffered(bool offered)
 
 void TopBar::applyFontScale(double scale)
 {
-    // The status line's own rule on the bar outranks the window sheet's 24 px.
-    setStyleSheet(QStringLiteral("QLabel#topTipBar { font-size: %1px; }")
-                      .arg(qMax(18, nearestPx(24 * scale))));
+    // The status line's own rule on the bar outranks the window sheet's 24 px. Setting a
+    // sheet polishes the whole bar again, so an unchanged one is left alone.
+    const QString sheet = QStringLiteral("QLabel#topTipBar { font-size: %1px; }")
+                              .arg(qMax(18, nearestPx(24 * scale)));
+    if (styleSheet() != sheet)
+        setStyleSheet(sheet);
 }
 
 void TopBar::applyScale(double scale)

@@ -462,7 +462,6 @@ private:
     void onModelBlanked();
     void onSaveStarted(int items);
     void onSaveFinished(const VerifiedSave::Outcome &outcome, bool sameConnection);
-    void refreshAfterRead();
     void refreshViewsFromModel();
     void onOperationFinished(bool success, const QString &msg);
     // Save and View are off while a save runs (and without a keypad) whatever `enabled` says.

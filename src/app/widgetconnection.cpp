@@ -119,11 +119,11 @@ void Widget::onConnectReadArrived(const ConnectResult &r)
 }
 
 // A read is in the model (connect, View, readConfigFromDevice): the status line's word on
-// whether everything could be read, and every view of the keys.
+// whether everything could be read, and the undo history starts from it.
 void Widget::onReadApplied(const ConnectResult &r, KeypadSession::ReadKind kind)
 {
+    // The views took the read when the model reported its content replaced.
     m_statusPresenter->showReadOutcome(r.allLayersOk);
-    refreshAfterRead();
     if (m_history) {
         m_history->startNewHistory(); // what was just read is what undo comes back to
         if (kind == KeypadSession::ReadKind::Connect) // kept edits come back as one step undo takes back
@@ -149,12 +149,6 @@ void Widget::onConnectReadDone(const ConnectResult &r)
     emit keypadLoaded();
 }
 
-void Widget::refreshAfterRead()
-{
-    restoreKeyFunctionDisplay();
-    refreshViewsFromModel();
-}
-
 void Widget::refreshViewsFromModel()
 {
     // Keys and lighting changed beneath every view of them (a read, an import, kept edits
@@ -176,7 +170,6 @@ void Widget::onReadConfirmed(bool complete, const ReadCoverage &loaded)
     if (m_history)
         m_history->adoptRead(loaded); // a correction by the keypad is no step of the user's
     m_statusPresenter->showConfirmedRead(complete);
-    refreshAfterRead();
     emit readConfirmed(complete);
 }
 

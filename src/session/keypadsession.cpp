@@ -156,12 +156,16 @@ void KeypadSession::applyConnectResult(const ConnectResult &r)
     if ((r.infoOk || r.legacyOk) && m_model) {
         const KeypadIdentity keypad = connectedIdentity();
         m_keeper.keepBeforeLoad(*m_model, keypad);
-        m_model->loadLayers(r.layers, r.coverage);
-        qCDebug(lcWindow) << "[UI] onDeviceConnected loaded allLayers";
-        if (!r.allLayersOk)
-            qCDebug(lcWindow) << (legacy ? "Legacy read layer failed or incomplete"
-                                         : "readAllConfiguration completed with fallback/default data");
-        loadRead(r, ReadKind::Connect);
+        {
+            const KeyboardData::Replacement once(*m_model); // the views refresh once per read
+            m_model->loadLayers(r.layers, r.coverage);
+            qCDebug(lcWindow) << "[UI] onDeviceConnected loaded allLayers";
+            if (!r.allLayersOk)
+                qCDebug(lcWindow) << (legacy ? "Legacy read layer failed or incomplete"
+                                             : "readAllConfiguration completed with fallback/default data");
+            loadLighting(r);
+        }
+        emit readApplied(r, ReadKind::Connect);
         qCDebug(lcWindow) << (legacy ? "Legacy config loaded from device" : "Config loaded from device");
         const int restored = m_model ? m_keeper.restore(*m_model, keypad) : -1;
         if (restored > 0)
@@ -170,13 +174,23 @@ void KeypadSession::applyConnectResult(const ConnectResult &r)
     emit connectReadDone(r);
 }
 
-// The part of loading a read that connect, View and readConfigFromDevice share, after the
-// layers are in the model: lighting (only what was read; a keypad that cannot report its
-// lighting leaves the model's records alone).
-void KeypadSession::loadRead(const ConnectResult &r, ReadKind kind)
+// Lighting is loaded only where it was read: a keypad that cannot report its lighting leaves
+// the model's records alone.
+void KeypadSession::loadLighting(const ConnectResult &r)
 {
     if (m_model && r.ledConfigs.size() == KeyboardData::LAYER_COUNT)
         m_model->loadLedConfigs(r.ledConfigs, r.coverage); // also clears their change flags
+}
+
+// What View and readConfigFromDevice share: keys and lighting go into the model as one
+// replacement, so every view refreshes once, and then the window hears of the read.
+void KeypadSession::loadRead(const ConnectResult &r, ReadKind kind)
+{
+    {
+        const KeyboardData::Replacement once(*m_model);
+        m_model->loadLayers(r.layers, r.coverage);
+        loadLighting(r);
+    }
     emit readApplied(r, kind);
 }
 
@@ -348,11 +362,9 @@ void KeypadSession::reread(ReadKind kind)
                 [self, serial, kind](const ConnectResult &r) {
                     if (!self || !self->endTask(serial) || !self->m_model)
                         return;
-                    KeyboardData &model = *self->m_model;
                     if (kind == ReadKind::View) {
                         if (!r.allLayersOk)
                             qCDebug(lcWindow) << "View: readAllConfiguration completed with fallback/default data";
-                        model.loadLayers(r.layers, r.coverage);
                         self->loadRead(r, kind);
                         qCDebug(lcWindow) << "View: config reloaded from device";
                     } else {
@@ -363,7 +375,6 @@ void KeypadSession::reread(ReadKind kind)
                             qCDebug(lcWindow) << "readConfigFromDevice failed";
                             return;
                         }
-                        model.loadLayers(r.layers, r.coverage);
                         self->loadRead(r, kind);
                         qCDebug(lcWindow) << "Config loaded from device";
                         if (!r.allLayersOk)

@@ -134,6 +134,7 @@ private:
     bool endTask(quint64 serial);
     void reread(ReadKind kind);
     void applyConnectResult(const ConnectResult &result);
+    void loadLighting(const ConnectResult &result);
     void loadRead(const ConnectResult &result, ReadKind kind);
     void confirmRead(const ConnectResult &first);
     void applyConfirmedRead(const ConnectResult &first, const ConnectResult &confirmed,

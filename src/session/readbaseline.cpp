@@ -54,6 +54,7 @@ ReadCoverage ReadBaseline::apply(KeyboardData &model, const ConnectResult &first
         if (!shownRight)
             model.forgetKeypadLed(l);
     }
+    const KeyboardData::Replacement once(model); // one refresh of the views for both
     model.loadLayers(confirmed.layers, load);
     if (lighting)
         model.loadLedConfigs(confirmed.ledConfigs, load);
