@@ -15,11 +15,7 @@ QString model(const KeypadEntry &keypad, UiText::Language language)
         if (!counted.isEmpty())
             return counted;
     }
-    const QString ids = QStringLiteral("%1:%2")
-                            .arg(keypad.vendorId, 4, 16, QLatin1Char('0'))
-                            .arg(keypad.productId, 4, 16, QLatin1Char('0'))
-                            .toUpper();
-    return UiText::text(QStringLiteral("Keypad %1"), language).arg(ids);
+    return UiText::text(QStringLiteral("Keypad %1"), language).arg(keypad.usbIds());
 }
 
 QString chooserText(const KeypadEntry &keypad, UiText::Language language)

@@ -29,10 +29,7 @@ KeypadEntry entryOf(const hid_device_info *d)
 
 QString KeypadEntry::identity() const
 {
-    const QString ids = QStringLiteral("%1:%2")
-                            .arg(vendorId, 4, 16, QLatin1Char('0'))
-                            .arg(productId, 4, 16, QLatin1Char('0'))
-                            .toUpper();
+    const QString ids = usbIds();
     if (!serial.isEmpty())
         return ids + QStringLiteral(" serial ") + serial;
     return ids + QStringLiteral(" path ") + QString::fromUtf8(path);

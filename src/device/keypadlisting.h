@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/keypadidentity.h"
 #include "model/records.h"
 
 #include <QByteArray>
@@ -27,6 +28,7 @@ struct KeypadEntry {
     // Stable over replugs when the keypad has a serial number; otherwise its path, which a
     // replug into the same port keeps. "4C4A:4155 serial 0042", "4C4A:4155 path /dev/hidraw3".
     QString identity() const;
+    QString usbIds() const { return KeypadIdentity::usbIds(vendorId, productId); }
     // Whether `selector` names this keypad: its serial number, its path or its identity.
     bool matches(const QString &selector) const;
 };

@@ -41,12 +41,17 @@ bool KeypadIdentity::operator==(const KeypadIdentity &o) const
            && a.variantP == b.variantP && a.shape == b.shape && a.variantB == b.variantB;
 }
 
-QString KeypadIdentity::describe() const
+QString KeypadIdentity::usbIds(quint16 vendorId, quint16 productId)
 {
-    const QString ids = QStringLiteral("%1:%2")
+    return QStringLiteral("%1:%2")
                             .arg(vendorId, 4, 16, QLatin1Char('0'))
                             .arg(productId, 4, 16, QLatin1Char('0'))
                             .toUpper();
+}
+
+QString KeypadIdentity::describe() const
+{
+    const QString ids = usbIds(vendorId, productId);
     if (!isKnown())
         return ids + QStringLiteral(" unknown");
     const QString at = unit.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(unit);

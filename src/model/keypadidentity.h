@@ -27,6 +27,8 @@ struct KeypadIdentity {
     bool isKnown() const { return legacy ? legacyInfo.valid : info.valid; }
     bool operator==(const KeypadIdentity &o) const;
     bool operator!=(const KeypadIdentity &o) const { return !(*this == o); }
+    // A keypad's USB vendor and product IDs as lists and logs show them: "4C4A:4155".
+    static QString usbIds(quint16 vendorId, quint16 productId);
     // "4C4A:4155 K=16 E=3 D=0 L=4 P=0 S=0 B=0", "1189:8840 legacy K=15 E=1 Ver=8 Shape=0 Fmt=0".
     QString describe() const;
 };
