@@ -393,6 +393,7 @@ void TstProfile::anotherModel()
     small.encoderCount = 1;
     small.layerCount = 2;
     KeyboardData m;
+    QCOMPARE(ProfileDevice::fromDeviceInfo(small).describe(), "6 keys, 1 knob, 2 layers (current protocol)");
     ProfileImportResult r = Profile::apply(p, ProfileDevice::fromDeviceInfo(small), m);
     QVERIFY(r.ok);
     QCOMPARE(r.notFitted, QStringList({"layer 0, slots 12, 24: no such key on this keypad",

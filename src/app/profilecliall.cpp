@@ -3,18 +3,6 @@
 
 #include "device/hidmanager.h"
 
-namespace {
-
-// Keypads that take a profile slot for slot: the same protocol, counts and housing.
-bool sameModel(const ProfileDevice &a, const ProfileDevice &b)
-{
-    return a.protocol == b.protocol && a.keyCount == b.keyCount && a.encoderCount == b.encoderCount
-           && a.extraKeyCount == b.extraKeyCount && a.layerCount == b.layerCount && a.variantP == b.variantP
-           && a.shape == b.shape && a.variantB == b.variantB;
-}
-
-} // namespace
-
 int ProfileCli::importProfileToAll(const QString &path)
 {
     // The file is checked whole before any keypad is touched.
@@ -40,7 +28,7 @@ int ProfileCli::importProfileToAll(const QString &path)
         const ProfileDevice device = !k.modelKnown ? ProfileDevice()
                                      : k.legacy    ? ProfileDevice::fromLegacyInfo(k.legacyModel)
                                                    : ProfileDevice::fromDeviceInfo(k.model);
-        if (!k.modelKnown || (!anyModel && !sameModel(profile.device, device))) {
+        if (!k.modelKnown || (!anyModel && !profile.device.isSameModel(device))) {
             outcome << QStringLiteral("%1: skipped (%2)")
                            .arg(name, k.modelKnown ? device.describe() : QStringLiteral("model unknown"));
             continue;

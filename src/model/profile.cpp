@@ -184,9 +184,20 @@ bool ProfileDevice::hasSlot(int slot) const
     return SlotMap::forDevice(*this).hasSlot(slot);
 }
 
+bool ProfileDevice::isSameModel(const ProfileDevice &o) const
+{
+    return protocol == o.protocol && keyCount == o.keyCount && encoderCount == o.encoderCount
+           && extraKeyCount == o.extraKeyCount && layerCount == o.layerCount && variantP == o.variantP
+           && shape == o.shape && variantB == o.variantB;
+}
+
 QString ProfileDevice::describe() const
 {
-    QString text = QStringLiteral("%1 keys, %2 knobs, %3 layers").arg(keyCount).arg(encoderCount).arg(usableLayerCount());
+    const auto count = [](int n, const char *one, const char *many) {
+        return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+    };
+    QString text = count(keyCount, "key", "keys") + QStringLiteral(", ") + count(encoderCount, "knob", "knobs")
+                   + QStringLiteral(", ") + count(usableLayerCount(), "layer", "layers");
     switch (protocol) {
     case Protocol::None:
         return QStringLiteral("no keypad");

@@ -33,6 +33,8 @@ struct ProfileDevice {
     // Layers and key slots this keypad really has (all 4 x 25 for Protocol::None).
     int usableLayerCount() const;
     bool hasSlot(int slot) const;
+    // Keypads that take a profile slot for slot: the same protocol, counts and housing.
+    bool isSameModel(const ProfileDevice &other) const;
     // Short description for reports, e.g. "16 keys, 3 knobs, 4 layers (current protocol)".
     QString describe() const;
 };
