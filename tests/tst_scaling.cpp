@@ -2,6 +2,7 @@
 #include "model/layoutpresets.h"
 #include "app/panelfit.h"
 #include "app/widget.h"
+#include "app/windowscaler.h"
 #include "i18n/uitext.h"
 #include "controls/fittinglabel.h"
 #include "controls/keybutton.h"
@@ -86,6 +87,7 @@ private slots:
     void scaleFromWindowSize_data();
     void scaleFromWindowSize();
     void smallChangesAndBurstsOfResizes();
+    void scalerOnABareWindow();
     void widthBoundElements();
     void lightingPageAfterMaximised();
     void presetsStayInsideTheFrame_data();
@@ -205,6 +207,49 @@ void TstScaling::smallChangesAndBurstsOfResizes()
     QVERIFY(qAbs(w.scaleRatio() - 1.5) < 0.01);
     QCOMPARE(w.clearButton()->styleSheet(),
              QStringLiteral("QPushButton { font-size: 48px; font-weight: bold; min-height: 105px; }"));
+}
+
+// The scaler's decisions on a plain window: one relayout at the first show, fonts at every
+// resize that changes the scale but one relayout for a burst, and a refit without relayout
+// when only the size changes.
+void TstScaling::scalerOnABareWindow()
+{
+    QWidget window;
+    window.resize(Widget::DESIGN_WIDTH, Widget::DESIGN_HEIGHT);
+    WindowScaler scaler(&window);
+    QSignalSpy first(&scaler, &WindowScaler::firstShown);
+    QSignalSpy fonts(&scaler, &WindowScaler::fontsRescaled);
+    QSignalSpy relayout(&scaler, &WindowScaler::relayoutRequested);
+    QSignalSpy refit(&scaler, &WindowScaler::refitRequested);
+    QSignalSpy rescaled(&scaler, &WindowScaler::rescaled);
+
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(first.count(), 1);
+    QCOMPARE(relayout.count(), 1);
+    QCOMPARE(relayout.at(0).at(0).toDouble(), 1.0);
+    QCOMPARE(scaler.laidOutSize(), window.size());
+    window.hide();
+    window.show();
+    QCOMPARE(first.count(), 1);
+
+    fonts.clear();
+    relayout.clear();
+    for (const QSize &s : {QSize(1200, 880), QSize(1350, 990), QSize(1425, 1045)})
+        window.resize(s);
+    QCOMPARE(fonts.count(), 3);
+    QVERIFY(QTest::qWaitFor([&] { return rescaled.count() == 1; }, 2000));
+    QCOMPARE(relayout.count(), 1);
+    QVERIFY(qAbs(relayout.at(0).at(0).toDouble() - 0.95) < 1e-9);
+    QVERIFY(qAbs(scaler.scaleRatio() - 0.95) < 1e-9);
+    QCOMPARE(refit.count(), 0);
+
+    fonts.clear();
+    window.resize(1600, 1045);
+    QVERIFY(QTest::qWaitFor([&] { return refit.count() == 1; }, 2000));
+    QCOMPARE(fonts.count(), 0);
+    QCOMPARE(relayout.count(), 1);
+    QCOMPARE(scaler.laidOutSize(), QSize(1600, 1045));
 }
 
 void TstScaling::widthBoundElements()

@@ -49,11 +49,9 @@ Widget::~Widget()
 
 void Widget::construct(const StartupSettings &config)
 {
-    // 1. Members, the resize timer and the model.
+    // 1. Members, the window scaler and the model.
     m_buttonSlots.fill(nullptr, TOTAL_BUTTON_COUNT);
-    m_resizeTimer = new QTimer(this);
-    m_resizeTimer->setSingleShot(true);
-    m_resizeTimer->setInterval(10);
+    initWindowScaler();
     m_session = new KeypadSession(HIDManager::instance(), this);
     m_session->setModel(&m_keyboardData);
     m_session->setSlotMapSource([this] { return slotMap(); });
@@ -108,7 +106,6 @@ void Widget::construct(const StartupSettings &config)
     connect(m_commandColumn, &CommandColumn::clearAllClicked, this, &Widget::onClearAllClicked);
     connect(m_commandColumn, &CommandColumn::saveClicked, this, &Widget::onSaveSettingsClicked);
     connect(m_commandColumn, &CommandColumn::viewClicked, this, &Widget::onViewSettingsClicked);
-    connect(m_resizeTimer, &QTimer::timeout, this, &Widget::onResizeTimeout);
     initEditing();
 
     // 9. No device yet.

@@ -11,8 +11,10 @@
 #include "model/slotmap.h"
 #include "app/commandcolumn.h"
 #include "app/layerbar.h"
+#include "app/profileactions.h"
 #include "app/standaloneledcolumn.h"
 #include "app/topbar.h"
+#include "app/windowscaler.h"
 
 #include <QHash>
 #include <QPointer>
@@ -58,8 +60,6 @@ class QLabel;
 class QListWidget;
 class QMenu;
 class QMessageBox;
-class QResizeEvent;
-class QShowEvent;
 class QStackedWidget;
 class QTextEdit;
 class QTimer;
@@ -84,8 +84,8 @@ public:
     static constexpr double KNOB3_CENTER_SCALE = 1.3;
     static constexpr int KNOB_GROUP_BASE_VERTICAL_SPACING = 20;
     static constexpr int KNOB_CONTAINER_PADDING = 10;
-    static constexpr int MIN_WINDOW_WIDTH = 800;
-    static constexpr int MIN_WINDOW_HEIGHT = 600;
+    static constexpr int MIN_WINDOW_WIDTH = WindowScaler::MIN_WIDTH;
+    static constexpr int MIN_WINDOW_HEIGHT = WindowScaler::MIN_HEIGHT;
     static constexpr int KEY_BASE_SIZE = 80;
     static constexpr int KEY_MATRIX_SPACING = 12;
     static constexpr int KEY_NUM_LABEL_POS_X = 5;
@@ -97,8 +97,8 @@ public:
     static constexpr int PHYSICAL_KEY_COUNT = 16;
     static constexpr int VIRTUAL_KEY_COUNT = 9;
     static constexpr int TOTAL_BUTTON_COUNT = 25;
-    static constexpr int DESIGN_WIDTH = 1500;
-    static constexpr int DESIGN_HEIGHT = 1100;
+    static constexpr int DESIGN_WIDTH = WindowScaler::DESIGN_WIDTH;
+    static constexpr int DESIGN_HEIGHT = WindowScaler::DESIGN_HEIGHT;
     // How far the row beside the panel gives way on a small window.
     static constexpr int DISPLAY_MINIMUM_WIDTH = 110;
     static constexpr int COMMAND_FONT_FLOOR_PX = CommandColumn::FONT_FLOOR_PX;
@@ -308,17 +308,12 @@ private:
 
     // --- members (construction order matters: the model outlives nothing it signals to)
     KeyboardData m_keyboardData;
-    QTimer *m_resizeTimer = nullptr;
     bool m_chinese = false;
     StartupLayoutPreset m_startupPreset = Startup6Plus1;
     PhysicalLayoutConfig m_currentLayout;
     SlotMap m_slotMap;
 
     KeypadSession *m_session = nullptr;
-
-    double m_scaleRatio = 1.0;
-    double m_targetScaleRatio = 1.0;
-    bool m_resizePending = false;
 
     // window composition
     QVBoxLayout *m_mainLayout = nullptr;
@@ -395,32 +390,28 @@ private:
     // --- window scaling (widgetscaling.cpp) ---------------------------------------------
 public:
     // The scale the window's elements are laid out at (1.0 at the design size).
-    double scaleRatio() const { return m_scaleRatio; }
+    double scaleRatio() const { return m_scaler->scaleRatio(); }
     // The scale of the panel picture: the window scale, or less where the window is too
     // small for the whole panel at that scale.
     double panelScale() const { return m_panelScale; }
     // min(width / 1500, height / 1100), never below 0.8.
-    static double scaleForSize(const QSize &size);
+    static double scaleForSize(const QSize &size) { return WindowScaler::scaleForSize(size); }
     // The window size the panel and the columns beside it were last fitted to.
-    QSize laidOutSize() const { return m_sizeLaidOut; }
-
-protected:
-    void resizeEvent(QResizeEvent *event) override;
-    void showEvent(QShowEvent *event) override;
+    QSize laidOutSize() const { return m_scaler->laidOutSize(); }
 
 private:
+    // The scaler tells when and at which scale; these lay the window's parts out.
+    void initWindowScaler();
     void preUpdateFontsOnly(double scale);
     void preUpdateAllElements(double scale);
     void updateBottomSectionSizes(double scale);
     void relayoutAt(double scale);
-    void applyRgbLedMaximizedRule();
+    // The size changed at the same scale: the size-bound parts follow it.
+    void refitToSize();
     // Settles the window's layout, then fits the command texts and the page list to it.
     void fitToSettledLayout();
 
-    bool m_wasMaximized = false;
-    QSize m_maximizedSize; // the last size seen while maximised on the lighting page
-    bool m_firstShowDone = false;
-    QSize m_sizeLaidOut; // window size the size-bound elements were last fitted to
+    WindowScaler *m_scaler = nullptr;
     double m_panelScale = 1.0;
     QString m_panelApplied; // preset and panel scale the panel was last laid out for
     // --- end of window scaling -------------------------------------------------------
@@ -528,7 +519,7 @@ private:
 public:
     // Asks for the file to export to (`forExport`) or import from; empty when the user gave
     // none. The default opens a file dialog; tests supply paths instead.
-    using ProfilePathChooser = std::function<QString(bool forExport)>;
+    using ProfilePathChooser = ProfileActions::ProfilePathChooser;
     void setProfilePathChooser(ProfilePathChooser chooser);
     QPushButton *exportProfileButton() const { return m_topBar->exportProfileButton(); }
     QPushButton *importProfileButton() const { return m_topBar->importProfileButton(); }
@@ -538,17 +529,16 @@ public:
 private:
     // The top bar's Export and Import, and where their files are chosen.
     void initProfileActions();
-    ProfileDevice profileTarget() const;
     void showProfileOutcome(const QString &status, const QString &details, bool failed);
 
-    ProfilePathChooser m_profilePathChooser;
+    ProfileActions *m_profileActions = nullptr;
     // --- end of profiles ------------------------------------------------------------------
 
     // --- layout sheet (widgetsheet.cpp) -----------------------------------------------------
 public:
     // Asks where to write a layout sheet; empty when the user gave no name. The default opens
     // a file dialog; tests supply paths instead.
-    using SheetPathChooser = std::function<QString()>;
+    using SheetPathChooser = ProfileActions::SheetPathChooser;
     void setSheetPathChooser(SheetPathChooser chooser);
     // Export's menu: "Profile…" and "Layout sheet…".
     QMenu *exportMenu() const { return m_topBar->exportMenu(); }
@@ -559,8 +549,6 @@ public:
 
 private:
     void initSheetExport();
-
-    SheetPathChooser m_sheetPathChooser;
     // --- end of layout sheet --------------------------------------------------------------
 
     // --- language switch (widgetlanguage.cpp) ---------------------------------------------

@@ -41,6 +41,7 @@ void Widget::initEditing()
 {
     m_history = new EditHistory(&m_keyboardData, this);
     m_history->stepAtEveryInput();
+    m_profileActions->setHistory(m_history);
     m_commandColumn->addUnsavedCountLabel();
     connect(m_topBar, &TopBar::undoClicked, m_history, &EditHistory::undo);
     connect(m_topBar, &TopBar::redoClicked, m_history, &EditHistory::redo);

@@ -24,6 +24,8 @@ void Widget::setChinese(bool chinese)
         return;
     m_chinese = chinese;
     UiText::setLanguage(chinese ? UiText::Language::Chinese : UiText::Language::English);
+    if (m_profileActions)
+        m_profileActions->setLanguage(UiText::language());
     QtTranslations::apply(chinese);
     updateLanguageTexts();
     if (m_topBar) {

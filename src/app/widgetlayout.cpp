@@ -206,7 +206,7 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
     if (c.turnOnlyKnobCount > 0 && m_turnOnlyButtons.size() >= 2)
         assignKnobPointers(c.keyCount, m_turnOnlyButtons[0], m_turnOnlyButtons[1], nullptr);
 
-    m_commandColumn->applyScale(m_scaleRatio);
+    m_commandColumn->applyScale(scaleRatio());
     m_panelApplied.clear(); // a new preset: lay the panel out even at an unchanged scale
     fitPanelToWindow();
     fitToSettledLayout(); // the command column may have changed its width
@@ -218,7 +218,7 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
     markAbsentButtons();
 
     // The effects on offer and the separate LEDs depend on the layout.
-    updateRgbLedPageStyle(m_scaleRatio);
+    updateRgbLedPageStyle(scaleRatio());
 
     // Captions and markers of the new buttons come from the model.
     refreshPhysicalKeyDisplayMode();

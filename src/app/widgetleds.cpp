@@ -36,7 +36,7 @@ void Widget::wireRgbLedPage(RgbLedPage *page)
         m_history->holdWhileDragging(page->colorPicker(), QStringLiteral("Lighting Colour"));
     // The effects on offer depend on the panel's layout, the page's sizes on the scale.
     refreshRgbModeButtons();
-    updateRgbLedPageStyle(m_scaleRatio);
+    updateRgbLedPageStyle(scaleRatio());
 }
 
 void Widget::wireLegacyRgbLedPage(LegacyRgbLedPage *page)

@@ -223,11 +223,11 @@ void Widget::fitPanelToWindow()
     // window; at the least the room they need at the smallest font.
     row.commandMinimum = m_commandColumn->widthFor(COMMAND_FONT_FLOOR_PX);
     row.commandPreferred = qBound(row.commandMinimum,
-                                  m_commandColumn->widthFor(qMax(20, nearestPx(INIT_FUNC_BTN_FONT_SIZE * m_scaleRatio))),
+                                  m_commandColumn->widthFor(qMax(20, nearestPx(INIT_FUNC_BTN_FONT_SIZE * scaleRatio()))),
                                   qMax(row.commandMinimum, nearestPx(width() * 0.25)));
-    const PanelFit::Plan plan = PanelFit(m_currentLayout).plan(m_scaleRatio, row);
+    const PanelFit::Plan plan = PanelFit(currentLayout()).plan(scaleRatio(), row);
 
-    m_commandColumn->fitButtonHeights(rowHeight, m_scaleRatio);
+    m_commandColumn->fitButtonHeights(rowHeight, scaleRatio());
     m_commandColumn->setWidths(plan.displayWidth, plan.commandWidth, width());
 
     const QString applied = QStringLiteral("%1@%2").arg(m_currentLayout.name).arg(plan.panelScale, 0, 'f', 4);

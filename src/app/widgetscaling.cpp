@@ -1,102 +1,42 @@
-// Window scaling. Fonts follow a resize at once so text never looks stale while the user
-// drags; the heavier relayout (panel, knobs, page areas) waits for a short quiet spell after
-// the last resize event, so a drag costs one relayout instead of one per event.
+// Window scaling: the window's parts laid out at the scale the WindowScaler settles on (fonts
+// at once on a resize, the panel, knobs and page areas after the resizing pauses).
 #include "app/widget.h"
 
 #include "app/functionpages.h"
+#include "app/windowscaler.h"
 #include "model/logcategories.h"
 
 #include <QDebug>
 #include <QLabel>
 #include <QLayout>
-#include <QResizeEvent>
-#include <QShowEvent>
 #include <QTextEdit>
 #include <QTimer>
 
-namespace {
-
-constexpr double kMinimumScale = 0.8;
-// Smaller changes are not worth a relayout (and would make the panel jitter by a pixel).
-constexpr double kScaleThreshold = 0.01;
-
-} // namespace
-
-double Widget::scaleForSize(const QSize &size)
+void Widget::initWindowScaler()
 {
-    const double ratio = qMin(size.width() / double(DESIGN_WIDTH),
-                              size.height() / double(DESIGN_HEIGHT));
-    return qMax(kMinimumScale, ratio);
-}
-
-void Widget::resizeEvent(QResizeEvent *event)
-{
-    // Remembered so that leaving the maximised state on the lighting page can bring the
-    // window back to a usable height (see applyRgbLedMaximizedRule).
-    if (isRgbLedPageActive() && isMaximized()) {
-        m_wasMaximized = true;
-        m_maximizedSize = event->size();
-    }
-
-    const double ratio = scaleForSize(event->size());
-    m_targetScaleRatio = ratio;
-    if (qAbs(ratio - m_scaleRatio) >= kScaleThreshold) {
-        m_resizePending = true;
-        preUpdateFontsOnly(ratio);
-    }
-    QWidget::resizeEvent(event);
-    if (m_resizeTimer)
-        m_resizeTimer->start(); // restarts: the relayout runs once the resizing pauses
-}
-
-void Widget::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    if (m_firstShowDone || event->spontaneous())
-        return;
-    m_firstShowDone = true;
-
-    // The window opens at the scale of the size it opens at (a small screen gives a small
-    // window): fonts and geometry are set for that scale together.
-    m_scaleRatio = scaleForSize(size());
-    m_targetScaleRatio = m_scaleRatio;
-    m_resizePending = false;
-    for (QLayout *l : {static_cast<QLayout *>(m_mainLayout),
-                       m_pages->layout(),
-                       static_cast<QLayout *>(m_keyKnobGroupLayout)})
-        if (l)
-            l->activate();
-    preUpdateFontsOnly(m_scaleRatio);
-    relayoutAt(m_scaleRatio);
-    update();
+    m_scaler = new WindowScaler(this);
+    // Restored from maximised on the lighting page, the window comes back to a height the
+    // page can use.
+    m_scaler->setTallPageTest([this] { return isRgbLedPageActive(); });
+    connect(m_scaler, &WindowScaler::firstShown, this, [this] {
+        for (QLayout *l : {static_cast<QLayout *>(m_mainLayout),
+                           m_pages->layout(),
+                           static_cast<QLayout *>(m_keyKnobGroupLayout)})
+            if (l)
+                l->activate();
+    });
+    connect(m_scaler, &WindowScaler::fontsRescaled, this, &Widget::preUpdateFontsOnly);
+    connect(m_scaler, &WindowScaler::relayoutRequested, this, &Widget::relayoutAt);
+    connect(m_scaler, &WindowScaler::refitRequested, this, &Widget::refitToSize);
+    connect(m_scaler, &WindowScaler::rescaled, this, [this] {
+        if (hasStandaloneLedLayout())
+            QTimer::singleShot(0, this, [this] { refreshStandaloneLedDisplay(-1); });
+    });
 }
 
 void Widget::onResizeTimeout()
 {
-    if (!m_resizePending) {
-        // The scale held (say, only the width grew on a short screen, or the window is below
-        // the smallest scale), but the layer column, the display area and the panel are
-        // fitted to the size itself.
-        if (size() != m_sizeLaidOut) {
-            m_sizeLaidOut = size();
-            m_layerBar->fitToWindowWidth(width(), DESIGN_WIDTH);
-            fitPanelToWindow();
-            fitToSettledLayout();
-            if (hasStandaloneLedLayout())
-                refreshStandaloneLedDisplay(-1);
-        }
-        // A restore from maximised may keep the scale (same aspect) yet still be too tall.
-        applyRgbLedMaximizedRule();
-        return;
-    }
-    m_scaleRatio = m_targetScaleRatio;
-    m_resizePending = false;
-    relayoutAt(m_scaleRatio);
-    applyRgbLedMaximizedRule();
-
-    update();
-    if (hasStandaloneLedLayout())
-        QTimer::singleShot(0, this, [this] { refreshStandaloneLedDisplay(-1); });
+    m_scaler->settle();
 }
 
 void Widget::relayoutAt(double scale)
@@ -105,25 +45,20 @@ void Widget::relayoutAt(double scale)
                                 << height();
     preUpdateAllElements(scale);
     updateBottomSectionSizes(scale);
-    m_sizeLaidOut = size();
     m_layerBar->fitToWindowWidth(width(), DESIGN_WIDTH);
     fitPanelToWindow();
     updateRgbLedPageStyle(scale);
     fitToSettledLayout();
 }
 
-void Widget::applyRgbLedMaximizedRule()
+void Widget::refitToSize()
 {
-    if (!isRgbLedPageActive() || !m_wasMaximized || isMaximized() || isFullScreen())
-        return;
-    // The state may turn normal before the restored geometry arrives; judge that geometry.
-    if (size() == m_maximizedSize)
-        return;
-    m_wasMaximized = false;
-    // Restored from maximised on the lighting page: the window manager may hand back the
-    // maximised height, taller than the page can use.
-    if (height() > DESIGN_HEIGHT)
-        resize(width(), qMax(MIN_WINDOW_HEIGHT, int(DESIGN_HEIGHT)));
+    // The layer column, the display area and the panel are fitted to the size itself.
+    m_layerBar->fitToWindowWidth(width(), DESIGN_WIDTH);
+    fitPanelToWindow();
+    fitToSettledLayout();
+    if (hasStandaloneLedLayout())
+        refreshStandaloneLedDisplay(-1);
 }
 
 void Widget::preUpdateFontsOnly(double scale)
@@ -146,8 +81,8 @@ void Widget::fitToSettledLayout()
     // pass of the window is the dearest part of a relayout).
     if (m_mainLayout)
         m_mainLayout->activate();
-    m_commandColumn->refit(m_scaleRatio);
-    m_pages->fitList(m_scaleRatio);
+    m_commandColumn->refit(scaleRatio());
+    m_pages->fitList(scaleRatio());
 }
 
 void Widget::preUpdateAllElements(double scale)
