@@ -50,7 +50,6 @@ Widget::~Widget()
 void Widget::construct(const StartupSettings &config)
 {
     // 1. Members, the resize timer and the model.
-    m_buttonSlots.fill(nullptr, TOTAL_BUTTON_COUNT);
     m_resizeTimer = new QTimer(this);
     m_resizeTimer->setSingleShot(true);
     m_resizeTimer->setInterval(10);

@@ -63,7 +63,7 @@ void Widget::showEvent(QShowEvent *event)
     m_resizePending = false;
     for (QLayout *l : {static_cast<QLayout *>(m_mainLayout),
                        m_pages->layout(),
-                       static_cast<QLayout *>(m_keyKnobGroupLayout)})
+                       static_cast<QLayout *>(m_panel->groupLayout())})
         if (l)
             l->activate();
     preUpdateFontsOnly(m_scaleRatio);

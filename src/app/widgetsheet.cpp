@@ -33,9 +33,9 @@ void Widget::setSheetPathChooser(SheetPathChooser chooser)
 LayoutSheetData Widget::layoutSheetData() const
 {
     LayoutSheetData d;
-    d.panel = m_currentLayout;
+    d.panel = currentLayout();
     d.device = profileTarget();
-    d.slotMap = m_slotMap;
+    d.slotMap = slotMap();
     d.layerCount = qMax(1, effectiveLayerDisplayCount());
     d.layers = m_keyboardData.layers();
     d.ledConfigs = m_keyboardData.ledConfigs();
