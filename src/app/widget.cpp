@@ -50,7 +50,6 @@ Widget::~Widget()
 void Widget::construct(const StartupSettings &config)
 {
     // 1. Members, the window scaler and the model.
-    m_buttonSlots.fill(nullptr, TOTAL_BUTTON_COUNT);
     initWindowScaler();
     m_session = new KeypadSession(HIDManager::instance(), this);
     m_session->setModel(&m_keyboardData);

@@ -11,6 +11,7 @@
 #include "model/slotmap.h"
 #include "app/commandcolumn.h"
 #include "app/layerbar.h"
+#include "app/panelview.h"
 #include "app/profileactions.h"
 #include "app/standaloneledcolumn.h"
 #include "app/topbar.h"
@@ -29,7 +30,6 @@ class AppConfig;
 class CloseGuard;
 class EditHistory;
 class FunctionPages;
-class PanelNavigator;
 class StartupSettings;
 struct ConnectResult;
 struct LayoutSheetData;
@@ -83,20 +83,20 @@ public:
     static constexpr int KNOB_BIG_BASE_SIZE = 96;
     static constexpr double KNOB3_CENTER_SCALE = 1.3;
     static constexpr int KNOB_GROUP_BASE_VERTICAL_SPACING = 20;
-    static constexpr int KNOB_CONTAINER_PADDING = 10;
+    static constexpr int KNOB_CONTAINER_PADDING = PanelView::KNOB_CONTAINER_PADDING;
     static constexpr int MIN_WINDOW_WIDTH = WindowScaler::MIN_WIDTH;
     static constexpr int MIN_WINDOW_HEIGHT = WindowScaler::MIN_HEIGHT;
-    static constexpr int KEY_BASE_SIZE = 80;
-    static constexpr int KEY_MATRIX_SPACING = 12;
-    static constexpr int KEY_NUM_LABEL_POS_X = 5;
-    static constexpr int KEY_NUM_LABEL_POS_Y = 5;
-    static constexpr int KEY_NUM_LABEL_SIZE = 20;
-    static constexpr int KEY_NUM_LABEL_FONT_SIZE = 14;
+    static constexpr int KEY_BASE_SIZE = PanelView::KEY_BASE_SIZE;
+    static constexpr int KEY_MATRIX_SPACING = PanelView::KEY_MATRIX_SPACING;
+    static constexpr int KEY_NUM_LABEL_POS_X = PanelView::KEY_NUM_LABEL_POS_X;
+    static constexpr int KEY_NUM_LABEL_POS_Y = PanelView::KEY_NUM_LABEL_POS_Y;
+    static constexpr int KEY_NUM_LABEL_SIZE = PanelView::KEY_NUM_LABEL_SIZE;
+    static constexpr int KEY_NUM_LABEL_FONT_SIZE = PanelView::KEY_NUM_LABEL_FONT_SIZE;
     static constexpr int INIT_FUNC_BTN_FONT_SIZE = CommandColumn::BASE_FONT_PX;
     static constexpr int INIT_FUNC_BTN_HEIGHT = CommandColumn::BASE_BUTTON_HEIGHT;
-    static constexpr int PHYSICAL_KEY_COUNT = 16;
+    static constexpr int PHYSICAL_KEY_COUNT = PanelView::PHYSICAL_KEY_COUNT;
     static constexpr int VIRTUAL_KEY_COUNT = 9;
-    static constexpr int TOTAL_BUTTON_COUNT = 25;
+    static constexpr int TOTAL_BUTTON_COUNT = PanelView::TOTAL_BUTTON_COUNT;
     static constexpr int DESIGN_WIDTH = WindowScaler::DESIGN_WIDTH;
     static constexpr int DESIGN_HEIGHT = WindowScaler::DESIGN_HEIGHT;
     // How far the row beside the panel gives way on a small window.
@@ -156,15 +156,18 @@ public:
     PhysicalLayoutConfig layoutForDeviceInfo(const DeviceInfo &info) const;
     PhysicalLayoutConfig layoutForStartupPreset() const;
     void applyPhysicalLayout(const PhysicalLayoutConfig &config);
-    const PhysicalLayoutConfig &currentLayout() const { return m_currentLayout; }
-    int dataIndexFromButtonIndex(int buttonIndex) const;
-    int buttonIndexFromDataIndex(int dataIndex) const;
+    const PhysicalLayoutConfig &currentLayout() const { return m_panel->layout(); }
+    int dataIndexFromButtonIndex(int buttonIndex) const { return m_panel->dataIndexFromButtonIndex(buttonIndex); }
+    int buttonIndexFromDataIndex(int dataIndex) const { return m_panel->buttonIndexFromDataIndex(dataIndex); }
     // The slots of the keypad on the panel: which exist, which button shows each, which the
     // keypad keeps.
-    const SlotMap &slotMap() const { return m_slotMap; }
-    void assignKnobPointers(int firstIndex, KnobButton *left, KnobButton *right, KnobButton *press);
+    const SlotMap &slotMap() const { return m_panel->slotMap(); }
+    void assignKnobPointers(int firstIndex, KnobButton *left, KnobButton *right, KnobButton *press)
+    {
+        m_panel->assignKnobPointers(firstIndex, left, right, press);
+    }
     // Buttons recorded for knob 0..2 (left, right, press); null when not recorded.
-    KnobButton *knobPointer(int knob, int action) const;
+    KnobButton *knobPointer(int knob, int action) const { return m_panel->knobPointer(knob, action); }
 
     // --- device kind, kept by the keypad session
     KeypadSession *session() const { return m_session; }
@@ -207,9 +210,9 @@ public:
     KeyboardData *keyboardData() { return &m_keyboardData; }
     const KeyboardData *keyboardData() const { return &m_keyboardData; }
     // The panel button of a slot (0..24), or null for an unused slot.
-    QPushButton *buttonAt(int buttonIndex) const;
-    QPushButton *highlightedButton() const { return m_highlightedButton; }
-    QFrame *physicalPanelFrame() const { return m_panelFrame; }
+    QPushButton *buttonAt(int buttonIndex) const { return m_panel->buttonAt(buttonIndex); }
+    QPushButton *highlightedButton() const { return m_panel->highlighted(); }
+    QFrame *physicalPanelFrame() const { return m_panel->frame(); }
     QTextEdit *keyFunctionDisplay() const { return m_commandColumn ? m_commandColumn->keyFunctionDisplay() : nullptr; }
     QLabel *statusLabel() const { return m_topBar->statusLabel(); }
     QPushButton *clearButton() const { return m_commandColumn->clearButton(); }
@@ -246,19 +249,16 @@ public:
     // Offered beside the status while a keypad refuses to be opened.
     QPushButton *accessFixButton() const { return m_topBar->accessFixButton(); }
     // The panel frame shows no keys or knobs (a keypad is there but cannot be read).
-    bool isPanelEmpty() const { return m_panelEmpty; }
+    bool isPanelEmpty() const { return m_panel->isEmpty(); }
 
 private:
     void construct(const StartupSettings &config);
     void connectDeviceAccessStatus();
-    void setPanelEmpty(bool empty);
-    bool m_panelEmpty = false;
 
     // start-up
     void initUI();
     QWidget *buildTopBar();
     QLayout *buildMiddleRow();
-    QWidget *buildKeyMatrix();
     QString windowStyleSheet() const;
     void initButtonClickLogic();
 
@@ -267,28 +267,18 @@ private:
     void onLayerButtonClicked(int id);
 
     // panel geometry (widgetpanelgeometry.cpp)
-    void arrangePanelFrame();
-    void ensureKnobButtons();
-    void scaleKeys(double panelScale);
-    void updateKeyNumberColors();
     // Shares the row between panel, display and command column and lays the panel out at
     // the scale that keeps it whole (see PanelFit).
     void fitPanelToWindow();
-    void updateKnobGroupAbsoluteLayout(double scale);
-    void updateWidgetSizes();
-    void updatePhysicalPanelGeometry(double scale);
-    KnobButton *takeKnobButton(QVector<KnobButton *> &pool, int index, const QString &imagePath);
-    void logButtonMap() const;
     void updateSlotMap();
-    void markAbsentButtons();
+    void markAbsentButtons() { m_panel->markAbsentButtons(); }
 
     // selection
-    void clearHighlight();
-    void checkOnly(QPushButton *button);
-    void takeButtonClick(QPushButton *button);
     void showFullTextInDisplay(const QString &text);
     QString captionForCurrentPage(int dataIndex, bool full) const;
-    void setSlotMarker(QPushButton *button, bool set);
+    // What the panel's buttons show: the model's keys and LED colours, their captions on the
+    // page in view, the window's language.
+    PanelView::Content panelContent();
 
     // function pages (widgetpages.cpp)
     QWidget *createFunctionPageFrame();
@@ -310,8 +300,6 @@ private:
     KeyboardData m_keyboardData;
     bool m_chinese = false;
     StartupLayoutPreset m_startupPreset = Startup6Plus1;
-    PhysicalLayoutConfig m_currentLayout;
-    SlotMap m_slotMap;
 
     KeypadSession *m_session = nullptr;
 
@@ -319,25 +307,10 @@ private:
     QVBoxLayout *m_mainLayout = nullptr;
     TopBar *m_topBar = nullptr;
     LayerBar *m_layerBar = nullptr;
-    QGroupBox *m_keyKnobGroup = nullptr;
-    QHBoxLayout *m_keyKnobGroupLayout = nullptr;
+    PanelView *m_panel = nullptr; // the keypad's picture: buttons, slots, selection
     QHBoxLayout *m_middleRowLayout = nullptr;
     CommandColumn *m_commandColumn = nullptr;
-    QFrame *m_panelFrame = nullptr;
-    QBoxLayout *m_panelLayout = nullptr;
-    QWidget *m_keyMatrix = nullptr;
-    QWidget *m_knobContainer = nullptr;
     FunctionPages *m_pages = nullptr; // the page list and stack below the panel
-
-    // panel buttons
-    QVector<QPushButton *> m_buttonSlots;   // 25 slots, null when unused
-    QVector<KeyButton *> m_keyButtons;      // the 16 keys of the matrix
-    QVector<QWidget *> m_keyHolders;        // their cells
-    QVector<QLabel *> m_keyNumberLabels;
-    QVector<KnobButton *> m_knobPool;       // 3 per knob: left, right, press
-    QVector<KnobButton *> m_turnOnlyButtons; // left, right, left, right
-    KnobButton *m_knobPointers[3][3] = {};
-    QPointer<QPushButton> m_highlightedButton;
 
     // --- function page contents (widgetpages.cpp); a page is built when first shown or
     // asked for ---------------------------------------------------------------------------
@@ -393,7 +366,7 @@ public:
     double scaleRatio() const { return m_scaler->scaleRatio(); }
     // The scale of the panel picture: the window scale, or less where the window is too
     // small for the whole panel at that scale.
-    double panelScale() const { return m_panelScale; }
+    double panelScale() const { return m_panel->scale(); }
     // min(width / 1500, height / 1100), never below 0.8.
     static double scaleForSize(const QSize &size) { return WindowScaler::scaleForSize(size); }
     // The window size the panel and the columns beside it were last fitted to.
@@ -412,8 +385,6 @@ private:
     void fitToSettledLayout();
 
     WindowScaler *m_scaler = nullptr;
-    double m_panelScale = 1.0;
-    QString m_panelApplied; // preset and panel scale the panel was last laid out for
     // --- end of window scaling -------------------------------------------------------
 
     // --- connection controller (widgetconnection.cpp) -----------------------------------
@@ -482,12 +453,9 @@ private:
     void initEditing();
     void scheduleUnsavedMarks();
     void refreshEditControls();
-    void refreshAccessibleTexts();
     void onHistoryStepApplied(int layer, int key);
-    QString accessibleNameOf(QPushButton *button, int dataIndex) const;
 
     EditHistory *m_history = nullptr;
-    PanelNavigator *m_panelNavigator = nullptr;
     QTimer *m_marksTimer = nullptr;
     // --- end of editing comforts ---------------------------------------------------------
 

@@ -9,7 +9,6 @@
 #include "model/logcategories.h"
 
 #include <QDebug>
-#include <QSizePolicy>
 
 namespace {
 
@@ -25,23 +24,6 @@ void Widget::showAccessFix()
     dialog.exec();
 }
 
-void Widget::setPanelEmpty(bool empty)
-{
-    if (m_panelEmpty == empty)
-        return;
-    m_panelEmpty = empty;
-    // The frame keeps the size it has: an outline where a keypad would be, not the picture of
-    // one that is not there.
-    for (QWidget *part : {m_keyMatrix, m_knobContainer}) {
-        if (!part)
-            continue;
-        QSizePolicy policy = part->sizePolicy();
-        policy.setRetainSizeWhenHidden(empty && part->isVisibleTo(part->parentWidget()));
-        part->setSizePolicy(policy);
-    }
-    updateWidgetSizes();
-}
-
 void Widget::onDeviceAccessDenied()
 {
     qCDebug(lcWindow) << "=== onDeviceAccessDenied called ===";
@@ -51,14 +33,14 @@ void Widget::onDeviceAccessDenied()
     // the fix, down to the smallest window.
     m_status->show(uiText(QStringLiteral("No access to the keypad")), DENIED_STYLE);
     m_topBar->setAccessFixOffered(true);
-    setPanelEmpty(true);
+    m_panel->setEmpty(true);
 }
 
 void Widget::onDeviceAccessDeniedCleared()
 {
     qCDebug(lcWindow) << "=== onDeviceAccessDeniedCleared called ===";
     m_topBar->setAccessFixOffered(false);
-    setPanelEmpty(false);
+    m_panel->setEmpty(false);
     // An opened keypad is announced right after this and sets its own text.
     if (isDeviceConnected())
         return;

@@ -25,5 +25,17 @@ QString Widget::captionForCurrentPage(int d, bool full) const
                                                             : KeyCaptions::Page::Other;
     return KeyCaptions::caption(*key, full ? KeyCaptions::Form::Full : KeyCaptions::Form::Button, page,
                                 m_chinese ? UiText::Language::Chinese : UiText::Language::English,
-                                m_currentLayout.name);
+                                currentLayout().name);
+}
+
+PanelView::Content Widget::panelContent()
+{
+    PanelView::Content content;
+    content.key = [this](int dataIndex) {
+        return m_keyboardData.keyDataAt(m_keyboardData.currentLayer(), dataIndex);
+    };
+    content.caption = [this](int dataIndex, bool full) { return captionForCurrentPage(dataIndex, full); };
+    content.ledColor = [this](int ledIndex) { return ledColorOf(ledIndex); };
+    content.text = [this](const QString &english) { return uiText(english); };
+    return content;
 }

@@ -190,14 +190,7 @@ void Widget::onSessionDisconnected()
     keyFunctionDisplay()->clear();
     keyFunctionDisplay()->setPlaceholderText(uiText(QStringLiteral("Key Function Display Area")));
 
-    for (QPushButton *button : qAsConst(m_buttonSlots)) {
-        if (!button)
-            continue;
-        button->setText(QString());
-        button->setChecked(false);
-        setSlotMarker(button, false);
-    }
-    m_highlightedButton = nullptr;
+    m_panel->blank();
 }
 
 void Widget::onModelBlanked()

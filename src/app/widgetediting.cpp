@@ -1,15 +1,12 @@
 // The editing comforts: undo and redo, the marks of unsaved edits, keyboard control of the
-// panel and the texts a screen reader reads from it. EditHistory and PanelNavigator do the
-// work; this file wires them to the window.
+// panel and the texts a screen reader reads from it. EditHistory and PanelView do the work;
+// this file wires them to the window.
 #include "app/widget.h"
 
 #include "app/functionpages.h"
 
 #include "app/edithistory.h"
 #include "app/keyboardfocus.h"
-#include "app/panelnavigator.h"
-#include "controls/keybutton.h"
-#include "controls/knobbutton.h"
 #include "controls/rgbcolorpickerwidget.h"
 #include "model/logcategories.h"
 #include "pages/rgbledpage.h"
@@ -21,21 +18,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QShortcut>
-#include <QTextDocumentFragment>
 #include <QTimer>
 #include <QUndoStack>
-
-namespace {
-
-QString plainText(const QString &text)
-{
-    QString plain = text.contains(QLatin1Char('<'))
-                        ? QTextDocumentFragment::fromHtml(text).toPlainText()
-                        : text;
-    return plain.simplified();
-}
-
-} // namespace
 
 void Widget::initEditing()
 {
@@ -74,31 +58,7 @@ void Widget::initEditing()
             clearButton()->click();
     });
 
-    m_panelNavigator = new PanelNavigator(
-        [this] {
-            QVector<QWidget *> shown;
-            for (QPushButton *b : qAsConst(m_buttonSlots))
-                if (b && b->isVisible() && b->isEnabled())
-                    shown.append(b);
-            return shown;
-        },
-        [this](QWidget *w) {
-            auto *b = static_cast<QPushButton *>(w);
-            selectButton(b->property("buttonIndex").toInt());
-            b->setFocus(Qt::TabFocusReason);
-        },
-        this);
-    QVector<QPushButton *> panel;
-    for (KeyButton *k : qAsConst(m_keyButtons))
-        panel.append(k);
-    for (KnobButton *k : qAsConst(m_knobPool))
-        panel.append(k);
-    for (KnobButton *k : qAsConst(m_turnOnlyButtons))
-        panel.append(k);
-    for (QPushButton *b : qAsConst(panel)) {
-        b->setFocusPolicy(Qt::StrongFocus);
-        m_panelNavigator->watch(b);
-    }
+    m_panel->watchArrowKeys();
     new KeyboardFocus(this);
     // Buttons that keep off the focus on click (so a click leaves the keyboard where it
     // was) are still reached with Tab.
@@ -145,18 +105,7 @@ void Widget::refreshUnsavedMarks()
 {
     if (m_marksTimer)
         m_marksTimer->stop();
-    const int layer = m_keyboardData.currentLayer();
-    for (int b = 0; b < TOTAL_BUTTON_COUNT; ++b) {
-        QPushButton *button = m_buttonSlots.value(b);
-        if (!button)
-            continue;
-        const KeyData *key = m_keyboardData.keyDataAt(layer, dataIndexFromButtonIndex(b));
-        const bool unsaved = key && key->dirty;
-        if (auto *k = qobject_cast<KeyButton *>(button))
-            k->setUnsaved(unsaved);
-        else if (auto *k = qobject_cast<KnobButton *>(button))
-            k->setUnsaved(unsaved);
-    }
+    m_panel->refreshUnsavedMarks();
     for (int i = 0; i < LayerBar::LAYER_COUNT; ++i)
         m_layerBar->setLayerUnsaved(i, m_keyboardData.layerHasUnsavedChanges(i));
     if (QLabel *count = unsavedCountLabel())
@@ -164,46 +113,7 @@ void Widget::refreshUnsavedMarks()
     if (!windowTitle().contains(QLatin1String("[*]")))
         setWindowTitle(windowTitle() + QStringLiteral("[*]"));
     setWindowModified(hasUnsavedMarks());
-    refreshAccessibleTexts();
-}
-
-QString Widget::accessibleNameOf(QPushButton *button, int dataIndex) const
-{
-    if (qobject_cast<KeyButton *>(button))
-        return uiText(QStringLiteral("Key %1")).arg(dataIndex + 1);
-    static const char *const actions[3] = {"Knob %1 left turn", "Knob %1 right turn",
-                                           "Knob %1 press"};
-    for (int knob = 0; knob < 3; ++knob)
-        for (int action = 0; action < 3; ++action)
-            if (m_knobPointers[knob][action] == button)
-                return uiText(QString::fromLatin1(actions[action])).arg(knob + 1);
-    return uiText(QStringLiteral("Knob"));
-}
-
-void Widget::refreshAccessibleTexts()
-{
-    const int layer = m_keyboardData.currentLayer();
-    for (int b = 0; b < TOTAL_BUTTON_COUNT; ++b) {
-        QPushButton *button = m_buttonSlots.value(b);
-        if (!button)
-            continue;
-        const int d = dataIndexFromButtonIndex(b);
-        const KeyData *key = m_keyboardData.keyDataAt(layer, d);
-        QString function = key && key->type != KeyType::Empty
-                               ? plainText(displayFullTextForCurrentPage(d))
-                               : QString();
-        if (function.isEmpty())
-            function = uiText(QStringLiteral("Not assigned"));
-        const QString name = accessibleNameOf(button, d) + QStringLiteral(": ") + function;
-        QString description = function;
-        if (key && key->dirty)
-            description += QStringLiteral(" (") + uiText(QStringLiteral("unsaved change"))
-                           + QLatin1Char(')');
-        if (button->accessibleName() != name)
-            button->setAccessibleName(name);
-        if (button->accessibleDescription() != description)
-            button->setAccessibleDescription(description);
-    }
+    m_panel->refreshAccessibleTexts();
 }
 
 void Widget::refreshEditControls()

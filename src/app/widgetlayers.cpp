@@ -75,6 +75,6 @@ void Widget::onLayerButtonClicked(int id)
     updateLayerButtonsVisibility();
     if (QTextEdit *display = keyFunctionDisplay())
         display->clear();
-    m_highlightedButton = nullptr;
+    m_panel->forgetHighlight();
     qCDebug(lcLayers) << "Switched to Layer" << id + 1;
 }

@@ -64,17 +64,17 @@ QColor Widget::ledColorOf(int ledIndex) const
 
 QVector<RgbModeOption> Widget::rgbModeOptionsForCurrentLayout() const
 {
-    return RgbLedPage::rgbModeOptionsForLayout(m_currentLayout.name);
+    return RgbLedPage::rgbModeOptionsForLayout(currentLayout().name);
 }
 
 void Widget::refreshRgbModeButtons()
 {
     RgbLedPage *page = m_pages->builtRgbLedPage();
     if (!page) {
-        RgbLedPage::keepModeOffered(&m_keyboardData, m_currentLayout.name);
+        RgbLedPage::keepModeOffered(&m_keyboardData, currentLayout().name);
         return;
     }
-    page->setLayoutName(m_currentLayout.name);
+    page->setLayoutName(currentLayout().name);
     page->refreshRgbModeButtons();
 }
 
@@ -96,10 +96,10 @@ void Widget::updateRgbLedPageStyle(double scale)
     RgbLedPage *page = m_pages->builtRgbLedPage();
     if (!page) {
         // The effects on offer follow the layout even before the page is built.
-        RgbLedPage::keepModeOffered(&m_keyboardData, m_currentLayout.name);
+        RgbLedPage::keepModeOffered(&m_keyboardData, currentLayout().name);
         return;
     }
-    page->setLayoutName(m_currentLayout.name);
+    page->setLayoutName(currentLayout().name);
     page->updateRgbLedPageStyle(scale);
 }
 
@@ -139,15 +139,5 @@ void Widget::syncColorPickerToSelection()
 
 void Widget::applyRgbLedKeyDisplay()
 {
-    for (int k = 0; k < PHYSICAL_KEY_COUNT; ++k) {
-        auto *key = qobject_cast<KeyButton *>(buttonAt(k));
-        if (!key)
-            continue;
-        key->setText(QString());
-        key->setCustomColor(ledColorOf(k));
-        if (!key->isAssigned())
-            key->setAssigned(true);
-        key->update();
-    }
-    updateKeyNumberColors();
+    m_panel->showLedColors();
 }

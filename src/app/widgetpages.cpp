@@ -76,7 +76,7 @@ void Widget::lockWindowForRecording(QWidget *macroPage, bool recording)
         else
             m_history->endStep();
     }
-    for (QWidget *w : {static_cast<QWidget *>(m_layerBar), static_cast<QWidget *>(m_keyKnobGroup),
+    for (QWidget *w : {static_cast<QWidget *>(m_layerBar), static_cast<QWidget *>(m_panel->group()),
                        static_cast<QWidget *>(functionList()), static_cast<QWidget *>(clearAllButton())})
         if (w)
             w->setEnabled(enable);

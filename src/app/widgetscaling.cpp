@@ -21,7 +21,7 @@ void Widget::initWindowScaler()
     connect(m_scaler, &WindowScaler::firstShown, this, [this] {
         for (QLayout *l : {static_cast<QLayout *>(m_mainLayout),
                            m_pages->layout(),
-                           static_cast<QLayout *>(m_keyKnobGroupLayout)})
+                           static_cast<QLayout *>(m_panel->groupLayout())})
             if (l)
                 l->activate();
     });

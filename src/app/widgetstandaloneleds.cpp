@@ -14,7 +14,7 @@
 
 void Widget::initStandaloneLeds()
 {
-    m_standaloneLeds = new StandaloneLedColumn(m_keyKnobGroup, m_panelFrame, this);
+    m_standaloneLeds = new StandaloneLedColumn(m_panel->group(), physicalPanelFrame(), this);
     m_standaloneLeds->setColorSource([this](int ledIndex) { return ledColorOf(ledIndex); });
     connect(m_standaloneLeds, &StandaloneLedColumn::ledChosen, this, &Widget::selectStandaloneLedIndex);
     connect(m_standaloneLeds, &StandaloneLedColumn::frameMoved, this, [this] {
@@ -25,7 +25,7 @@ void Widget::initStandaloneLeds()
 
 StandaloneLedLayoutConfig Widget::standaloneLedLayoutConfig() const
 {
-    return StandaloneLedLayoutConfig::forLayout(m_currentLayout.name);
+    return StandaloneLedLayoutConfig::forLayout(currentLayout().name);
 }
 
 bool Widget::hasStandaloneLedLayout() const
@@ -37,7 +37,7 @@ bool Widget::hasStandaloneLedLayout() const
 void Widget::refreshStandaloneLedDisplay(double scale)
 {
     if (scale <= 0)
-        scale = m_panelScale > 0 ? m_panelScale : 1.0;
+        scale = panelScale() > 0 ? panelScale() : 1.0;
     RgbLedPage *page = m_pages->builtRgbLedPage();
     RgbColorPickerWidget *picker = page ? page->colorPicker() : nullptr;
     if (m_standaloneLeds->refresh(standaloneLedLayoutConfig(), scale, isRgbLedPageActive()) && picker)

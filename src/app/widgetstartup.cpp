@@ -5,13 +5,9 @@
 #include "app/widgettexts.h"
 #include "controls/fittinglabel.h"
 #include "i18n/uitext.h"
-#include "controls/keybutton.h"
 
 #include <QBoxLayout>
-#include <QFrame>
-#include <QGridLayout>
 #include <QGroupBox>
-#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -51,33 +47,10 @@ QLayout *Widget::buildMiddleRow()
     m_layerBar = new LayerBar(this);
     row->addWidget(m_layerBar);
 
-    m_keyKnobGroup = new QGroupBox(this);
-    m_keyKnobGroup->setObjectName(QStringLiteral("keyKnobGroup"));
-    m_keyKnobGroupLayout = new QHBoxLayout(m_keyKnobGroup);
-    m_keyKnobGroupLayout->setSpacing(0);
-    m_keyKnobGroupLayout->setContentsMargins(20, 0, 20, 20);
-    m_keyKnobGroupLayout->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-
-    m_panelFrame = new QFrame(m_keyKnobGroup);
-    m_panelFrame->setObjectName(QStringLiteral("physicalPanelFrame"));
-    m_panelFrame->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    m_panelLayout = new QBoxLayout(QBoxLayout::LeftToRight, m_panelFrame);
-    m_panelLayout->setContentsMargins(26, 18, 26, 18);
-    m_panelLayout->setSpacing(28);
-    m_panelLayout->setSizeConstraint(QLayout::SetFixedSize);
-
-    m_keyMatrix = buildKeyMatrix();
-    m_knobContainer = new QWidget(m_panelFrame);
-    m_knobContainer->setObjectName(QStringLiteral("knobContainer"));
-    m_knobContainer->setAttribute(Qt::WA_TranslucentBackground, true);
-    m_knobContainer->setStyleSheet(QStringLiteral("background: transparent;"));
-    m_panelLayout->addWidget(m_keyMatrix, 0, Qt::AlignTop);
-    m_panelLayout->addWidget(m_knobContainer, 0, Qt::AlignTop);
-
-    m_keyKnobGroupLayout->addStretch(1);
-    m_keyKnobGroupLayout->addWidget(m_panelFrame, 0, Qt::AlignTop);
-    m_keyKnobGroupLayout->addStretch(1);
-    row->addWidget(m_keyKnobGroup, 3);
+    m_panel = new PanelView(this);
+    m_panel->setContent(panelContent());
+    connect(m_panel, &PanelView::buttonChosen, this, &Widget::selectButton);
+    row->addWidget(m_panel->group(), 3);
 
     row->addSpacing(MIDDLE_ROW_SPACING);
 
@@ -88,53 +61,6 @@ QLayout *Widget::buildMiddleRow()
     row->addSpacing(MIDDLE_ROW_SPACING);
     row->addWidget(m_commandColumn->column(), 0);
     return row;
-}
-
-QWidget *Widget::buildKeyMatrix()
-{
-    auto *matrix = new QWidget(m_panelFrame);
-    matrix->setObjectName(QStringLiteral("keyMatrix"));
-    matrix->setAttribute(Qt::WA_TranslucentBackground, true);
-    matrix->setStyleSheet(QStringLiteral("background: transparent;"));
-    auto *grid = new QGridLayout(matrix);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setSpacing(KEY_MATRIX_SPACING);
-    grid->setSizeConstraint(QLayout::SetFixedSize);
-
-    for (int k = 0; k < PHYSICAL_KEY_COUNT; ++k) {
-        // The holder leaves room for the key's hover growth, so a hovered key never
-        // pushes its neighbours.
-        auto *holder = new QWidget(matrix);
-        holder->setObjectName(QStringLiteral("keyHolder%1").arg(k + 1));
-        holder->setAttribute(Qt::WA_TranslucentBackground, true);
-        holder->setFixedSize(KEY_BASE_SIZE + 4, KEY_BASE_SIZE + 4);
-
-        auto *key = new KeyButton(QString(), holder);
-        key->setBaseSize(KEY_BASE_SIZE);
-        key->move(2, 2);
-        // Hover, selection and LED colour change the fill: the number keeps reading on it.
-        connect(key, &KeyButton::fillChanged, this, &Widget::updateKeyNumberColors);
-
-        auto *label = new QLabel(QString::number(k + 1), holder);
-        label->setObjectName(QStringLiteral("KeyNumLabel"));
-        label->setAttribute(Qt::WA_TransparentForMouseEvents, true);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->setGeometry(2 + KEY_NUM_LABEL_POS_X, 2 + KEY_NUM_LABEL_POS_Y, KEY_NUM_LABEL_SIZE,
-                           KEY_NUM_LABEL_SIZE);
-        label->setStyleSheet(QStringLiteral("QLabel#KeyNumLabel { color: #00FF00; font-weight: bold;"
-                                            " font-size: %1px; background: transparent; }")
-                                 .arg(KEY_NUM_LABEL_FONT_SIZE));
-        // The size the number colour rule restyles with until the first scaling pass sets it.
-        label->setProperty("numberFontPx", KEY_NUM_LABEL_FONT_SIZE);
-        label->raise();
-
-        grid->addWidget(holder, k / 4, k % 4);
-        m_keyHolders.append(holder);
-        m_keyButtons.append(key);
-        m_keyNumberLabels.append(label);
-        m_buttonSlots[k] = key;
-    }
-    return matrix;
 }
 
 QString Widget::windowStyleSheet() const
