@@ -59,8 +59,12 @@ void Widget::applyPhysicalLayout(const PhysicalLayoutConfig &config)
         layerButton(i)->setEnabled(true);
 
     m_commandColumn->applyScale(scaleRatio());
-    fitPanelToWindow();
-    fitToSettledLayout(); // the command column may have changed its width
+    // Before the window is first shown (the start-up preset) its first relayout fits all of
+    // it; fitting now, at the design scale and with nothing visible, would be thrown away.
+    if (m_scaler->hasShown()) {
+        fitPanelToWindow();
+        fitToSettledLayout(); // the command column may have changed its width
+    }
 
     updateSlotMap();
     markAbsentButtons();

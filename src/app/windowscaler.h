@@ -34,6 +34,9 @@ public:
 
     // The scale the window was last laid out at (1.0 at the design size).
     double scaleRatio() const { return m_scaleRatio; }
+    // Whether the window has been shown: until then nothing is worth fitting, as the first
+    // show lays every part out at the scale the window opens at.
+    bool hasShown() const { return m_firstShowDone; }
     // The window size the size-bound parts were last fitted to.
     QSize laidOutSize() const { return m_sizeLaidOut; }
 
