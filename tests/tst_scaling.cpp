@@ -228,6 +228,7 @@ void TstScaling::scalerOnABareWindow()
     QCOMPARE(first.count(), 1);
     QCOMPARE(relayout.count(), 1);
     QCOMPARE(relayout.at(0).at(0).toDouble(), 1.0);
+    QCOMPARE(fonts.count(), 0); // the relayout sets them: one pass over the fonts, not two
     QCOMPARE(scaler.laidOutSize(), window.size());
     window.hide();
     window.show();

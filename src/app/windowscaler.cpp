@@ -49,6 +49,9 @@ bool WindowScaler::eventFilter(QObject *watched, QEvent *event)
 
 void WindowScaler::onResized(const QSize &size)
 {
+    // A window not shown yet is laid out whole, at its size then, when it is first shown.
+    if (!m_firstShowDone)
+        return;
     // Remembered so that leaving the maximised state on the tall page can bring the window
     // back to a usable height (see applyTallPageRule).
     if (m_tallPageShown && m_tallPageShown() && m_window->isMaximized()) {
@@ -72,12 +75,12 @@ void WindowScaler::onFirstShow()
     m_firstShowDone = true;
 
     // The window opens at the scale of the size it opens at (a small screen gives a small
-    // window): fonts and geometry are set for that scale together.
+    // window): fonts and geometry are set for that scale together, by the relayout, which
+    // begins with the fonts.
     m_scaleRatio = scaleForSize(m_window->size());
     m_targetScaleRatio = m_scaleRatio;
     m_resizePending = false;
     emit firstShown();
-    emit fontsRescaled(m_scaleRatio);
     m_sizeLaidOut = m_window->size();
     emit relayoutRequested(m_scaleRatio);
     m_window->update();

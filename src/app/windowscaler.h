@@ -52,7 +52,7 @@ public:
 signals:
     // The window opens: it settles its layouts so that the first relayout measures them.
     void firstShown();
-    // Fonts follow the window at once (on a resize and on the first show).
+    // Fonts follow a resize of the shown window at once.
     void fontsRescaled(double scale);
     // Lay the window out at `scale` for its current size.
     void relayoutRequested(double scale);
