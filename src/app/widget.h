@@ -226,8 +226,6 @@ public slots:
     void onKeyButtonTextChanged(int keyIdx, const QString &text);
     void onKeyFullTextChanged(int keyIdx, const QString &text);
     void onClearSelectedClicked();
-    // A key in slots 6 to 8 hands its click to the panel (KeyButton::forwardedClick).
-    void onButtonForwarded(int buttonIndex);
     void onClearAllClicked();
     void onSaveSettingsClicked();
     void onViewSettingsClicked();

@@ -38,12 +38,6 @@ void Widget::onButtonClicked()
     m_panel->takeClick(button);
 }
 
-void Widget::onButtonForwarded(int buttonIndex)
-{
-    if (QPushButton *button = buttonAt(buttonIndex))
-        m_panel->takeClick(button);
-}
-
 void Widget::selectButton(int b)
 {
     QPushButton *button = buttonAt(b);
