@@ -122,6 +122,8 @@ KnobButton *PanelView::takeKnobButton(QVector<KnobButton *> &pool, int index, co
         auto *b = new KnobButton(imagePath, QString(), m_knobContainer);
         b->setSetState(false);
         connect(b, &QPushButton::clicked, this, [this, b] { takeClick(b); });
+        if (m_navigator) // a knob the start-up panel did not have answers the arrows too
+            watchArrowKeysOn(b);
         pool.append(b);
     }
     return pool.at(index);
@@ -319,7 +321,7 @@ void PanelView::clearHighlight()
 
 void PanelView::watchArrowKeys()
 {
-    auto *navigator = new PanelNavigator(
+    m_navigator = new PanelNavigator(
         [this] {
             QVector<QWidget *> shown;
             for (QPushButton *b : qAsConst(m_buttonSlots))
@@ -334,10 +336,14 @@ void PanelView::watchArrowKeys()
         },
         this);
     const QVector<QPushButton *> buttons = allButtons();
-    for (QPushButton *b : buttons) {
-        b->setFocusPolicy(Qt::StrongFocus);
-        navigator->watch(b);
-    }
+    for (QPushButton *b : buttons)
+        watchArrowKeysOn(b);
+}
+
+void PanelView::watchArrowKeysOn(QPushButton *button)
+{
+    button->setFocusPolicy(Qt::StrongFocus);
+    m_navigator->watch(button);
 }
 
 void PanelView::takeClick(QPushButton *button)

@@ -13,6 +13,7 @@
 
 class KeyButton;
 class KnobButton;
+class PanelNavigator;
 class QBoxLayout;
 class QFrame;
 class QGroupBox;
@@ -104,8 +105,8 @@ public:
     void forgetHighlight() { m_highlighted = nullptr; }
     // A click on a panel button: logged and told with buttonChosen.
     void takeClick(QPushButton *button);
-    // The arrow keys move the selection (and the focus) between the buttons in view; for
-    // every button made so far.
+    // The arrow keys move the selection (and the focus) between the buttons in view: every
+    // button made so far, and every knob button a later preset makes.
     void watchArrowKeys();
 
     // --- faces
@@ -131,6 +132,7 @@ private:
     QWidget *buildKeyMatrix();
     KnobButton *takeKnobButton(QVector<KnobButton *> &pool, int index, const QString &imagePath);
     void logButtonMap() const;
+    void watchArrowKeysOn(QPushButton *button);
     QString accessibleNameOf(QPushButton *button, int dataIndex) const;
 
     void arrangePanelFrame();
@@ -156,6 +158,7 @@ private:
     QVector<KnobButton *> m_turnOnlyButtons; // left, right, left, right
     KnobButton *m_knobPointers[3][3] = {};
     QPointer<QPushButton> m_highlighted;
+    PanelNavigator *m_navigator = nullptr; // from watchArrowKeys on
 
     PhysicalLayoutConfig m_layout;
     SlotMap m_slotMap;
