@@ -410,11 +410,11 @@ private slots:
         const QVector<QPair<int, int>> large = {{0x04, 36}, {0x3A, 36}, {0x2A, 30}, {0x50, 42}, {0x54, 39}};
         for (const auto &p : large)
             QCOMPARE(baseKey(p.first)->font().pixelSize(), p.second);
-        // Re-laying out the corner labels after a font change keeps them in the corner.
+        // Re-laying out the corner legends after a font change keeps them in the corner.
         m_base->updateBaseKeysFonts(2.0);
         auto *dual = qobject_cast<DualCharButton *>(baseKey(0x1E));
-        QCOMPARE(dual->cornerLabel()->pos(), QPoint(qRound(0.03 * dual->width()), qRound(0.03 * dual->width())));
-        QVERIFY(dual->cornerLabel()->isVisible());
+        QCOMPARE(dual->cornerRect().topLeft(), QPoint(qRound(0.03 * dual->width()), qRound(0.03 * dual->width())));
+        QVERIFY(dual->cornerFont().bold());
     }
 };
 

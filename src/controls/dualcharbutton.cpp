@@ -2,7 +2,7 @@
 
 #include "controls/keycaption.h"
 
-#include <QLabel>
+#include <QPainter>
 #include <QResizeEvent>
 #include <QShowEvent>
 
@@ -12,12 +12,7 @@ DualCharButton::DualCharButton(const QString& mainText, const QString& cornerTex
     : QPushButton(mainText, parent)
     , m_mainText(mainText)
     , m_cornerText(cornerText)
-    , m_cornerLabel(new QLabel(cornerText, this))
 {
-    m_cornerLabel->setStyleSheet(
-        QStringLiteral("color: #FFFFFF;background: transparent;border: none;font-weight: bold;"));
-    m_cornerLabel->setAlignment(Qt::AlignCenter);
-    m_cornerLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
@@ -30,16 +25,33 @@ void DualCharButton::relayoutCornerLabel()
     if (w < 1 || h < 1)
         return;
 
-    QFont font = m_cornerLabel->font();
+    // The page's keys are polished at its first font pass, before its scaled sheet comes;
+    // the sizes of the captions in the first frame depend on that order.
+    ensurePolished();
+    QFont font = this->font();
     font.setBold(true);
     font.setPointSize(std::clamp(KeyCaption::roundHalfAway(0.15 * h), 6, 18));
-    m_cornerLabel->setFont(font);
-
     const int margin = KeyCaption::roundHalfAway(0.03 * w);
-    m_cornerLabel->setGeometry(margin, margin, KeyCaption::roundHalfAway(0.42 * w),
-                               KeyCaption::roundHalfAway(0.42 * h));
-    m_cornerLabel->raise();
-    m_cornerLabel->show();
+    const QRect rect(margin, margin, KeyCaption::roundHalfAway(0.42 * w),
+                     KeyCaption::roundHalfAway(0.42 * h));
+    if (font == m_cornerFont && rect == m_cornerRect)
+        return;
+    m_cornerFont = font;
+    m_cornerRect = rect;
+    update();
+}
+
+void DualCharButton::paintEvent(QPaintEvent* event)
+{
+    QPushButton::paintEvent(event);
+    if (m_cornerRect.isEmpty() || m_cornerText.isEmpty())
+        return;
+    QPainter painter(this);
+    // Kept inside its corner, as a legend that does not fit must not run over the key's text.
+    painter.setClipRect(m_cornerRect);
+    painter.setFont(m_cornerFont);
+    painter.setPen(QColor(0xFF, 0xFF, 0xFF));
+    painter.drawText(m_cornerRect, Qt::AlignCenter, m_cornerText);
 }
 
 void DualCharButton::resizeEvent(QResizeEvent* event)
