@@ -87,6 +87,7 @@ private slots:
     void scaleFromWindowSize_data();
     void scaleFromWindowSize();
     void smallChangesAndBurstsOfResizes();
+    void baseKeysFollowTheScaleFromTheFirstFrame();
     void scalerOnABareWindow();
     void widthBoundElements();
     void lightingPageAfterMaximised();
@@ -207,6 +208,33 @@ void TstScaling::smallChangesAndBurstsOfResizes()
     QVERIFY(qAbs(w.scaleRatio() - 1.5) < 0.01);
     QCOMPARE(w.clearButton()->styleSheet(),
              QStringLiteral("QPushButton { font-size: 48px; font-weight: bold; min-height: 105px; }"));
+}
+
+// The key captions of the first page are sized for the window's scale in the first frame, as
+// they are after any later rescale to the same size.
+void TstScaling::baseKeysFollowTheScaleFromTheFirstFrame()
+{
+    Widget w(config(""));
+    w.resize(1024, 768);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(QTest::qWaitFor([&] { return qAbs(w.scaleRatio() - 0.8) < 1e-9; }, 2000));
+    QWidget *page = w.functionStack()->currentWidget();
+    auto captionPx = [page](int usage) {
+        for (QPushButton *b : page->findChildren<QPushButton *>())
+            if (b->property("keycode").toInt() == usage)
+                return QFontInfo(b->font()).pixelSize();
+        return -1;
+    };
+    // 12 px and 10 px (Tab) at scale 1, times 1.5, at 0.8: 14 and 12.
+    const int q = 0x14, tab = 0x2B;
+    QCOMPARE(captionPx(q), 14);
+    QCOMPARE(captionPx(tab), 12);
+    QVERIFY(resizeAndSettle(w, QSize(Widget::DESIGN_WIDTH, Widget::DESIGN_HEIGHT)));
+    QCOMPARE(captionPx(q), 18);
+    QVERIFY(resizeAndSettle(w, QSize(1024, 768)));
+    QCOMPARE(captionPx(q), 14);
+    QCOMPARE(captionPx(tab), 12);
 }
 
 // The scaler's decisions on a plain window: one relayout at the first show, fonts at every

@@ -25,9 +25,6 @@ void DualCharButton::relayoutCornerLabel()
     if (w < 1 || h < 1)
         return;
 
-    // The page's keys are polished at its first font pass, before its scaled sheet comes;
-    // the sizes of the captions in the first frame depend on that order.
-    ensurePolished();
     QFont font = this->font();
     font.setBold(true);
     font.setPointSize(std::clamp(KeyCaption::roundHalfAway(0.15 * h), 6, 18));
