@@ -25,17 +25,25 @@ void DualCharButton::relayoutCornerLabel()
     if (w < 1 || h < 1)
         return;
 
-    QFont font = this->font();
-    font.setBold(true);
-    font.setPointSize(std::clamp(KeyCaption::roundHalfAway(0.15 * h), 6, 18));
+    const int points = std::clamp(KeyCaption::roundHalfAway(0.15 * h), 6, 18);
     const int margin = KeyCaption::roundHalfAway(0.03 * w);
     const QRect rect(margin, margin, KeyCaption::roundHalfAway(0.42 * w),
                      KeyCaption::roundHalfAway(0.42 * h));
-    if (font == m_cornerFont && rect == m_cornerRect)
+    if (points == m_cornerPoints && rect == m_cornerRect)
         return;
-    m_cornerFont = font;
+    m_cornerPoints = points;
     m_cornerRect = rect;
     update();
+}
+
+QFont DualCharButton::cornerFont() const
+{
+    // The key's own font as its style gives it (family included), bold and smaller.
+    QFont font = this->font();
+    font.setBold(true);
+    if (m_cornerPoints > 0)
+        font.setPointSize(m_cornerPoints);
+    return font;
 }
 
 void DualCharButton::paintEvent(QPaintEvent* event)
@@ -46,7 +54,7 @@ void DualCharButton::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     // Kept inside its corner, as a legend that does not fit must not run over the key's text.
     painter.setClipRect(m_cornerRect);
-    painter.setFont(m_cornerFont);
+    painter.setFont(cornerFont());
     painter.setPen(QColor(0xFF, 0xFF, 0xFF));
     painter.drawText(m_cornerRect, Qt::AlignCenter, m_cornerText);
 }

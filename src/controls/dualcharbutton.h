@@ -19,7 +19,7 @@ public:
     QString cornerText() const { return m_cornerText; }
     // Where the corner legend is drawn, and in which font, for the current size.
     QRect cornerRect() const { return m_cornerRect; }
-    QFont cornerFont() const { return m_cornerFont; }
+    QFont cornerFont() const;
 
     // Sizes and places the corner legend for the current button size; the base keys page
     // calls it after changing fonts.
@@ -36,5 +36,5 @@ private:
     // The legend is painted over the cap rather than held in a child label: a page has
     // dozens of these keys, and a styled child widget each cost the first frame dearly.
     QRect m_cornerRect;
-    QFont m_cornerFont;
+    int m_cornerPoints = 0;
 };
